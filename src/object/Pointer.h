@@ -1,0 +1,58 @@
+#pragma once
+
+#include <utility>
+
+namespace korvane::object {
+
+// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
+// one, so assigning a pointer its own object is safe.
+template <typename T>
+class Pointer {
+public:
+    Pointer() = default;
+    Pointer(T* object) : object(object) {
+        if (object)
+            object->addReference();
+    }
+    Pointer(const Pointer& other) : Pointer(other.object) {}
+    Pointer(Pointer&& other) noexcept : object(std::exchange(other.object, nullptr)) {}
+    ~Pointer() {
+        if (object)
+            object->release();
+    }
+
+    // Takes over the creator's reference of a new object instead of adding one.
+    static Pointer adopt(T* created) {
+        Pointer pointer;
+        pointer.object = created;
+        return pointer;
+    }
+
+    Pointer& operator=(T* other) {
+        if (other)
+            other->addReference();
+        if (object)
+            object->release();
+        object = other;
+        return *this;
+    }
+    Pointer& operator=(const Pointer& other) { return *this = other.object; }
+    Pointer& operator=(Pointer&& other) noexcept {
+        if (this != &other) {
+            T* old = std::exchange(object, std::exchange(other.object, nullptr));
+            if (old)
+                old->release();
+        }
+        return *this;
+    }
+
+    T* get() const { return object; }
+    T* operator->() const { return object; }
+    T& operator*() const { return *object; }
+    operator T*() const { return object; }
+
+private:
+    T* object = nullptr;
+};
+
+} // namespace korvane::object

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <type_traits>
 
 namespace korvane::math {
 
@@ -72,13 +73,13 @@ template <typename T, std::size_t N> Vector<T, N>& operator-=(Vector<T, N>& a, c
     return a;
 }
 
-template <typename T, std::size_t N> Vector<T, N>& operator*=(Vector<T, N>& a, T s) {
+template <typename T, std::size_t N> Vector<T, N>& operator*=(Vector<T, N>& a, std::type_identity_t<T> s) {
     for (std::size_t i = 0; i < N; ++i)
         a[i] *= s;
     return a;
 }
 
-template <typename T, std::size_t N> Vector<T, N>& operator/=(Vector<T, N>& a, T s) {
+template <typename T, std::size_t N> Vector<T, N>& operator/=(Vector<T, N>& a, std::type_identity_t<T> s) {
     for (std::size_t i = 0; i < N; ++i)
         a[i] /= s;
     return a;
@@ -98,15 +99,15 @@ template <typename T, std::size_t N> Vector<T, N> operator-(Vector<T, N> a) {
     return a;
 }
 
-template <typename T, std::size_t N> Vector<T, N> operator*(Vector<T, N> a, T s) {
+template <typename T, std::size_t N> Vector<T, N> operator*(Vector<T, N> a, std::type_identity_t<T> s) {
     return a *= s;
 }
 
-template <typename T, std::size_t N> Vector<T, N> operator*(T s, Vector<T, N> a) {
+template <typename T, std::size_t N> Vector<T, N> operator*(std::type_identity_t<T> s, Vector<T, N> a) {
     return a *= s;
 }
 
-template <typename T, std::size_t N> Vector<T, N> operator/(Vector<T, N> a, T s) {
+template <typename T, std::size_t N> Vector<T, N> operator/(Vector<T, N> a, std::type_identity_t<T> s) {
     return a /= s;
 }
 

@@ -9,7 +9,7 @@ TEST(VectorTest, ArithmeticWorksComponentwise) {
     Vector<float, 3> b{4, -5, 6};
     EXPECT_EQ(a + b, (Vector3<float>{5, -3, 9}));
     EXPECT_EQ(a - b, (Vector3<float>{-3, 7, -3}));
-    EXPECT_EQ(2.0f * a, (Vector3<float>{2, 4, 6}));
+    EXPECT_EQ(2 * a, (Vector3<float>{2, 4, 6}));
     EXPECT_EQ(a * 2.0f / 4.0f, (Vector3<float>{0.5f, 1, 1.5f}));
     EXPECT_EQ(-a, (Vector3<float>{-1, -2, -3}));
     EXPECT_FLOAT_EQ(dot(a, b), 12.0f);

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <cstdint>
+
+#include "container/Chain.h"
+#include "graphics3d/Capabilities.h"
+#include "graphics3d/DeferQueue.h"
+#include "graphics3d/FixedShader.h"
+#include "graphics3d/FrameBuffer.h"
+#include "graphics3d/LightStack.h"
+#include "graphics3d/Material.h"
+#include "graphics3d/MatrixStack.h"
+#include "graphics3d/RenderState.h"
+#include "object/Noncopyable.h"
+#include "object/Object.h"
+#include "platform/GL.h"
+
+namespace korvane::graphics3d {
+
+class Shader;
+class Texture;
+
+// The rendering layer's view of one GL context: its default render states, shader, material and window
+// frame buffer, and the record of what is in force (state objects, shader, material, textures per unit,
+// frame buffer, enabled client arrays) so that applying an unchanged object costs one pointer comparison
+// and no GL call. It also carries the context's matrix stack, light stack, capabilities and defer queue.
+//
+// Every live Context sits in a process-wide registry; each thread has a current-Context slot, which is
+// how every other rendering class reaches its context. All GL work of a Context runs on the thread whose
+// GL context is current.
+//
+// A Context owns its GL context: close() (or the destruction of the last reference) deletes it. The
+// embedded defaults are owned by the Context; others may add and drop references to them but never the
+// Context's own.
+class Context : public object::Object, public container::Chainable<Context>, public object::Noncopyable {
+public:
+    struct Size {
+        int32_t width = 0;
+        int32_t height = 0;
+    };
+    struct Point {
+        int32_t x = 0;
+        int32_t y = 0;
+    };
+    struct Rectangle {
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t width = 0;
+        int32_t height = 0;
+    };
+
+    static constexpr int TextureUnits = 8;
+
+    ~Context() override;
+
+    types::String getClassPath() const override;
+
+    // The calling thread's current Context, null when it has none. Cheap: read it first and call
+    // current() only when it is null.
+    static Context* getThreadContext();
+
+    // The Context of the GL context current on the calling thread, created (and registered) when that GL
+    // context has none yet; it becomes the thread's current Context. A found Context is returned without
+    // a reference; a created one carries the creator's reference.
+    static Context* current();
+    // Builds a Context for the GL context current on the calling thread, registers it and makes it the
+    // thread's current Context. The first Context of the process initialises GLEW.
+    static Context* create();
+
+    // Makes the GL context current for this Context's window and this the thread's current Context; the
+    // window's size is read again. False when the GL context cannot be made current (nothing changes).
+    bool makeCurrent();
+
+    // Deletes the GL context (releasing it from the calling thread first when it is current there), takes
+    // this Context out of the registry (dropping the registry's reference) and clears the calling thread's
+    // slot when it names this Context. A closed Context can no longer be found or made current.
+    void close();
+
+    // Copies a rectangle of the frame buffer in force (top-left origin) into one face of a cube texture at
+    // destination (top-left origin inside the face). The texture bound to the cube-map target is kept.
+    void copyToTexture(const Texture& cube, uint32_t face, int32_t level, Point destination,
+                       Rectangle source);
+
+    // Makes the window's frame buffer the one in force on the thread's current Context.
+    static void bindDefaultFrameBuffer();
+    // Unbinds the thread's current shader and disables every enabled client array.
+    static void releaseShader();
+
+    // Makes `shader` the current shader: the previous one is unbound, the client arrays are switched to the
+    // new shader's mask and the new shader is bound. Callers skip it when the shader is already current.
+    void activateShader(Shader* shader);
+    // Enables and disables client arrays so that exactly those of `mask` are enabled.
+    void selectClientArrays(uint32_t mask);
+    // The frame-buffer binding protocol (see FrameBuffer).
+    void switchFrameBuffer(FrameBuffer* frameBuffer);
+
+    platform::GLContext getRenderContext() const { return renderContext; }
+    platform::DeviceContext getDeviceContext() const { return deviceContext; }
+    platform::WindowHandle getWindow() const { return window; }
+
+    FrameBuffer defaultFrameBuffer;
+    FrameBuffer* currentFrameBuffer = &defaultFrameBuffer;
+    uint32_t clientArrays = 0;
+    PlainShader defaultShader{0};
+    Shader* currentShader = nullptr;
+    ColourMaterial defaultMaterial;
+    Material* currentMaterial = nullptr;
+    StencilMode defaultStencilMode;
+    StencilMode* currentStencilMode = nullptr;
+    BlendMode defaultBlendMode;
+    BlendMode* currentBlendMode = nullptr;
+    DepthMode defaultDepthMode;
+    DepthMode* currentDepthMode = nullptr;
+    PolygonMode defaultPolygonMode;
+    PolygonMode* currentPolygonMode = nullptr;
+    MatrixStack matrixStack;
+    LightStack lightStack;
+    Capabilities capabilities;
+    DeferQueue deferQueue{this};
+    Texture* boundTextures[TextureUnits] = {};
+    uint32_t textureTargets[TextureUnits] = {0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1};
+    // Base address and type of the indices bound last, for glDrawElements (null base for a buffer object).
+    const void* indexPointer = nullptr;
+    uint32_t indexType = 0x1403; // GL_UNSIGNED_SHORT
+    uint32_t indexSize = 2;
+    Size size;
+
+private:
+    Context();
+
+    void readWindowSize();
+
+    platform::DeviceContext deviceContext = nullptr;
+    platform::WindowHandle window = nullptr;
+    platform::GLContext renderContext = nullptr;
+};
+
+} // namespace korvane::graphics3d

@@ -1,0 +1,132 @@
+#include "graphics3d/VertexBuffer.h"
+
+#include <cstdlib>
+
+#include "graphics3d/GLError.h"
+#include "graphics3d/OpenGL.h"
+#include "graphics3d/TypeCode.h"
+
+namespace korvane::graphics3d {
+
+VertexBuffer::VertexBuffer(const VertexFormat& source, uint32_t count, uint32_t storage)
+    : format(source), count(count), usage(detail::usageOf(storage)) {
+    for (uint32_t index = 0; index < format.count && index < VertexFormat::MaximumComponents; ++index) {
+        VertexFormat::Component& entry = format.components[index];
+        if (entry.attributes == 0 || entry.type == 0)
+            continue;
+        entry.glType = type::glTypeOf(entry.type);
+        entry.glSize = (entry.type >> 8) & 0x0F;
+        attributes |= entry.attributes;
+        for (uint32_t bit = 0; bit < attribute::Count; ++bit) {
+            if (entry.attributes & (1u << bit))
+                slots[bit] = Slot{entry.glType, entry.glSize, entry.offset};
+        }
+    }
+}
+
+VertexBuffer* VertexBuffer::create(const VertexFormat& format, uint32_t count, uint32_t storage) {
+    const uint64_t bytes = uint64_t(count) * format.stride;
+    if (bytes > UINT32_MAX)
+        return nullptr;
+    VertexBuffer* buffer = new VertexBuffer(format, count, storage);
+
+    if (glBindBuffer && storage != StorageMemory) {
+        clearGLErrors();
+        GLuint name = 0;
+        glGenBuffers(1, &name);
+        if (!hasGLError() && name != 0) {
+            glBindBuffer(GL_ARRAY_BUFFER, name);
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, buffer->usage);
+            if (!hasGLError()) {
+                buffer->bufferObject = name;
+                buffer->storage = storage;
+                return buffer;
+            }
+            glDeleteBuffers(1, &name);
+        }
+    }
+
+    // Client memory, zeroed so that nothing uninitialised is ever drawn or read.
+    buffer->data = std::calloc(bytes ? bytes : 1, 1);
+    if (!buffer->data) {
+        buffer->release();
+        return nullptr;
+    }
+    buffer->storage = StorageMemory;
+    return buffer;
+}
+
+VertexBuffer::~VertexBuffer() {
+    if (bufferObject != 0)
+        glDeleteBuffers(1, &bufferObject);
+    else
+        std::free(data);
+}
+
+types::String VertexBuffer::getClassPath() const {
+    return types::String::concat(Resource::getClassPath(), ":VertexBuffer");
+}
+
+void VertexBuffer::setPointers(uint32_t mask) const {
+    const uint32_t present = mask & attributes;
+    // A buffer object takes offsets; client memory takes addresses.
+    uintptr_t base = 0;
+    if (bufferObject != 0) {
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, bufferObject);
+    } else {
+        if (glBindBufferARB)
+            glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+        base = reinterpret_cast<uintptr_t>(data);
+    }
+    const GLsizei stride = static_cast<GLsizei>(format.stride);
+    auto pointer = [&](uint32_t bit) { return reinterpret_cast<const void*>(base + slots[bit].offset); };
+    auto size = [&](uint32_t bit) { return static_cast<GLint>(slots[bit].size); };
+    auto glType = [&](uint32_t bit) { return static_cast<GLenum>(slots[bit].glType); };
+
+    if (present & attribute::Position)
+        glVertexPointer(size(0), glType(0), stride, pointer(0));
+    if (present & attribute::Normal)
+        glNormalPointer(glType(2), stride, pointer(2));
+    if (present & attribute::Colour)
+        glColorPointer(size(4), glType(4), stride, pointer(4));
+    if ((present & attribute::Weight) && glWeightPointerARB)
+        glWeightPointerARB(size(6), glType(6), stride, const_cast<void*>(pointer(6)));
+    if (present & attribute::FogCoordinate)
+        glFogCoordPointerEXT(glType(7), stride, pointer(7));
+    if (present & attribute::EdgeFlag)
+        glEdgeFlagPointer(stride, pointer(8));
+    for (uint32_t unit = 0; unit < 8; ++unit) {
+        const uint32_t bit = 12 + unit;
+        if (!(present & (1u << bit)))
+            continue;
+        glClientActiveTexture(GL_TEXTURE0 + unit);
+        glTexCoordPointer(size(bit), glType(bit), stride, pointer(bit));
+    }
+}
+
+bool VertexBuffer::map(uint32_t access) {
+    if (bufferObject == 0) {
+        mapped = true;
+        return true;
+    }
+    if (mapped)
+        return true;
+    const uint32_t glAccess = detail::accessOf(access);
+    if (glAccess == 0)
+        return false;
+    glBindBufferARB(GL_ARRAY_BUFFER_ARB, bufferObject);
+    data = glMapBufferARB(GL_ARRAY_BUFFER_ARB, glAccess);
+    mapped = data != nullptr;
+    return mapped;
+}
+
+void VertexBuffer::unmap() {
+    if (bufferObject != 0 && mapped) {
+        glBindBufferARB(GL_ARRAY_BUFFER_ARB, bufferObject);
+        glUnmapBufferARB(GL_ARRAY_BUFFER_ARB);
+        data = nullptr;
+    }
+    mapped = false;
+}
+
+} // namespace korvane::graphics3d

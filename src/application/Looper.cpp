@@ -1,0 +1,120 @@
+#include "application/Looper.h"
+
+#include <chrono>
+#include <thread>
+
+namespace korvane::application {
+
+namespace {
+
+// Returns a message to its pool even when its handler throws.
+struct Delivered {
+    Message* message;
+    ~Delivered() { message->recycle(); }
+};
+
+Message* messageOf(const platform::Msg& msg) {
+    return reinterpret_cast<Message*>(msg.wParam);
+}
+
+} // namespace
+
+bool Looper::LooperThread::run() {
+    looper->loop();
+    return true;
+}
+
+types::String Looper::LooperThread::getClassPath() const {
+    return types::String::concat(Thread::getClassPath(), ":LooperThread");
+}
+
+Looper::Looper() = default;
+
+Looper::~Looper() {
+    if (getThread())
+        quit();
+}
+
+bool Looper::start() {
+    if (getThread())
+        return false;
+    // Always wait for the new thread's loop, also on a restart: only then is its id known to deliver().
+    ready.reset();
+    const uint64_t generation = ready.getGeneration();
+    auto* thread = new LooperThread(this);
+    if (!thread->start(false)) {
+        thread->release();
+        return false;
+    }
+    // The creation reference is the looper's.
+    setThread(thread);
+    ready.waitSince(generation);
+    return true;
+}
+
+bool Looper::quit() {
+    system::Thread* thread = getThread();
+    if (!thread)
+        return false;
+    if (platform::ThreadId id = thread->getThreadId())
+        platform::postThreadMessage(id, platform::WM_QUIT, 0, 0);
+    if (thread->join()) {
+        setThread(nullptr);
+        thread->release();
+    }
+    return true;
+}
+
+bool Looper::deliver(Message* message) {
+    const platform::ThreadId id = route.load(std::memory_order_acquire);
+    if (!id || !platform::postThreadMessage(id, ThreadMessageDeliver,
+                                            reinterpret_cast<platform::WParam>(message), 0)) {
+        // The loop has ended: the message would never be handled.
+        message->recycle();
+        return false;
+    }
+    return true;
+}
+
+bool Looper::deliverSent(Message* message) {
+    return deliver(message);
+}
+
+bool Looper::deliverPosted(Message* message) {
+    return deliver(message);
+}
+
+void Looper::loop() {
+    const platform::ThreadId self = system::Thread::getCurrent()->getThreadId();
+    // The queue exists from the thread's start; make sure posting to it works before anyone is told.
+    while (!platform::postThreadMessage(self, ThreadMessageProbe, 0, 0))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    route.store(self, std::memory_order_release);
+    ready.set();
+
+    platform::Msg msg;
+    while (platform::getMessage(msg)) {
+        if (msg.window) {
+            platform::translateMessage(msg);
+            platform::dispatchMessage(msg);
+        } else if (msg.message == ThreadMessageDeliver) {
+            Delivered delivered{messageOf(msg)};
+            delivered.message->target->handleMessage(delivered.message);
+        }
+    }
+
+    // Messages already queued behind the quit message are never handled; give their records back.
+    // Posted messages come before window input, so this stops at the first window message.
+    route.store(0, std::memory_order_release);
+    while (platform::peekMessage(msg, false) && !msg.window) {
+        platform::peekMessage(msg, true);
+        if (msg.message == ThreadMessageDeliver)
+            messageOf(msg)->recycle();
+    }
+}
+
+types::String Looper::getClassPath() const {
+    return types::String::concat(Messenger::getClassPath(), ":Looper");
+}
+
+} // namespace korvane::application

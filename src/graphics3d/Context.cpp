@@ -102,6 +102,12 @@ Context* Context::getThreadContext() {
     return threadContext;
 }
 
+uint32_t Context::getContextCount() {
+    Registry& list = registry();
+    std::lock_guard<std::mutex> guard(list.lock);
+    return list.contexts.getCount();
+}
+
 Context* Context::current() {
     const platform::GLContext renderContext = platform::getCurrentContext();
     if (!renderContext)

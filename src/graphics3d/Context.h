@@ -67,6 +67,9 @@ public:
     // thread's current Context. The first Context of the process initialises GLEW.
     static Context* create();
 
+    // The number of registered (not yet closed) Contexts.
+    static uint32_t getContextCount();
+
     // Makes the GL context current for this Context's window and this the thread's current Context; the
     // window's size is read again. False when the GL context cannot be made current (nothing changes).
     bool makeCurrent();

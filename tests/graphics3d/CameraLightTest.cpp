@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "graphics3d/Camera.h"
+#include "graphics3d/Light.h"
+#include "object/Pointer.h"
+#include "support/graphics3d/GLTestWindow.h"
+
+namespace korvane::graphics3d {
+namespace {
+
+using object::Pointer;
+using test::getInteger;
+using test::isEnabled;
+
+class CameraLightTest : public test::GLTest {};
+
+// GL returns column-major matrices: element (row, column) at 4 * column + row.
+float projectionElement(int row, int column) {
+    GLfloat matrix[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, matrix);
+    return matrix[4 * column + row];
+}
+
+TEST_F(CameraLightTest, DefaultCameraLoadsANinetyDegreeFrustumAndKeepsTheMatrixMode) {
+    context->matrixStack.setMode(GL_MODELVIEW);
+    PerspectiveCamera camera;
+    camera.apply();
+    EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+    const float expected[4][4] = {
+        {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -110.0f / 90.0f, -2000.0f / 90.0f}, {0, 0, -1, 0}};
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column)
+            EXPECT_NEAR(projectionElement(row, column), expected[row][column], 1e-5f) << row << "," << column;
+    }
+    EXPECT_EQ(camera.getClassPath(), "Object:Resource:Camera:PerspectiveCamera");
+}
+
+TEST_F(CameraLightTest, OffCentreWindowShiftsTheFrustum) {
+    glMatrixMode(GL_TEXTURE);
+    PerspectiveCamera camera;
+    camera.window[0] = -5;
+    camera.window[1] = -5;
+    camera.window[2] = 10;
+    camera.window[3] = 10;
+    camera.near = 15;
+    camera.far = 2500;
+    camera.apply();
+    EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_TEXTURE);
+    EXPECT_FLOAT_EQ(projectionElement(0, 0), 2.0f);
+    EXPECT_FLOAT_EQ(projectionElement(0, 2), 0.0f);
+
+    camera.window[0] = 0; // right half only: the centre moves
+    camera.apply();
+    EXPECT_FLOAT_EQ(projectionElement(0, 2), 1.0f);
+}
+
+TEST_F(CameraLightTest, RaysRunThroughTheWindowCorners) {
+    PerspectiveCamera camera;
+    camera.window[0] = -4;
+    camera.window[1] = -3;
+    camera.window[2] = 8;
+    camera.window[3] = 6;
+    camera.near = 2;
+    const Ray topLeft = camera.ray(-1, -1);
+    EXPECT_FLOAT_EQ(topLeft.origin.x, 0);
+    EXPECT_FLOAT_EQ(topLeft.direction.x, -4);
+    EXPECT_FLOAT_EQ(topLeft.direction.y, 3);
+    EXPECT_FLOAT_EQ(topLeft.direction.z, -2);
+    const Ray bottomRight = camera.ray(1, 1);
+    EXPECT_FLOAT_EQ(bottomRight.direction.x, 4);
+    EXPECT_FLOAT_EQ(bottomRight.direction.y, -3);
+    EXPECT_FLOAT_EQ(bottomRight.direction.z, -2);
+}
+
+TEST_F(CameraLightTest, PointLightIsPositionalWithoutSpotCone) {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glLightf(GL_LIGHT2, GL_SPOT_CUTOFF, 45.0f);
+    PointLight light;
+    light.position[0] = 1;
+    light.position[1] = 2;
+    light.position[2] = 3;
+    light.diffuse[1] = 0.5f;
+    light.linearAttenuation = 0.25f;
+    light.apply(2);
+    GLfloat values[4] = {};
+    glGetLightfv(GL_LIGHT2, GL_POSITION, values);
+    EXPECT_FLOAT_EQ(values[0], 1);
+    EXPECT_FLOAT_EQ(values[2], 3);
+    EXPECT_FLOAT_EQ(values[3], 1) << "always a positional light";
+    glGetLightfv(GL_LIGHT2, GL_SPOT_CUTOFF, values);
+    EXPECT_FLOAT_EQ(values[0], 180);
+    glGetLightfv(GL_LIGHT2, GL_DIFFUSE, values);
+    EXPECT_FLOAT_EQ(values[1], 0.5f);
+    glGetLightfv(GL_LIGHT2, GL_AMBIENT, values);
+    EXPECT_FLOAT_EQ(values[0], 0.1f);
+    glGetLightfv(GL_LIGHT2, GL_LINEAR_ATTENUATION, values);
+    EXPECT_FLOAT_EQ(values[0], 0.25f);
+}
+
+TEST_F(CameraLightTest, DestroyedLightLeavesEveryLightItOccupied) {
+    Pointer<PointLight> light = Pointer<PointLight>::adopt(new PointLight);
+    PointLight other;
+    for (int index : {0, 3}) {
+        context->lightStack.lights[index] = light;
+        glEnable(GL_LIGHT0 + index);
+        light->apply(index);
+    }
+    context->lightStack.lights[1] = &other;
+    glEnable(GL_LIGHT1);
+    light = nullptr;
+    EXPECT_EQ(context->lightStack.lights[0], nullptr);
+    EXPECT_EQ(context->lightStack.lights[3], nullptr);
+    EXPECT_EQ(context->lightStack.lights[1], &other);
+    EXPECT_FALSE(isEnabled(GL_LIGHT0));
+    EXPECT_FALSE(isEnabled(GL_LIGHT3));
+    EXPECT_TRUE(isEnabled(GL_LIGHT1));
+    context->lightStack.lights[1] = nullptr;
+}
+
+TEST_F(CameraLightTest, MatrixStackSelectsOnlyChangedModes) {
+    MatrixStack& stack = context->matrixStack;
+    stack.setMode(GL_PROJECTION);
+    EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_PROJECTION);
+    glMatrixMode(GL_MODELVIEW); // behind the stack's back: the same mode is not selected again
+    stack.setMode(GL_PROJECTION);
+    EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_MODELVIEW);
+    stack.setMode(GL_TEXTURE0 + 2);
+    EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_TEXTURE);
+    EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
+    EXPECT_EQ(stack.getMode(), GLenum(GL_TEXTURE2));
+}
+
+} // namespace
+} // namespace korvane::graphics3d

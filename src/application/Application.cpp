@@ -24,11 +24,7 @@ Application::Application() {
 Application::~Application() {
     Application* self = this;
     application.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
-    // The loop's thread was held while it was the route.
-    if (system::Thread* thread = getThread()) {
-        setThread(nullptr);
-        thread->release();
-    }
+    setThread(nullptr);
 }
 
 Application* Application::getApplication() {
@@ -57,12 +53,8 @@ bool Application::deliverPosted(Message* message) {
 bool Application::run() {
     onStart();
 
-    // Counted, so that the route stays valid even if the loop's thread ends before the application.
-    system::Thread* current = system::Thread::getCurrent();
-    current->addReference();
-    if (system::Thread* previous = getThread())
-        previous->release();
-    setThread(current);
+    loopThread = system::Thread::getCurrent();
+    setThread(loopThread);
 
     for (;;) {
         wakeUp.wait();

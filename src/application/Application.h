@@ -2,6 +2,7 @@
 
 #include "application/MessageQueue.h"
 #include "application/Messenger.h"
+#include "object/Pointer.h"
 #include "system/Mutex.h"
 #include "system/Signal.h"
 
@@ -33,6 +34,8 @@ private:
     MessageQueue queue;
     system::Mutex queueLock;
     system::Signal wakeUp;
+    // The loop's thread, held while it is the route: it may end before the application.
+    object::Pointer<system::Thread> loopThread;
 };
 
 } // namespace korvane::application

@@ -119,6 +119,9 @@ void ThreadQueue::runSentCalls() {
 bool ThreadQueue::next(Msg& msg, bool remove, bool wait) {
     for (;;) {
         runSentCalls();
+        if (source_ && source_->expired()) {
+            source_.reset();
+        }
         {
             std::lock_guard lock(mutex_);
             if (!posted_.empty()) {

@@ -25,6 +25,9 @@ public:
     virtual bool nextPaint(Msg& msg) = 0;
     // Flushes output; false when events already sit in a client-side buffer, so the wait must not block.
     virtual bool readyToWait() = 0;
+    // True when the source has nothing left to serve and the queue should destroy it (it cannot destroy
+    // itself while one of its own operations may be running further up the stack).
+    virtual bool expired() const { return false; }
 };
 
 class ThreadQueue {

@@ -1,0 +1,392 @@
+#include <GL/glx.h>
+#include <algorithm>
+#include <climits>
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/GL.h"
+#include "platform/x11/X11Window.h"
+
+namespace korvane::platform {
+
+struct GLContextRecord {
+    x11::Connection* connection = nullptr;
+    ThreadId thread = 0;
+    GLXContext context = nullptr;
+    int format = 0;
+};
+
+namespace {
+
+// Every live context; contexts die with their connection, so handles are checked before use.
+struct ContextRegistry {
+    std::mutex mutex;
+    std::unordered_set<GLContextRecord*> contexts;
+};
+
+ContextRegistry& contextRegistry() {
+    static ContextRegistry* instance = new ContextRegistry;
+    return *instance;
+}
+
+thread_local GLContextRecord* currentContext = nullptr;
+thread_local DeviceContextRecord* currentDC = nullptr;
+
+WindowRecord* windowOf(DeviceContext dc) {
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto found = registry.deviceContexts.find(dc);
+    return found == registry.deviceContexts.end() ? nullptr : found->second;
+}
+
+// The device context's window if the calling thread owns it.
+WindowRecord* ownedWindowOf(DeviceContext dc) {
+    WindowRecord* window = windowOf(dc);
+    return window ? x11::ownedWindow(window) : nullptr;
+}
+
+GLContextRecord* liveContext(GLContext context) {
+    ContextRegistry& registry = contextRegistry();
+    std::lock_guard lock(registry.mutex);
+    return registry.contexts.count(context) ? context : nullptr;
+}
+
+void listFormats(x11::Connection& connection) {
+    if (connection.formatsListed) {
+        return;
+    }
+    connection.formatsListed = true;
+    int count = 0;
+    GLXFBConfig* configs = glXGetFBConfigs(connection.display, connection.screen, &count);
+    for (int i = 0; i < count; ++i) {
+        int drawable = 0, render = 0, visual = 0;
+        glXGetFBConfigAttrib(connection.display, configs[i], GLX_DRAWABLE_TYPE, &drawable);
+        glXGetFBConfigAttrib(connection.display, configs[i], GLX_RENDER_TYPE, &render);
+        glXGetFBConfigAttrib(connection.display, configs[i], GLX_VISUAL_ID, &visual);
+        if ((drawable & GLX_WINDOW_BIT) && (render & GLX_RGBA_BIT) && visual != 0) {
+            connection.formats.push_back(configs[i]);
+        }
+    }
+    if (configs) {
+        XFree(configs);
+    }
+}
+
+GLXFBConfig formatConfig(x11::Connection& connection, int format) {
+    listFormats(connection);
+    if (format < 1 || static_cast<size_t>(format) > connection.formats.size()) {
+        return nullptr;
+    }
+    return static_cast<GLXFBConfig>(connection.formats[static_cast<size_t>(format) - 1]);
+}
+
+uint8_t shiftOf(unsigned long mask) {
+    if (!mask) {
+        return 0;
+    }
+    uint8_t shift = 0;
+    while (!(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+uint8_t clampBits(int bits) {
+    return static_cast<uint8_t>(std::clamp(bits, 0, 255));
+}
+
+struct FormatInfo {
+    PixelFormatDescriptor descriptor;
+    int samples = 0;
+    int caveat = GLX_NONE;
+    int visualDepth = 0;
+};
+
+FormatInfo describe(x11::Connection& connection, GLXFBConfig config) {
+    Display* display = connection.display;
+    auto attribute = [&](int name) {
+        int value = 0;
+        glXGetFBConfigAttrib(display, config, name, &value);
+        return value;
+    };
+    FormatInfo info;
+    PixelFormatDescriptor& d = info.descriptor;
+    d.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    if (attribute(GLX_DOUBLEBUFFER)) {
+        d.flags |= PFD_DOUBLEBUFFER;
+    }
+    if (attribute(GLX_STEREO)) {
+        d.flags |= PFD_STEREO;
+    }
+    d.pixelType = PFD_TYPE_RGBA;
+    d.redBits = clampBits(attribute(GLX_RED_SIZE));
+    d.greenBits = clampBits(attribute(GLX_GREEN_SIZE));
+    d.blueBits = clampBits(attribute(GLX_BLUE_SIZE));
+    d.alphaBits = clampBits(attribute(GLX_ALPHA_SIZE));
+    // As on Win32, the colour depth counts the colour planes without alpha.
+    d.colorBits = clampBits(d.redBits + d.greenBits + d.blueBits);
+    d.accumBits = clampBits(attribute(GLX_ACCUM_RED_SIZE) + attribute(GLX_ACCUM_GREEN_SIZE) +
+                            attribute(GLX_ACCUM_BLUE_SIZE) + attribute(GLX_ACCUM_ALPHA_SIZE));
+    d.depthBits = clampBits(attribute(GLX_DEPTH_SIZE));
+    d.stencilBits = clampBits(attribute(GLX_STENCIL_SIZE));
+    d.auxBuffers = clampBits(attribute(GLX_AUX_BUFFERS));
+    info.samples = attribute(GLX_SAMPLES);
+    info.caveat = attribute(GLX_CONFIG_CAVEAT);
+    if (XVisualInfo* visual = glXGetVisualFromFBConfig(display, config)) {
+        d.redShift = shiftOf(visual->red_mask);
+        d.greenShift = shiftOf(visual->green_mask);
+        d.blueShift = shiftOf(visual->blue_mask);
+        info.visualDepth = visual->depth;
+        XFree(visual);
+    }
+    if (d.alphaBits) {
+        d.alphaShift = static_cast<uint8_t>(
+            std::max({d.redShift + d.redBits, d.greenShift + d.greenBits, d.blueShift + d.blueBits}));
+    }
+    return info;
+}
+
+// Lower is better: missing planes that were asked for weigh most, then extra planes.
+long long score(const PixelFormatDescriptor& request, const FormatInfo& info, int defaultDepth) {
+    const PixelFormatDescriptor& have = info.descriptor;
+    long long result = 0;
+    if (request.pixelType != have.pixelType) {
+        return LLONG_MAX;
+    }
+    if ((request.flags & PFD_DOUBLEBUFFER) != (have.flags & PFD_DOUBLEBUFFER)) {
+        result += 1LL << 40;
+    }
+    if ((request.flags & PFD_STEREO) != (have.flags & PFD_STEREO)) {
+        result += 1LL << 39;
+    }
+    auto planes = [&](int asked, int got, long long missing) {
+        if (got < asked) {
+            result += (got == 0 ? missing * 64 : missing) * (asked - got);
+        } else {
+            result += got - asked;
+        }
+    };
+    planes(std::min<int>(request.colorBits, 24), have.colorBits, 1LL << 24);
+    planes(request.alphaBits, have.alphaBits, 1LL << 24);
+    planes(request.depthBits, have.depthBits, 1LL << 24);
+    planes(request.stencilBits, have.stencilBits, 1LL << 24);
+    planes(request.accumBits, have.accumBits, 1LL << 16);
+    planes(request.auxBuffers, have.auxBuffers, 1LL << 16);
+    if (info.caveat != GLX_NONE) {
+        result += 1LL << 20;
+    }
+    result += static_cast<long long>(info.samples) << 12;
+    if (info.visualDepth != defaultDepth) {
+        result += 1LL << 10;
+    }
+    return result;
+}
+
+template <typename Operation, typename R = std::invoke_result_t<Operation, WindowRecord*>>
+R onDCOwner(DeviceContext dc, R failed, Operation operation) {
+    WindowRecord* window = windowOf(dc);
+    if (!window) {
+        return failed;
+    }
+    ThreadId owner = getWindowThreadId(window);
+    if (owner == currentThreadId()) {
+        return operation(window);
+    }
+    R result = failed;
+    if (owner) {
+        detail::ThreadQueue::sendTo(owner, [&] {
+            if (WindowRecord* own = ownedWindowOf(dc)) {
+                result = operation(own);
+            }
+        });
+    }
+    return result;
+}
+
+bool release() {
+    if (!currentContext) {
+        return true;
+    }
+    glXMakeCurrent(currentContext->connection->display, None, nullptr);
+    currentContext = nullptr;
+    currentDC = nullptr;
+    return true;
+}
+
+} // namespace
+
+namespace x11 {
+
+void destroyContexts(Connection& connection) {
+    if (currentContext && currentContext->connection == &connection) {
+        release();
+    }
+    for (GLContextRecord* context : connection.contexts) {
+        {
+            ContextRegistry& registry = contextRegistry();
+            std::lock_guard lock(registry.mutex);
+            registry.contexts.erase(context);
+        }
+        glXDestroyContext(connection.display, context->context);
+        delete context;
+    }
+    connection.contexts.clear();
+}
+
+void releaseIfCurrent(WindowRecord* window) {
+    if (currentDC && currentDC->window == window) {
+        release();
+    }
+}
+
+} // namespace x11
+
+DeviceContext getDC(WindowHandle window) {
+    return isWindow(window) ? &window->dc : nullptr;
+}
+
+void releaseDC(WindowHandle, DeviceContext) {}
+
+WindowHandle windowFromDC(DeviceContext dc) {
+    return windowOf(dc);
+}
+
+int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
+    return onDCOwner(dc, 0, [&request](WindowRecord* window) {
+        x11::Connection& connection = *window->connection;
+        listFormats(connection);
+        int defaultDepth = DefaultDepth(connection.display, connection.screen);
+        int best = 0;
+        long long bestScore = LLONG_MAX;
+        for (size_t i = 0; i < connection.formats.size(); ++i) {
+            long long s = score(
+                request, describe(connection, static_cast<GLXFBConfig>(connection.formats[i])), defaultDepth);
+            if (s < bestScore) {
+                bestScore = s;
+                best = static_cast<int>(i + 1);
+            }
+        }
+        return best;
+    });
+}
+
+bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor&) {
+    return onDCOwner(dc, false, [format](WindowRecord* window) {
+        if (window->dc.pixelFormat != 0) {
+            return false;
+        }
+        x11::Connection& connection = *window->connection;
+        GLXFBConfig config = formatConfig(connection, format);
+        if (!config) {
+            return false;
+        }
+        XVisualInfo* visual = glXGetVisualFromFBConfig(connection.display, config);
+        if (!visual) {
+            return false;
+        }
+        // X fixes a window's visual when it is created: create the window again behind the same handle.
+        bool ok = visual->visualid == window->visual || x11::recreateWindow(window, visual);
+        XFree(visual);
+        if (ok) {
+            window->dc.pixelFormat = format;
+        }
+        return ok;
+    });
+}
+
+int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out) {
+    return onDCOwner(dc, 0, [format, &out](WindowRecord* window) {
+        x11::Connection& connection = *window->connection;
+        GLXFBConfig config = formatConfig(connection, format);
+        if (config) {
+            out = describe(connection, config).descriptor;
+        }
+        return config ? static_cast<int>(connection.formats.size()) : 0;
+    });
+}
+
+int getPixelFormat(DeviceContext dc) {
+    return onDCOwner(dc, 0, [](WindowRecord* window) { return window->dc.pixelFormat; });
+}
+
+GLContext createContext(DeviceContext dc) {
+    return onDCOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
+        x11::Connection& connection = *window->connection;
+        GLXFBConfig config = formatConfig(connection, window->dc.pixelFormat);
+        if (!config) {
+            return nullptr;
+        }
+        GLXContext glx = glXCreateNewContext(connection.display, config, GLX_RGBA_TYPE, nullptr, True);
+        if (!glx) {
+            return nullptr;
+        }
+        auto* context = new GLContextRecord{&connection, currentThreadId(), glx, window->dc.pixelFormat};
+        connection.contexts.push_back(context);
+        ContextRegistry& registry = contextRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.contexts.insert(context);
+        return context;
+    });
+}
+
+bool deleteContext(GLContext context) {
+    // Only the owning thread may touch its connection; a context that died with it is already gone.
+    if (!liveContext(context) || context->thread != currentThreadId()) {
+        return false;
+    }
+    if (currentContext == context) {
+        release();
+    }
+    x11::Connection& connection = *context->connection;
+    {
+        ContextRegistry& registry = contextRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.contexts.erase(context);
+    }
+    std::erase(connection.contexts, context);
+    glXDestroyContext(connection.display, context->context);
+    delete context;
+    return true;
+}
+
+bool makeCurrent(DeviceContext dc, GLContext context) {
+    if (!context) {
+        return release();
+    }
+    WindowRecord* window = ownedWindowOf(dc);
+    if (!window || !liveContext(context) || context->thread != currentThreadId() ||
+        context->format != window->dc.pixelFormat || context->connection != window->connection) {
+        return false;
+    }
+    if (!glXMakeCurrent(context->connection->display, window->xwindow, context->context)) {
+        return false;
+    }
+    currentContext = context;
+    currentDC = &window->dc;
+    return true;
+}
+
+GLContext getCurrentContext() {
+    return currentContext;
+}
+
+DeviceContext getCurrentDC() {
+    return currentDC;
+}
+
+bool swapBuffers(DeviceContext dc) {
+    WindowRecord* window = ownedWindowOf(dc);
+    if (!window || window->dc.pixelFormat == 0) {
+        return false;
+    }
+    glXSwapBuffers(window->connection->display, window->xwindow);
+    return true;
+}
+
+void* getProcAddress(const char* name) {
+    return name ? reinterpret_cast<void*>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)))
+                : nullptr;
+}
+
+} // namespace korvane::platform

@@ -1,0 +1,752 @@
+#include <X11/Xatom.h>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/x11/X11Window.h"
+
+namespace korvane::platform {
+
+namespace {
+
+struct ClassRegistry {
+    std::mutex mutex;
+    std::unordered_map<std::string, WindowClass> classes;
+};
+
+ClassRegistry& classRegistry() {
+    static ClassRegistry* instance = new ClassRegistry;
+    return *instance;
+}
+
+constexpr long eventMask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
+                           ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
+                           LeaveWindowMask;
+constexpr long topLevelEventMask = eventMask | FocusChangeMask;
+
+ThreadId ownerOf(WindowHandle handle) {
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto found = registry.windows.find(handle);
+    return found == registry.windows.end() ? 0 : found->second;
+}
+
+// Runs the operation on the window's thread (at once on that thread, otherwise as a call sent to it
+// while the caller waits) with the validated record; failed when the handle is not a live window.
+template <typename Operation, typename R = std::invoke_result_t<Operation, WindowRecord*>>
+R onOwner(WindowHandle handle, R failed, Operation operation) {
+    ThreadId owner = ownerOf(handle);
+    if (!owner) {
+        return failed;
+    }
+    if (owner == currentThreadId()) {
+        return operation(handle);
+    }
+    R result = failed;
+    detail::ThreadQueue::sendTo(owner, [&] {
+        if (WindowRecord* window = x11::ownedWindow(handle)) {
+            result = operation(window);
+        }
+    });
+    return result;
+}
+
+void setNormalHints(x11::Connection& connection, WindowRecord* window, bool position) {
+    XSizeHints* hints = XAllocSizeHints();
+    if (!hints) {
+        return;
+    }
+    MinMaxInfo info;
+    info.minTrackSize = {1, 1};
+    info.maxTrackSize = {32767, 32767};
+    x11::callProcedure(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
+    hints->flags = PMinSize | PMaxSize | (position ? PPosition : 0);
+    hints->x = window->x;
+    hints->y = window->y;
+    hints->min_width = std::max(1, info.minTrackSize.x);
+    hints->min_height = std::max(1, info.minTrackSize.y);
+    hints->max_width = std::max(hints->min_width, info.maxTrackSize.x);
+    hints->max_height = std::max(hints->min_height, info.maxTrackSize.y);
+    XSetWMNormalHints(connection.display, window->xwindow, hints);
+    XFree(hints);
+}
+
+void setTitle(x11::Connection& connection, WindowRecord* window) {
+    if (window->parent) {
+        return;
+    }
+    XStoreName(connection.display, window->xwindow, window->title.c_str());
+    XChangeProperty(connection.display, window->xwindow, connection.netWmName, connection.utf8String, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(window->title.data()),
+                    static_cast<int>(window->title.size()));
+}
+
+// Creates the X window of a record (the record's geometry, parent and visibility are set).
+bool createXWindow(x11::Connection& connection, WindowRecord* window, XVisualInfo* visual) {
+    XSetWindowAttributes attributes{};
+    unsigned long mask = CWBackPixmap | CWBorderPixel | CWEventMask | CWBitGravity;
+    attributes.background_pixmap = None;
+    attributes.border_pixel = 0;
+    attributes.bit_gravity = NorthWestGravity;
+    attributes.event_mask = window->parent ? eventMask : topLevelEventMask;
+    ::Window parent = window->parent ? window->parent->xwindow : connection.root;
+    int depth = CopyFromParent;
+    Visual* xvisual = CopyFromParent;
+    if (visual) {
+        window->colormap = XCreateColormap(connection.display, connection.root, visual->visual, AllocNone);
+        attributes.colormap = window->colormap;
+        mask |= CWColormap;
+        depth = visual->depth;
+        xvisual = visual->visual;
+    }
+    window->configureSerial = NextRequest(connection.display);
+    window->xwindow = XCreateWindow(
+        connection.display, parent, window->x, window->y, static_cast<unsigned>(window->width),
+        static_cast<unsigned>(window->height), 0, depth, InputOutput, xvisual, mask, &attributes);
+    if (!window->xwindow) {
+        return false;
+    }
+    XWindowAttributes actual;
+    XGetWindowAttributes(connection.display, window->xwindow, &actual);
+    window->visual = XVisualIDFromVisual(actual.visual);
+    if (!window->parent) {
+        XSetWMProtocols(connection.display, window->xwindow, &connection.wmDeleteWindow, 1);
+        setTitle(connection, window);
+    }
+    return true;
+}
+
+void markWhole(WindowRecord* window, bool erase) {
+    std::lock_guard lock(windowRegistry().mutex);
+    window->dirty = true;
+    window->dirtyWhole = true;
+    window->erase = window->erase || erase;
+}
+
+bool show(WindowRecord* window, bool visible) {
+    bool was = window->visible;
+    if (visible == was) {
+        return was;
+    }
+    x11::Connection& connection = *window->connection;
+    window->visible = visible;
+    if (visible) {
+        window->style |= WS_VISIBLE;
+        if (window->needSize) {
+            window->needSize = false;
+            x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
+            if (!x11::ownedWindow(window)) {
+                return was;
+            }
+            x11::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
+            if (!x11::ownedWindow(window)) {
+                return was;
+            }
+        }
+        if (!window->parent) {
+            setNormalHints(connection, window, true);
+        }
+        XMapWindow(connection.display, window->xwindow);
+        markWhole(window, true);
+        if (!window->parent) {
+            // Showing activates a top-level window, as on Win32; the focus change reports WM_ACTIVATE.
+            XSetInputFocus(connection.display, window->xwindow, RevertToParent, CurrentTime);
+        }
+    } else {
+        window->style &= ~WS_VISIBLE;
+        XUnmapWindow(connection.display, window->xwindow);
+    }
+    XFlush(connection.display);
+    return was;
+}
+
+void destroyTree(WindowRecord* window) {
+    x11::releaseIfCurrent(window);
+    x11::callProcedure(window, WM_DESTROY, 0, 0);
+    std::vector<WindowRecord*> children = window->children;
+    for (WindowRecord* child : children) {
+        child->destroying = true;
+        destroyTree(child);
+    }
+}
+
+void freeTree(x11::Connection& connection, WindowRecord* window) {
+    for (WindowRecord* child : window->children) {
+        freeTree(connection, child);
+    }
+    window->children.clear();
+    {
+        WindowRegistry& registry = windowRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.windows.erase(window);
+        registry.deviceContexts.erase(&window->dc);
+    }
+    connection.removeWindow(window);
+    if (window->colormap) {
+        XFreeColormap(connection.display, window->colormap);
+    }
+    delete window;
+}
+
+bool destroy(WindowRecord* window) {
+    if (window->destroying) {
+        return false;
+    }
+    window->destroying = true;
+    x11::Connection& connection = *window->connection;
+    if (window->visible) {
+        XUnmapWindow(connection.display, window->xwindow);
+    }
+    destroyTree(window);
+    x11::callProcedure(window, WM_NCDESTROY, 0, 0);
+    XDestroyWindow(connection.display, window->xwindow);
+    if (window->parent) {
+        auto& siblings = window->parent->children;
+        siblings.erase(std::find(siblings.begin(), siblings.end(), window));
+        window->parent = nullptr;
+    }
+    freeTree(connection, window);
+    connection.closeIfUnused();
+    return true;
+}
+
+bool move(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
+    x11::Connection& connection = *window->connection;
+    if (flags & SWP_NOMOVE) {
+        x = window->x;
+        y = window->y;
+    }
+    if (flags & SWP_NOSIZE) {
+        width = window->width;
+        height = window->height;
+    } else if (!window->parent && !(flags & SWP_NOSENDCHANGING)) {
+        x11::applyMinMax(window, width, height);
+        if (!x11::ownedWindow(window)) {
+            return false;
+        }
+    }
+    // X windows cannot be empty; Win32 allows it, so the smallest size stands in for zero.
+    width = std::clamp(width, 1, 32767);
+    height = std::clamp(height, 1, 32767);
+    bool moved = x != window->x || y != window->y;
+    bool sized = width != window->width || height != window->height;
+    if (moved || sized) {
+        window->configureSerial = NextRequest(connection.display);
+        XMoveResizeWindow(connection.display, window->xwindow, x, y, static_cast<unsigned>(width),
+                          static_cast<unsigned>(height));
+        XFlush(connection.display);
+        window->x = x;
+        window->y = y;
+        window->width = width;
+        window->height = height;
+        if (sized && (window->classStyle & (CS_HREDRAW | CS_VREDRAW))) {
+            markWhole(window, true);
+        }
+        if (moved) {
+            x11::callProcedure(window, WM_MOVE, 0, makeLParam(x, y));
+        }
+        if (sized && x11::ownedWindow(window)) {
+            x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height));
+        }
+    }
+    if (x11::ownedWindow(window) && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
+        show(window, (flags & SWP_SHOWWINDOW) != 0);
+    }
+    return true;
+}
+
+WindowHandle create(const WindowClass& windowClass, const char* className, uint32_t exStyle,
+                    const char* title, uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
+                    WindowRecord* parent, void* param) {
+    x11::Connection* connection = x11::Connection::current();
+    if (!connection) {
+        return nullptr;
+    }
+    auto* window = new WindowRecord;
+    window->thread = currentThreadId();
+    window->connection = connection;
+    window->parent = parent;
+    window->procedure = windowClass.procedure;
+    window->extra.assign(static_cast<size_t>(std::max(0, windowClass.windowExtra)), 0);
+    window->classStyle = windowClass.style;
+    window->style = style & ~WS_VISIBLE;
+    window->exStyle = exStyle;
+    window->title = title ? title : "";
+    window->x = x == CW_USEDEFAULT ? 0 : x;
+    window->y = y == CW_USEDEFAULT ? 0 : y;
+    window->width = width == CW_USEDEFAULT ? 640 : width;
+    window->height = height == CW_USEDEFAULT ? 480 : height;
+    window->needSize = !parent;
+    window->dc.window = window;
+    {
+        WindowRegistry& registry = windowRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.windows[window] = window->thread;
+        registry.deviceContexts[&window->dc] = window;
+    }
+    if (!parent) {
+        // Asked before WM_CREATE, as on Win32: the procedure does not know its window yet.
+        x11::applyMinMax(window, window->width, window->height);
+    }
+    window->width = std::clamp(window->width, 1, 32767);
+    window->height = std::clamp(window->height, 1, 32767);
+    if (!createXWindow(*connection, window, nullptr)) {
+        WindowRegistry& registry = windowRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.windows.erase(window);
+        registry.deviceContexts.erase(&window->dc);
+        delete window;
+        return nullptr;
+    }
+    connection->addWindow(window);
+    if (parent) {
+        parent->children.push_back(window);
+    }
+
+    CreateStruct create;
+    create.createParams = param;
+    create.parent = parent;
+    create.x = window->x;
+    create.y = window->y;
+    create.width = window->width;
+    create.height = window->height;
+    create.style = style;
+    create.name = title;
+    create.className = className;
+    create.exStyle = exStyle;
+    if (x11::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LParam>(&create)) == -1) {
+        if (x11::ownedWindow(window)) {
+            destroy(window);
+        }
+        return nullptr;
+    }
+    if (parent && x11::ownedWindow(window)) {
+        x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
+        if (x11::ownedWindow(window)) {
+            x11::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
+        }
+    }
+    if ((style & WS_VISIBLE) && x11::ownedWindow(window)) {
+        show(window, true);
+    }
+    return x11::ownedWindow(window) ? window : nullptr;
+}
+
+void unionRect(Rect& into, const Rect& rect) {
+    into.left = std::min(into.left, rect.left);
+    into.top = std::min(into.top, rect.top);
+    into.right = std::max(into.right, rect.right);
+    into.bottom = std::max(into.bottom, rect.bottom);
+}
+
+} // namespace
+
+WindowRegistry& windowRegistry() {
+    static WindowRegistry* instance = new WindowRegistry;
+    return *instance;
+}
+
+namespace x11 {
+
+WindowRecord* ownedWindow(WindowHandle handle) {
+    return ownerOf(handle) == currentThreadId() && handle ? handle : nullptr;
+}
+
+Result callProcedure(WindowRecord* window, uint32_t message, WParam wParam, LParam lParam) {
+    return window->procedure ? window->procedure(window, message, wParam, lParam)
+                             : defWindowProc(window, message, wParam, lParam);
+}
+
+bool isViewable(const WindowRecord* window) {
+    for (; window; window = window->parent) {
+        if (!window->visible) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool clippedUpdate(WindowRecord* window, Rect& rect) {
+    if (!window->dirty) {
+        return false;
+    }
+    Rect client{0, 0, window->width, window->height};
+    if (window->dirtyWhole) {
+        rect = client;
+    } else {
+        rect.left = std::max(window->dirtyRect.left, 0);
+        rect.top = std::max(window->dirtyRect.top, 0);
+        rect.right = std::min(window->dirtyRect.right, client.right);
+        rect.bottom = std::min(window->dirtyRect.bottom, client.bottom);
+    }
+    return rect.left < rect.right && rect.top < rect.bottom;
+}
+
+void applyMinMax(WindowRecord* window, int32_t& width, int32_t& height) {
+    MinMaxInfo info;
+    info.minTrackSize = {1, 1};
+    info.maxTrackSize = {32767, 32767};
+    callProcedure(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
+    width = std::max(width, info.minTrackSize.x);
+    height = std::max(height, info.minTrackSize.y);
+    if (info.maxTrackSize.x >= info.minTrackSize.x) {
+        width = std::min(width, info.maxTrackSize.x);
+    }
+    if (info.maxTrackSize.y >= info.minTrackSize.y) {
+        height = std::min(height, info.maxTrackSize.y);
+    }
+}
+
+bool recreateWindow(WindowRecord* window, XVisualInfo* visual) {
+    Connection& connection = *window->connection;
+    ::Window old = window->xwindow;
+    Colormap oldColormap = window->colormap;
+    window->colormap = 0;
+    if (!createXWindow(connection, window, visual)) {
+        window->xwindow = old;
+        window->colormap = oldColormap;
+        return false;
+    }
+    for (WindowRecord* child : window->children) {
+        XReparentWindow(connection.display, child->xwindow, window->xwindow, child->x, child->y);
+    }
+    connection.remap(old, window->xwindow, window);
+    if (window->visible) {
+        XMapWindow(connection.display, window->xwindow);
+    }
+    XDestroyWindow(connection.display, old);
+    if (oldColormap) {
+        XFreeColormap(connection.display, oldColormap);
+    }
+    XFlush(connection.display);
+    markWhole(window, true);
+    return true;
+}
+
+} // namespace x11
+
+bool registerClass(const WindowClass& windowClass) {
+    if (!windowClass.name || !*windowClass.name || !windowClass.procedure || windowClass.windowExtra < 0) {
+        return false;
+    }
+    ClassRegistry& registry = classRegistry();
+    std::lock_guard lock(registry.mutex);
+    return registry.classes.emplace(windowClass.name, windowClass).second;
+}
+
+bool unregisterClass(const char* name) {
+    ClassRegistry& registry = classRegistry();
+    std::lock_guard lock(registry.mutex);
+    return name && registry.classes.erase(name) > 0;
+}
+
+WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
+                          int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
+                          void* param) {
+    WindowClass windowClass;
+    {
+        ClassRegistry& registry = classRegistry();
+        std::lock_guard lock(registry.mutex);
+        auto found = className ? registry.classes.find(className) : registry.classes.end();
+        if (found == registry.classes.end()) {
+            return nullptr;
+        }
+        windowClass = found->second;
+    }
+    if (!(style & WS_CHILD)) {
+        parent = nullptr; // an owner window is not kept: there is no owner relation
+    } else if (!parent) {
+        return nullptr;
+    }
+    if (!parent) {
+        return create(windowClass, className, exStyle, title, style, x, y, width, height, nullptr, param);
+    }
+    return onOwner(parent, WindowHandle(nullptr), [&](WindowRecord* owner) {
+        return create(windowClass, className, exStyle, title, style, x, y, width, height, owner, param);
+    });
+}
+
+bool destroyWindow(WindowHandle window) {
+    return onOwner(window, false, destroy);
+}
+
+bool isWindow(WindowHandle window) {
+    return ownerOf(window) != 0;
+}
+
+WindowHandle getParent(WindowHandle window) {
+    return onOwner(window, WindowHandle(nullptr), [](WindowRecord* w) { return w->parent; });
+}
+
+ThreadId getWindowThreadId(WindowHandle window) {
+    return ownerOf(window);
+}
+
+bool showWindow(WindowHandle window, int command) {
+    return onOwner(window, false, [command](WindowRecord* w) { return show(w, command != SW_HIDE); });
+}
+
+bool isWindowVisible(WindowHandle window) {
+    return onOwner(window, false, [](WindowRecord* w) { return x11::isViewable(w); });
+}
+
+bool updateWindow(WindowHandle window) {
+    return onOwner(window, false, [](WindowRecord* w) {
+        bool dirty;
+        {
+            std::lock_guard lock(windowRegistry().mutex);
+            Rect rect;
+            dirty = x11::isViewable(w) && x11::clippedUpdate(w, rect);
+        }
+        if (dirty) {
+            x11::callProcedure(w, WM_PAINT, 0, 0);
+        }
+        return true;
+    });
+}
+
+bool setWindowText(WindowHandle window, const char* text) {
+    return onOwner(window, false, [text](WindowRecord* w) {
+        w->title = text ? text : "";
+        setTitle(*w->connection, w);
+        XFlush(w->connection->display);
+        return true;
+    });
+}
+
+int getWindowText(WindowHandle window, char* buffer, int size) {
+    return onOwner(window, 0, [buffer, size](WindowRecord* w) {
+        if (!buffer || size <= 0) {
+            return 0;
+        }
+        int length = std::min(static_cast<int>(w->title.size()), size - 1);
+        std::memcpy(buffer, w->title.data(), static_cast<size_t>(length));
+        buffer[length] = 0;
+        return length;
+    });
+}
+
+bool setWindowPos(WindowHandle window, WindowHandle, int32_t x, int32_t y, int32_t width, int32_t height,
+                  uint32_t flags) {
+    return onOwner(window, false, [=](WindowRecord* w) { return move(w, x, y, width, height, flags); });
+}
+
+bool getClientRect(WindowHandle window, Rect& rect) {
+    return onOwner(window, false, [&rect](WindowRecord* w) {
+        rect = Rect{0, 0, w->width, w->height};
+        return true;
+    });
+}
+
+bool clientToScreen(WindowHandle window, Point& point) {
+    return onOwner(window, false, [&point](WindowRecord* w) {
+        for (; w; w = w->parent) {
+            point.x += w->x;
+            point.y += w->y;
+        }
+        return true;
+    });
+}
+
+bool screenToClient(WindowHandle window, Point& point) {
+    return onOwner(window, false, [&point](WindowRecord* w) {
+        for (; w; w = w->parent) {
+            point.x -= w->x;
+            point.y -= w->y;
+        }
+        return true;
+    });
+}
+
+bool getWindowRect(WindowHandle window, Rect& rect) {
+    return onOwner(window, false, [&rect](WindowRecord* w) {
+        Point origin;
+        clientToScreen(w, origin);
+        rect = Rect{origin.x, origin.y, origin.x + w->width, origin.y + w->height};
+        return true;
+    });
+}
+
+bool adjustWindowRectEx(Rect&, uint32_t, bool, uint32_t) {
+    return true;
+}
+
+bool invalidateRect(WindowHandle window, const Rect* rect, bool erase) {
+    ThreadId owner;
+    {
+        WindowRegistry& registry = windowRegistry();
+        std::lock_guard lock(registry.mutex);
+        auto found = registry.windows.find(window);
+        if (found == registry.windows.end()) {
+            return false;
+        }
+        owner = found->second;
+        if (!rect) {
+            window->dirtyWhole = true;
+        } else if (!window->dirty) {
+            window->dirtyRect = *rect;
+        } else {
+            unionRect(window->dirtyRect, *rect);
+        }
+        window->dirty = true;
+        window->erase = window->erase || erase;
+    }
+    if (owner != currentThreadId()) {
+        if (auto queue = detail::findQueue(owner)) {
+            queue->wake();
+        }
+    }
+    return true;
+}
+
+bool validateRect(WindowHandle window, const Rect* rect) {
+    return onOwner(window, false, [rect](WindowRecord* w) {
+        std::lock_guard lock(windowRegistry().mutex);
+        Rect dirty;
+        if (!rect || !x11::clippedUpdate(w, dirty) ||
+            (rect->left <= dirty.left && rect->top <= dirty.top && rect->right >= dirty.right &&
+             rect->bottom >= dirty.bottom)) {
+            w->dirty = w->dirtyWhole = w->erase = false;
+        }
+        return true;
+    });
+}
+
+bool getUpdateRect(WindowHandle window, Rect* rect) {
+    return onOwner(window, false, [rect](WindowRecord* w) {
+        std::lock_guard lock(windowRegistry().mutex);
+        Rect dirty;
+        bool any = x11::clippedUpdate(w, dirty);
+        if (rect) {
+            *rect = any ? dirty : Rect{};
+        }
+        return any;
+    });
+}
+
+DeviceContext beginPaint(WindowHandle window, PaintStruct& paint) {
+    return onOwner(window, DeviceContext(nullptr), [&paint](WindowRecord* w) {
+        bool erase;
+        {
+            std::lock_guard lock(windowRegistry().mutex);
+            if (!x11::clippedUpdate(w, paint.paint)) {
+                paint.paint = Rect{};
+            }
+            erase = w->erase;
+            w->dirty = w->dirtyWhole = w->erase = false;
+        }
+        paint.dc = &w->dc;
+        paint.erase = erase && x11::callProcedure(w, WM_ERASEBKGND, reinterpret_cast<WParam>(&w->dc), 0) == 0;
+        return &w->dc;
+    });
+}
+
+bool endPaint(WindowHandle window, const PaintStruct&) {
+    return isWindow(window);
+}
+
+Result defWindowProc(WindowHandle window, uint32_t message, WParam, LParam) {
+    switch (message) {
+    case WM_CLOSE:
+        destroyWindow(window);
+        return 0;
+    case WM_PAINT: {
+        PaintStruct paint;
+        beginPaint(window, paint);
+        endPaint(window, paint);
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+Result callWindowProc(WindowProcedure procedure, WindowHandle window, uint32_t message, WParam wParam,
+                      LParam lParam) {
+    return procedure ? procedure(window, message, wParam, lParam) : 0;
+}
+
+Result sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+    return onOwner(window, Result(0),
+                   [=](WindowRecord* w) { return x11::callProcedure(w, message, wParam, lParam); });
+}
+
+bool postMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
+    ThreadId owner = ownerOf(window);
+    auto queue = owner ? detail::findQueue(owner) : nullptr;
+    return queue && queue->post(Msg{window, message, wParam, lParam});
+}
+
+intptr_t getWindowLongPtr(WindowHandle window, int index) {
+    return onOwner(window, intptr_t(0), [index](WindowRecord* w) -> intptr_t {
+        switch (index) {
+        case GWLP_WNDPROC:
+            return reinterpret_cast<intptr_t>(w->procedure);
+        case GWLP_USERDATA:
+            return w->userData;
+        case GWLP_HWNDPARENT:
+            return reinterpret_cast<intptr_t>(w->parent);
+        default:
+            break;
+        }
+        intptr_t value = 0;
+        if (index >= 0 && static_cast<size_t>(index) + sizeof value <= w->extra.size()) {
+            std::memcpy(&value, w->extra.data() + index, sizeof value);
+        }
+        return value;
+    });
+}
+
+intptr_t setWindowLongPtr(WindowHandle window, int index, intptr_t value) {
+    return onOwner(window, intptr_t(0), [index, value](WindowRecord* w) -> intptr_t {
+        intptr_t previous = 0;
+        switch (index) {
+        case GWLP_WNDPROC:
+            previous = reinterpret_cast<intptr_t>(w->procedure);
+            if (value) {
+                w->procedure = reinterpret_cast<WindowProcedure>(value);
+            }
+            return previous;
+        case GWLP_USERDATA:
+            previous = w->userData;
+            w->userData = value;
+            return previous;
+        default:
+            break;
+        }
+        if (index >= 0 && static_cast<size_t>(index) + sizeof value <= w->extra.size()) {
+            std::memcpy(&previous, w->extra.data() + index, sizeof previous);
+            std::memcpy(w->extra.data() + index, &value, sizeof value);
+        }
+        return previous;
+    });
+}
+
+bool trackMouseEvent(const TrackMouseEvent& request) {
+    if (!(request.flags & TME_LEAVE)) {
+        return false;
+    }
+    return onOwner(request.window, false, [&request](WindowRecord* w) {
+        if (request.flags & TME_CANCEL) {
+            w->trackLeave = false;
+            return true;
+        }
+        x11::Connection& connection = *w->connection;
+        ::Window rootReturn, child;
+        int rootX, rootY, x, y;
+        unsigned int mask;
+        bool inside = XQueryPointer(connection.display, w->xwindow, &rootReturn, &child, &rootX, &rootY, &x,
+                                    &y, &mask) &&
+                      child == None && x >= 0 && y >= 0 && x < w->width && y < w->height;
+        if (inside) {
+            w->trackLeave = true;
+        } else {
+            w->trackLeave = false;
+            connection.queueInput(Msg{w, WM_MOUSELEAVE, 0, 0});
+        }
+        return true;
+    });
+}
+
+} // namespace korvane::platform

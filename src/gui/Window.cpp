@@ -1,0 +1,508 @@
+#include "gui/Window.h"
+
+#include <mutex>
+
+#include "gui/Input.h"
+
+namespace korvane::gui {
+
+namespace {
+
+// Window message that runs a function on the window thread: lParam points to a std::function<bool()>.
+// The procedure answers 2 for a true result and 1 for false, so 0 means it never ran.
+constexpr uint32_t WindowCall = platform::WM_USER + 0x200;
+
+std::once_flag windowClassRegistered;
+
+Point positionOf(platform::LParam lParam) {
+    // Signed: positions left of or above the window (while a button is held) are negative.
+    return {float(platform::getXLParam(lParam)), float(platform::getYLParam(lParam))};
+}
+
+platform::Rect outerRectangle(const Rectangle& client, uint32_t style) {
+    platform::Rect outer{int32_t(client.x), int32_t(client.y), int32_t(client.x + client.width),
+                         int32_t(client.y + client.height)};
+    platform::adjustWindowRectEx(outer, style, false, platform::WS_EX_CLIENTEDGE);
+    return outer;
+}
+
+} // namespace
+
+Window::Window() = default;
+
+Window::~Window() {
+    system::Thread* thread = getThread();
+    if (thread && thread->isAlive() && isCreated())
+        close();
+    removeAllViews();
+}
+
+types::String Window::getClassPath() const {
+    return types::String::concat(Looper::getClassPath(), ":Window");
+}
+
+void Window::registerClass() {
+    std::call_once(windowClassRegistered, [] {
+        platform::WindowClass windowClass;
+        windowClass.style = platform::CS_VREDRAW | platform::CS_HREDRAW | platform::CS_OWNDC;
+        windowClass.procedure = &Window::procedure;
+        windowClass.name = ClassName;
+        platform::registerClass(windowClass);
+    });
+}
+
+bool Window::onWindowThread() const {
+    system::Thread* thread = getThread();
+    return thread && thread->getThreadId() == platform::currentThreadId();
+}
+
+bool Window::callOnWindowThread(const std::function<bool()>& work) {
+    for (;;) {
+        platform::WindowHandle handle = getHandle();
+        if (!isCreated() || !handle || onWindowThread())
+            return work();
+        const platform::Result result =
+            platform::sendMessage(handle, WindowCall, 0, reinterpret_cast<platform::LParam>(&work));
+        if (result != 0)
+            return result == 2;
+        // Not delivered: the window was destroyed meanwhile; go again with the new state unless nothing
+        // has changed.
+        if (isCreated() && getHandle() == handle)
+            return false;
+    }
+}
+
+void Window::setTitle(const types::String& text) {
+    title = text;
+    if (platform::WindowHandle handle = getHandle(); handle && isCreated())
+        platform::setWindowText(handle, title.getText());
+}
+
+void Window::setSize(const Size& size) {
+    callOnWindowThread([this, size] {
+        if (!isCreated()) {
+            frame.width = size.width;
+            frame.height = size.height;
+            onResize(frame);
+            return true;
+        }
+        // The size notification sets the frame to the size the window really gets (its tracking sizes
+        // may limit it).
+        const platform::Rect outer = outerRectangle({frame.x, frame.y, size.width, size.height}, style);
+        platform::setWindowPos(getHandle(), nullptr, outer.left, outer.top, outer.right - outer.left,
+                               outer.bottom - outer.top,
+                               platform::SWP_NOCOPYBITS | platform::SWP_NOZORDER | platform::SWP_NOMOVE);
+        return true;
+    });
+}
+
+void Window::setMinimumSize(const Size& size) {
+    callOnWindowThread([this, size] {
+        minimumSize = size;
+        return true;
+    });
+}
+
+void Window::setMaximumSize(const Size& size) {
+    callOnWindowThread([this, size] {
+        maximumSize = size;
+        return true;
+    });
+}
+
+bool Window::open() {
+    if (system::Thread* thread = getThread()) {
+        if (thread->isAlive())
+            return false;
+        // The thread ended after the window closed itself from its own thread: collect it.
+        quit();
+        if (getThread())
+            return false;
+    }
+    if (isCreated() || !start())
+        return false;
+    signal.reset();
+    if (!send(this, application::MessageWindowCreate)) {
+        quit();
+        return false;
+    }
+    signal.wait();
+    if (!isCreated()) {
+        // Creation failed: stop the thread so that a later open() can try again.
+        quit();
+        return false;
+    }
+    return true;
+}
+
+bool Window::close() {
+    if (!getThread() || !isCreated())
+        return false;
+    signal.reset();
+    // On the window thread the request is carried out at once and the signal is set before the wait.
+    if (send(this, application::MessageWindowDestroy))
+        signal.wait();
+    quit();
+    return true;
+}
+
+void Window::loop() {
+    Looper::loop();
+    // The loop can end without a destroy request (quit() called directly): the window and its views'
+    // child windows and GL contexts must not outlive the thread that owns them. Either way, release a
+    // caller whose request was dropped behind the quit message.
+    if (isCreated())
+        destroy();
+    else
+        signal.set();
+}
+
+void Window::create() {
+    if (isCreated()) {
+        signal.set();
+        return;
+    }
+    registerClass();
+    style = Style;
+    const platform::Rect outer = outerRectangle(frame, style);
+    const platform::WindowHandle handle = platform::createWindow(
+        platform::WS_EX_CLIENTEDGE, ClassName, title.getText(), style, platform::CW_USEDEFAULT,
+        platform::CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, this);
+    const platform::DeviceContext dc = handle ? platform::getDC(handle) : nullptr;
+    if (!dc) {
+        if (handle)
+            platform::destroyWindow(handle);
+        signal.set();
+        return;
+    }
+
+    platform::Rect client;
+    platform::getClientRect(handle, client);
+    platform::Point origin{client.left, client.top};
+    platform::clientToScreen(handle, origin);
+    frame = {float(origin.x), float(origin.y), float(client.right - client.left),
+             float(client.bottom - client.top)};
+    hdc = dc;
+    context.set(handle, dc);
+    hwnd.store(handle, std::memory_order_release);
+    focusView = nullptr;
+    created.store(true, std::memory_order_release);
+
+    // The views are attached and the window shown before open() returns, so that the caller finds every
+    // child window in place and never races the attachment.
+    attachViews();
+    platform::showWindow(handle, platform::SW_SHOW);
+    platform::updateWindow(handle);
+    signal.set();
+}
+
+void Window::destroy() {
+    detachViews();
+    if (platform::WindowHandle handle = getHandle()) {
+        if (hdc) {
+            platform::releaseDC(handle, hdc);
+            hdc = nullptr;
+        }
+        if (platform::destroyWindow(handle)) {
+            hwnd.store(nullptr, std::memory_order_release);
+            context.clear();
+        }
+    }
+    created.store(false, std::memory_order_release);
+    focusView = nullptr;
+    signal.set();
+}
+
+bool Window::handleMessage(application::Message* message) {
+    switch (message->what) {
+    case application::MessageWindowCreate:
+        create();
+        return true;
+    case application::MessageWindowDestroy:
+        destroy();
+        return true;
+    case application::MessageViewPaint:
+    case application::MessageViewFrame: {
+        const application::Message::Parameter* parameter = message->findParameter("view");
+        View* view = parameter ? static_cast<View*>(parameter->value) : nullptr;
+        // Only views of this window: anything else is not known to be a live view.
+        if (!view || !views.contains(view))
+            return true;
+        if (message->what == application::MessageViewFrame) {
+            view->onFrameChanged(view->frame);
+        } else if (platform::WindowHandle handle = getHandle()) {
+            platform::PaintStruct paint;
+            platform::beginPaint(handle, paint);
+            view->paint(context, view->bounds);
+            platform::endPaint(handle, paint);
+        }
+        return true;
+    }
+    default:
+        return Looper::handleMessage(message);
+    }
+}
+
+bool Window::addView(View* view) {
+    if (!view || view->getWindow() || view->parent || view->getMessenger())
+        return false;
+    return callOnWindowThread([this, view] { return insertView(view); });
+}
+
+bool Window::insertView(View* view) {
+    Window* none = nullptr;
+    if (view->parent || view->getMessenger() || !view->window.compare_exchange_strong(none, this))
+        return false;
+    views.append(view);
+    addHandler(view);
+    if (isCreated())
+        view->attach();
+    return true;
+}
+
+bool Window::removeView(View* view) {
+    if (!view || view->getWindow() != this || view->parent)
+        return false;
+    return callOnWindowThread([this, view] { return takeOutView(view); });
+}
+
+bool Window::takeOutView(View* view) {
+    if (view->getWindow() != this || view->parent)
+        return false;
+    if (view == focusView) {
+        focusView = nullptr;
+        view->onFocusLost();
+    }
+    if (isCreated())
+        view->detach();
+    // The chain's reference may be the last one.
+    view->addReference();
+    view->window.store(nullptr, std::memory_order_release);
+    views.remove(view);
+    removeHandler(view);
+    view->release();
+    return true;
+}
+
+void Window::removeAllViews() {
+    callOnWindowThread([this] {
+        if (View* view = focusView) {
+            focusView = nullptr;
+            view->onFocusLost();
+        }
+        while (View* view = views.getFirst()) {
+            if (!takeOutView(view))
+                views.remove(view);
+        }
+        return true;
+    });
+}
+
+bool Window::setFocusView(View* view) {
+    return callOnWindowThread([this, view] {
+        if (view && view->getWindow() != this)
+            return false;
+        if (focusView && focusView != view)
+            focusView->onFocusLost();
+        focusView = view;
+        return true;
+    });
+}
+
+bool Window::attachViews() {
+    for (View* view : views)
+        view->attach();
+    return true;
+}
+
+bool Window::detachViews() {
+    for (View* view : views)
+        view->detach();
+    return true;
+}
+
+bool Window::onClose() {
+    close();
+    return true;
+}
+
+bool Window::onActivate() {
+    for (View* view : views)
+        view->onActivate();
+    return true;
+}
+
+bool Window::onDeactivate() {
+    for (View* view : views)
+        view->onDeactivate();
+    return true;
+}
+
+bool Window::onMove(const Point&) {
+    previousFrame = frame;
+    return true;
+}
+
+bool Window::onResize(const Rectangle&) {
+    const float dw = frame.width - previousFrame.width;
+    const float dh = frame.height - previousFrame.height;
+    if (dw != 0.0f || dh != 0.0f) {
+        for (View* view : views) {
+            const uint32_t anchors = view->anchors;
+            if (!anchors)
+                continue;
+            if ((anchors & (AnchorLeft | AnchorRight)) == (AnchorLeft | AnchorRight))
+                view->frame.width += dw;
+            else if (anchors & AnchorRight)
+                view->frame.x += dw;
+            if ((anchors & (AnchorTop | AnchorBottom)) == (AnchorTop | AnchorBottom))
+                view->frame.height += dh;
+            else if (anchors & AnchorBottom)
+                view->frame.y += dh;
+            view->layout();
+        }
+    }
+    previousFrame = frame;
+    return true;
+}
+
+bool Window::onPaint(const Context&, const Rectangle&) {
+    return true;
+}
+
+bool Window::onKeyDown(uint32_t) {
+    return true;
+}
+
+bool Window::onKeyUp(uint32_t) {
+    return true;
+}
+
+bool Window::onChar(uint32_t, uint32_t) {
+    return true;
+}
+
+bool Window::onMouseMove(const Point&, uint32_t) {
+    return true;
+}
+
+bool Window::onMouseButton(const Point&, uint32_t) {
+    return true;
+}
+
+bool Window::onMouseWheel(float delta, uint32_t state) {
+    return focusView ? focusView->onMouseWheel(delta, state) : false;
+}
+
+platform::Result Window::procedure(platform::WindowHandle handle, uint32_t message, platform::WParam wParam,
+                                   platform::LParam lParam) {
+    using namespace platform;
+    if (message == WM_CREATE) {
+        const auto* creation = reinterpret_cast<const CreateStruct*>(lParam);
+        setWindowLongPtr(handle, GWLP_USERDATA, reinterpret_cast<intptr_t>(creation->createParams));
+        return 0;
+    }
+    auto* window = reinterpret_cast<Window*>(getWindowLongPtr(handle, GWLP_USERDATA));
+    if (!window)
+        return message == WM_GETMINMAXINFO ? 1 : defWindowProc(handle, message, wParam, lParam);
+
+    View* focus = window->focusView;
+    switch (message) {
+    case WM_MOVE: {
+        Rect client;
+        getClientRect(handle, client);
+        platform::Point origin{client.left, client.top};
+        clientToScreen(handle, origin);
+        window->frame.x = float(origin.x);
+        window->frame.y = float(origin.y);
+        window->onMove({window->frame.x, window->frame.y});
+        return 0;
+    }
+    case WM_SIZE: {
+        Rect client;
+        getClientRect(handle, client);
+        window->frame.width = float(client.right - client.left);
+        window->frame.height = float(client.bottom - client.top);
+        window->onResize(window->frame);
+        return 0;
+    }
+    case WM_ACTIVATE: {
+        const uint32_t state = lowWord(wParam);
+        if (state == WA_ACTIVE || state == WA_CLICKACTIVE)
+            window->onActivate();
+        else
+            window->onDeactivate();
+        return 0;
+    }
+    case WM_PAINT: {
+        PaintStruct paint;
+        beginPaint(handle, paint);
+        const Rectangle dirty{float(paint.paint.left), float(paint.paint.top),
+                              float(paint.paint.right - paint.paint.left + 1),
+                              float(paint.paint.bottom - paint.paint.top + 1)};
+        window->onPaint(window->context, dirty);
+        endPaint(handle, paint);
+        return 0;
+    }
+    case WM_CLOSE:
+        window->onClose();
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MinMaxInfo*>(lParam);
+        info->minTrackSize = {int32_t(window->minimumSize.width), int32_t(window->minimumSize.height)};
+        info->maxTrackSize = {int32_t(window->maximumSize.width), int32_t(window->maximumSize.height)};
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_KEYDOWN:
+        if (lParam & KF_REPEAT)
+            return 0;
+        focus ? focus->onKeyDown(uint32_t(wParam)) : window->onKeyDown(uint32_t(wParam));
+        return 0;
+    case WM_KEYUP:
+        focus ? focus->onKeyUp(uint32_t(wParam)) : window->onKeyUp(uint32_t(wParam));
+        return 0;
+    case WM_CHAR: {
+        const uint32_t modifiers = getCharacterModifiers();
+        focus ? focus->onChar(uint32_t(wParam), modifiers) : window->onChar(uint32_t(wParam), modifiers);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        window->onMouseMove(positionOf(lParam), getMouseState(wParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        window->onMouseButton(positionOf(lParam), ButtonLeftDown);
+        return 0;
+    case WM_LBUTTONUP:
+        window->onMouseButton(positionOf(lParam), ButtonLeftUp);
+        return 0;
+    case WM_RBUTTONDOWN:
+        window->onMouseButton(positionOf(lParam), ButtonRightDown);
+        return 0;
+    case WM_RBUTTONUP:
+        window->onMouseButton(positionOf(lParam), ButtonRightUp);
+        return 0;
+    case WM_MBUTTONDOWN:
+        window->onMouseButton(positionOf(lParam), ButtonMiddleDown);
+        return 0;
+    case WM_MBUTTONUP:
+        window->onMouseButton(positionOf(lParam), ButtonMiddleUp);
+        return 0;
+    case WM_MOUSEWHEEL:
+        return window->onMouseWheel(float(getWheelDelta(wParam)), getMouseState(lowWord(wParam))) ? 1 : 0;
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED:
+        // True-colour displays only: the window never has a palette to realise.
+        return 0;
+    case WM_NCDESTROY:
+        setWindowLongPtr(handle, GWLP_USERDATA, 0);
+        return defWindowProc(handle, message, wParam, lParam);
+    case WindowCall:
+        return (*reinterpret_cast<const std::function<bool()>*>(lParam))() ? 2 : 1;
+    default:
+        return defWindowProc(handle, message, wParam, lParam);
+    }
+}
+
+} // namespace korvane::gui

@@ -1,0 +1,200 @@
+#include "platform/GL.h"
+
+// GoogleTest and GLEW go before the X headers, whose macros (None, Bool) would break them.
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "WindowTesting.h"
+#include "platform/Window.h"
+#include "platform/x11/X11Window.h"
+
+using namespace korvane::platform;
+using namespace korvane::platform::testing;
+
+namespace {
+
+PixelFormatDescriptor viewRequest() {
+    PixelFormatDescriptor request;
+    request.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.pixelType = PFD_TYPE_RGBA;
+    request.colorBits = 24;
+    request.alphaBits = 8;
+    request.depthBits = 24;
+    request.stencilBits = 8;
+    return request;
+}
+
+class GLTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Recorder::instance().clear();
+        window = createTopLevel(200, 150);
+        showWindow(window, SW_SHOW);
+        view = createChild(window, 0, 0, 128, 96);
+        ASSERT_NE(view, nullptr);
+        pumpFor(20);
+    }
+    void TearDown() override {
+        destroyWindow(window);
+        pumpFor(0);
+        EXPECT_EQ(x11::Connection::currentIfAny(), nullptr);
+    }
+
+    WindowHandle window = nullptr;
+    WindowHandle view = nullptr;
+};
+
+} // namespace
+
+TEST_F(GLTest, ChildWindowGetsTheRequestedFormatAndAWorkingContext) {
+    DeviceContext dc = getDC(view);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_EQ(windowFromDC(dc), view);
+    EXPECT_EQ(getPixelFormat(dc), 0);
+    PixelFormatDescriptor request = viewRequest();
+    int format = choosePixelFormat(dc, request);
+    ASSERT_GT(format, 0);
+    PixelFormatDescriptor described;
+    int count = describePixelFormat(dc, format, described);
+    EXPECT_GE(count, format);
+    EXPECT_TRUE(described.flags & PFD_DOUBLEBUFFER);
+    EXPECT_TRUE(described.flags & PFD_SUPPORT_OPENGL);
+    EXPECT_EQ(described.pixelType, PFD_TYPE_RGBA);
+    EXPECT_EQ(described.colorBits, 24);
+    EXPECT_EQ(described.alphaBits, 8);
+    EXPECT_EQ(described.depthBits, 24);
+    EXPECT_EQ(described.stencilBits, 8);
+    EXPECT_EQ(describePixelFormat(dc, count + 1, described), 0);
+
+    // No context without a format.
+    EXPECT_EQ(createContext(dc), nullptr);
+    ASSERT_TRUE(setPixelFormat(dc, format, request));
+    EXPECT_FALSE(setPixelFormat(dc, format, request));
+    EXPECT_EQ(getPixelFormat(dc), format);
+
+    // The X window behind the handle may have been created again for the format's visual: the handle
+    // keeps working.
+    EXPECT_TRUE(isWindow(view));
+    EXPECT_EQ(getDC(view), dc);
+    EXPECT_TRUE(setWindowPos(view, nullptr, 0, 0, 120, 90, SWP_NOMOVE | SWP_NOZORDER));
+    EXPECT_EQ(Recorder::instance().of(view, WM_SIZE).back().lParam, makeLParam(120, 90));
+    Recorder::instance().clear();
+    invalidateRect(view, nullptr, false);
+    EXPECT_TRUE(pumpUntil([&] { return !Recorder::instance().of(view, WM_PAINT).empty(); }));
+
+    GLContext context = createContext(dc);
+    ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(makeCurrent(dc, context));
+    EXPECT_EQ(getCurrentContext(), context);
+    EXPECT_EQ(getCurrentDC(), dc);
+    ASSERT_EQ(glewInit(), GLEW_OK);
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    // A legacy context: the fixed-function pipeline is there.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    GLint bits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &bits);
+    EXPECT_GE(bits, 8);
+    glGetIntegerv(GL_DEPTH_BITS, &bits);
+    EXPECT_GE(bits, 24);
+    EXPECT_NE(getProcAddress("glGenFramebuffersEXT"), nullptr);
+
+    glViewport(0, 0, 120, 90);
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    unsigned char pixel[4] = {};
+    glReadBuffer(GL_BACK);
+    glReadPixels(60, 45, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_NEAR(pixel[0], 64, 1);
+    EXPECT_NEAR(pixel[1], 128, 1);
+    EXPECT_NEAR(pixel[2], 191, 1);
+    EXPECT_EQ(pixel[3], 255);
+    // After the swap the same colour is on the screen, in the view's place.
+    ASSERT_TRUE(swapBuffers(dc));
+    glFinish();
+    TestDisplay display;
+    XImage* image = XGetImage(display.get(), DefaultRootWindow(display.get()), 40 + 60, 30 + 45, 1, 1,
+                              AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, (pixel[0] << 16 | pixel[1] << 8 | pixel[2]));
+    XDestroyImage(image);
+
+    // Another thread cannot make this thread's context current or delete it.
+    std::thread([&] {
+        EXPECT_FALSE(makeCurrent(dc, context));
+        EXPECT_FALSE(deleteContext(context));
+        EXPECT_EQ(getCurrentContext(), nullptr);
+    }).join();
+
+    EXPECT_TRUE(makeCurrent(nullptr, nullptr));
+    EXPECT_EQ(getCurrentContext(), nullptr);
+    EXPECT_EQ(getCurrentDC(), nullptr);
+    EXPECT_TRUE(makeCurrent(dc, context));
+    EXPECT_TRUE(deleteContext(context));
+    EXPECT_EQ(getCurrentContext(), nullptr);
+    EXPECT_FALSE(deleteContext(context));
+}
+
+TEST_F(GLTest, FormatsFollowTheRequest) {
+    DeviceContext dc = getDC(view);
+    PixelFormatDescriptor request;
+    request.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    request.colorBits = 32;
+    PixelFormatDescriptor described;
+    int single = choosePixelFormat(dc, request);
+    ASSERT_GT(single, 0);
+    describePixelFormat(dc, single, described);
+    EXPECT_FALSE(described.flags & PFD_DOUBLEBUFFER);
+    EXPECT_EQ(described.colorBits, 24);
+    EXPECT_EQ(described.depthBits, 0);
+
+    request.flags |= PFD_DOUBLEBUFFER;
+    request.depthBits = 16;
+    int doubled = choosePixelFormat(dc, request);
+    ASSERT_GT(doubled, 0);
+    describePixelFormat(dc, doubled, described);
+    EXPECT_TRUE(described.flags & PFD_DOUBLEBUFFER);
+    EXPECT_GE(described.depthBits, 16);
+    EXPECT_EQ(described.redBits + described.greenBits + described.blueBits, described.colorBits);
+    EXPECT_NE(described.redShift, described.blueShift);
+
+    EXPECT_FALSE(setPixelFormat(dc, 0, request));
+    EXPECT_EQ(choosePixelFormat(nullptr, request), 0);
+}
+
+TEST_F(GLTest, ContextsAndConnectionsOfAnEndingThreadAreReleased) {
+    std::atomic<GLContext> left{nullptr};
+    std::thread([&] {
+        WindowHandle top = createTopLevel(64, 64);
+        showWindow(top, SW_SHOW);
+        DeviceContext dc = getDC(top);
+        PixelFormatDescriptor request = viewRequest();
+        ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, request), request));
+        GLContext context = createContext(dc);
+        ASSERT_TRUE(makeCurrent(dc, context));
+        glClear(GL_COLOR_BUFFER_BIT);
+        swapBuffers(dc);
+        left = context;
+        // The thread ends with its window, context and connection still open.
+    }).join();
+    ASSERT_NE(left.load(), nullptr);
+    EXPECT_FALSE(deleteContext(left));
+}
+
+TEST_F(GLTest, DestroyingTheWindowReleasesItsCurrentContext) {
+    DeviceContext dc = getDC(view);
+    PixelFormatDescriptor request = viewRequest();
+    ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, request), request));
+    GLContext context = createContext(dc);
+    ASSERT_TRUE(makeCurrent(dc, context));
+    EXPECT_TRUE(destroyWindow(view));
+    EXPECT_EQ(getCurrentContext(), nullptr);
+    EXPECT_EQ(windowFromDC(dc), nullptr);
+    EXPECT_FALSE(makeCurrent(dc, context));
+    EXPECT_FALSE(swapBuffers(dc));
+    EXPECT_TRUE(deleteContext(context));
+}

@@ -1,53 +1,48 @@
 #include "support/graphics3d/GLTestWindow.h"
 
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-
-#include "support/graphics3d/NativeGL.h"
+#include "platform/GL.h"
+#include "platform/Window.h"
 
 namespace korvane::graphics3d::test {
 
+namespace {
+
+const char* windowClass() {
+    static const bool registered = [] {
+        platform::WindowClass windowClass;
+        windowClass.name = "korvane.graphics3d.test";
+        windowClass.style = platform::CS_OWNDC;
+        windowClass.procedure = platform::defWindowProc;
+        return platform::registerClass(windowClass);
+    }();
+    (void)registered;
+    return "korvane.graphics3d.test";
+}
+
+} // namespace
+
 struct GLTestWindow::Native {
-    Display* display = nullptr;
-    Window window = 0;
-    Colormap colormap = 0;
-    GLXContext glContext = nullptr;
+    platform::WindowHandle window = nullptr;
+    platform::GLContext glContext = nullptr;
 };
 
 GLTestWindow::GLTestWindow(int width, int height) : native(std::make_unique<Native>()) {
-    native->display = XOpenDisplay(nullptr);
-    if (!native->display)
+    native->window = platform::createWindow(0, windowClass(), "graphics3d", platform::WS_OVERLAPPEDWINDOW, 0,
+                                            0, width, height, nullptr, nullptr);
+    if (!native->window)
         return;
-    int attributes[] = {GLX_RGBA,
-                        GLX_DOUBLEBUFFER,
-                        GLX_RED_SIZE,
-                        8,
-                        GLX_GREEN_SIZE,
-                        8,
-                        GLX_BLUE_SIZE,
-                        8,
-                        GLX_DEPTH_SIZE,
-                        24,
-                        GLX_STENCIL_SIZE,
-                        8,
-                        None};
-    XVisualInfo* visual = glXChooseVisual(native->display, DefaultScreen(native->display), attributes);
-    if (!visual)
+    platform::showWindow(native->window, platform::SW_SHOW);
+    const platform::DeviceContext dc = platform::getDC(native->window);
+    platform::PixelFormatDescriptor request;
+    request.flags = platform::PFD_DRAW_TO_WINDOW | platform::PFD_SUPPORT_OPENGL | platform::PFD_DOUBLEBUFFER;
+    request.colorBits = 24;
+    request.depthBits = 24;
+    request.stencilBits = 8;
+    const int format = platform::choosePixelFormat(dc, request);
+    if (format == 0 || !platform::setPixelFormat(dc, format, request))
         return;
-    const Window root = RootWindow(native->display, visual->screen);
-    XSetWindowAttributes windowAttributes{};
-    native->colormap = XCreateColormap(native->display, root, visual->visual, AllocNone);
-    windowAttributes.colormap = native->colormap;
-    native->window = XCreateWindow(native->display, root, 0, 0, width, height, 0, visual->depth, InputOutput,
-                                   visual->visual, CWColormap, &windowAttributes);
-    XMapWindow(native->display, native->window);
-    XSync(native->display, False);
-    native->glContext = glXCreateContext(native->display, visual, nullptr, True);
-    XFree(visual);
-    if (!native->glContext)
-        return;
-    nativegl::registerContext(native->glContext, native->display);
-    if (!glXMakeCurrent(native->display, native->window, native->glContext))
+    native->glContext = platform::createContext(dc);
+    if (!native->glContext || !platform::makeCurrent(dc, native->glContext))
         return;
     context = Context::current();
 }
@@ -58,22 +53,16 @@ GLTestWindow::~GLTestWindow() {
         context->close();
         context->release();
     } else if (native->glContext) {
-        glXMakeCurrent(native->display, None, nullptr);
-        glXDestroyContext(native->display, native->glContext);
+        platform::makeCurrent(nullptr, nullptr);
+        platform::deleteContext(native->glContext);
     }
-    if (native->glContext)
-        nativegl::unregisterContext(native->glContext);
     if (native->window)
-        XDestroyWindow(native->display, native->window);
-    if (native->colormap)
-        XFreeColormap(native->display, native->colormap);
-    if (native->display)
-        XCloseDisplay(native->display);
+        platform::destroyWindow(native->window);
 }
 
 void GLTestWindow::resize(int width, int height) {
-    XResizeWindow(native->display, native->window, width, height);
-    XSync(native->display, False);
+    platform::setWindowPos(native->window, nullptr, 0, 0, width, height,
+                           platform::SWP_NOMOVE | platform::SWP_NOZORDER);
 }
 
 GLint getInteger(GLenum query) {

@@ -1,0 +1,222 @@
+#include "support/gui/GuiTesting.h"
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <thread>
+
+namespace korvane::gui {
+
+void PrintTo(const Point& point, std::ostream* out) {
+    *out << "(" << point.x << ", " << point.y << ")";
+}
+
+void PrintTo(const Rectangle& rectangle, std::ostream* out) {
+    *out << "(" << rectangle.x << ", " << rectangle.y << ", " << rectangle.width << " x " << rectangle.height
+         << ")";
+}
+
+} // namespace korvane::gui
+
+namespace korvane::gui::testing {
+
+namespace {
+constexpr auto patience = std::chrono::seconds(5);
+}
+
+void EventLog::add(Event event) {
+    {
+        std::lock_guard guard(mutex);
+        events.push_back(std::move(event));
+    }
+    changed.notify_all();
+}
+
+bool EventLog::waitFor(const std::function<bool(const Event&)>& predicate) {
+    std::unique_lock guard(mutex);
+    return changed.wait_for(guard, patience, [&] {
+        for (const Event& event : events) {
+            if (predicate(event))
+                return true;
+        }
+        return false;
+    });
+}
+
+std::vector<Event> EventLog::all() const {
+    std::lock_guard guard(mutex);
+    return events;
+}
+
+std::vector<Event> EventLog::named(const std::string& what) const {
+    std::vector<Event> found;
+    for (const Event& event : all()) {
+        if (event.what == what)
+            found.push_back(event);
+    }
+    return found;
+}
+
+void EventLog::clear() {
+    std::lock_guard guard(mutex);
+    events.clear();
+}
+
+bool RecordingWindow::onKeyDown(uint32_t key) {
+    log.add({"window.keyDown", key});
+    return Window::onKeyDown(key);
+}
+
+bool RecordingWindow::onKeyUp(uint32_t key) {
+    log.add({"window.keyUp", key});
+    return Window::onKeyUp(key);
+}
+
+bool RecordingWindow::onChar(uint32_t code, uint32_t modifiers) {
+    log.add({"window.char", code, modifiers});
+    return Window::onChar(code, modifiers);
+}
+
+bool RecordingWindow::onMouseMove(const Point& position, uint32_t state) {
+    log.add({"window.mouseMove", state, 0, position});
+    return Window::onMouseMove(position, state);
+}
+
+bool RecordingWindow::onMouseButton(const Point& position, uint32_t code) {
+    log.add({"window.mouseButton", code, 0, position});
+    return Window::onMouseButton(position, code);
+}
+
+bool RecordingWindow::onMouseWheel(float delta, uint32_t state) {
+    log.add({"window.mouseWheel", state, 0, {}, delta});
+    return Window::onMouseWheel(delta, state);
+}
+
+bool RecordingView::paint(const Context&, const Rectangle& dirty) {
+    log.add({"view.paint", 0, 0, {dirty.x, dirty.y}});
+    return true;
+}
+
+bool RecordingView::onFrameChanged(const Rectangle& rectangle) {
+    log.add({"view.frameChanged", 0, 0, {rectangle.width, rectangle.height}});
+    return true;
+}
+
+bool RecordingView::onKeyDown(uint32_t key) {
+    log.add({"view.keyDown", key});
+    return key != refused;
+}
+
+bool RecordingView::onKeyUp(uint32_t key) {
+    log.add({"view.keyUp", key});
+    return key != refused;
+}
+
+bool RecordingView::onChar(uint32_t code, uint32_t modifiers) {
+    log.add({"view.char", code, modifiers});
+    return true;
+}
+
+bool RecordingView::onMouseMove(const Point& position, uint32_t state) {
+    log.add({"view.mouseMove", state, 0, position});
+    return true;
+}
+
+bool RecordingView::onMouseButton(const Point& position, uint32_t code) {
+    log.add({"view.mouseButton", code, 0, position});
+    return true;
+}
+
+bool RecordingView::onMouseEnter(const Point& position, uint32_t state) {
+    log.add({"view.mouseEnter", state, 0, position});
+    return true;
+}
+
+bool RecordingView::onMouseLeave() {
+    log.add({"view.mouseLeave"});
+    return true;
+}
+
+bool RecordingView::onMouseWheel(float delta, uint32_t state) {
+    log.add({"view.mouseWheel", state, 0, {}, delta});
+    return true;
+}
+
+bool RecordingView::onFocusLost() {
+    log.add({"view.focusLost"});
+    return true;
+}
+
+void onWindowThread(Window& window, const std::function<void()>& work) {
+    window.callOnWindowThread([&] {
+        work();
+        return true;
+    });
+}
+
+Rectangle frameOf(Window& window, View& view) {
+    Rectangle frame;
+    onWindowThread(window, [&] { frame = view.getFrame(); });
+    return frame;
+}
+
+Rectangle frameOf(Window& window) {
+    Rectangle frame;
+    onWindowThread(window, [&] { frame = window.getFrame(); });
+    return frame;
+}
+
+SyntheticInput::SyntheticInput() {
+    display = XOpenDisplay(nullptr);
+    int event, error, major, minor;
+    if (display && !XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        XCloseDisplay(display);
+        display = nullptr;
+    }
+}
+
+SyntheticInput::~SyntheticInput() {
+    if (display)
+        XCloseDisplay(display);
+}
+
+void SyntheticInput::moveTo(int x, int y) {
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XSync(display, False);
+}
+
+void SyntheticInput::button(unsigned int button, bool press) {
+    XTestFakeButtonEvent(display, button, press, CurrentTime);
+    XSync(display, False);
+}
+
+void SyntheticInput::click(unsigned int number) {
+    button(number, true);
+    button(number, false);
+}
+
+void SyntheticInput::key(unsigned long keysym, bool press) {
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), press, CurrentTime);
+    XSync(display, False);
+}
+
+uint32_t SyntheticInput::pixel(int x, int y) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image)
+        return 0xFFFFFFFF;
+    const uint32_t value = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return value;
+}
+
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+} // namespace korvane::gui::testing

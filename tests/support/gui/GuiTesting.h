@@ -1,0 +1,124 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "gui/Geometry.h"
+#include "gui/OpenGL.h"
+#include "gui/View.h"
+#include "gui/Window.h"
+
+namespace korvane::gui {
+// Readable failure messages for the geometry types.
+void PrintTo(const Point& point, std::ostream* out);
+void PrintTo(const Rectangle& rectangle, std::ostream* out);
+} // namespace korvane::gui
+
+namespace korvane::gui::testing {
+
+// One call of an input or paint operation, as a recording window or view saw it.
+struct Event {
+    Event(std::string what, uint32_t code = 0, uint32_t extra = 0, Point position = {}, float delta = 0.0f)
+        : what(std::move(what)), code(code), extra(extra), position(position), delta(delta) {}
+
+    std::string what;
+    uint32_t code = 0;
+    uint32_t extra = 0;
+    Point position;
+    float delta = 0.0f;
+};
+
+// A log that the window thread writes and the test thread waits on.
+class EventLog {
+public:
+    void add(Event event);
+    // Waits up to five seconds until some event satisfies the predicate.
+    bool waitFor(const std::function<bool(const Event&)>& predicate);
+    bool waitFor(const std::string& what) {
+        return waitFor([&](const Event& event) { return event.what == what; });
+    }
+    std::vector<Event> all() const;
+    std::vector<Event> named(const std::string& what) const;
+    void clear();
+
+private:
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<Event> events;
+};
+
+// A window whose input operations log what they receive (and still do what the window does).
+class RecordingWindow : public Window {
+public:
+    explicit RecordingWindow(EventLog& log) : log(log) {}
+    bool onKeyDown(uint32_t key) override;
+    bool onKeyUp(uint32_t key) override;
+    bool onChar(uint32_t code, uint32_t modifiers) override;
+    bool onMouseMove(const Point& position, uint32_t state) override;
+    bool onMouseButton(const Point& position, uint32_t code) override;
+    bool onMouseWheel(float delta, uint32_t state) override;
+
+private:
+    EventLog& log;
+};
+
+// A view whose operations log what they receive; keys in `refused` answer false.
+class RecordingView : public View {
+public:
+    RecordingView(EventLog& log, const Rectangle& frame) : View(frame), log(log) {}
+    bool paint(const Context& context, const Rectangle& dirty) override;
+    bool onFrameChanged(const Rectangle& rectangle) override;
+    bool onKeyDown(uint32_t key) override;
+    bool onKeyUp(uint32_t key) override;
+    bool onChar(uint32_t code, uint32_t modifiers) override;
+    bool onMouseMove(const Point& position, uint32_t state) override;
+    bool onMouseButton(const Point& position, uint32_t code) override;
+    bool onMouseEnter(const Point& position, uint32_t state) override;
+    bool onMouseLeave() override;
+    bool onMouseWheel(float delta, uint32_t state) override;
+    bool onFocusLost() override;
+
+    uint32_t refused = 0;
+
+private:
+    EventLog& log;
+};
+
+// Runs work on the window's thread while it is open and waits for it.
+void onWindowThread(Window& window, const std::function<void()>& work);
+// The view's frame (or the window's), read on the window thread.
+Rectangle frameOf(Window& window, View& view);
+Rectangle frameOf(Window& window);
+
+// Synthetic X input through XTest on a connection of its own, in screen coordinates.
+class SyntheticInput {
+public:
+    SyntheticInput();
+    ~SyntheticInput();
+    SyntheticInput(const SyntheticInput&) = delete;
+    SyntheticInput& operator=(const SyntheticInput&) = delete;
+
+    bool isAvailable() const { return display != nullptr; }
+    void moveTo(int x, int y);
+    void button(unsigned int button, bool press);
+    void click(unsigned int button);
+    void key(unsigned long keysym, bool press);
+    // The colour of a screen pixel as 0xRRGGBB.
+    uint32_t pixel(int x, int y);
+
+private:
+    Display* display = nullptr;
+};
+
+// Waits up to five seconds for a condition that other threads make true.
+bool eventually(const std::function<bool()>& condition);
+
+} // namespace korvane::gui::testing

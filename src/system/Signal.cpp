@@ -2,12 +2,11 @@
 
 namespace korvane::system {
 
+// Notifying under the lock lets a waiter destroy the signal as soon as its wait returns.
 void Signal::set() {
-    {
-        std::lock_guard guard(mutex);
-        signalled.store(true, std::memory_order_release);
-        ++generation;
-    }
+    std::lock_guard guard(mutex);
+    signalled.store(true, std::memory_order_release);
+    ++generation;
     condition.notify_all();
 }
 
@@ -17,11 +16,9 @@ void Signal::reset() {
 }
 
 void Signal::pulse() {
-    {
-        std::lock_guard guard(mutex);
-        signalled.store(false, std::memory_order_release);
-        ++generation;
-    }
+    std::lock_guard guard(mutex);
+    signalled.store(false, std::memory_order_release);
+    ++generation;
     condition.notify_all();
 }
 

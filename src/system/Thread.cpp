@@ -107,6 +107,9 @@ bool Thread::start(bool waitUntilRunning) {
 }
 
 bool Thread::join() {
+    // Checked before taking the lock, which another thread may hold while it waits for this one.
+    if (currentThread == this)
+        return false;
     std::lock_guard guard(control);
     if (!handle.joinable() || handle.get_id() == std::this_thread::get_id())
         return false;

@@ -29,6 +29,8 @@ public:
             slowTicks.fetch_sub(1);
             std::this_thread::sleep_for(milliseconds(sleep));
         }
+        if (gated.load())
+            gate.wait();
         if (stopInside.load())
             stop();
     }
@@ -39,7 +41,9 @@ public:
     std::atomic<int> slowTicks{0};
     std::atomic<int> slowTickLength{0};
     std::atomic<bool> stopInside{false};
+    std::atomic<bool> gated{false};
     Signal first;
+    Signal gate;
 };
 
 } // namespace
@@ -137,4 +141,18 @@ TEST(TickerTest, StopFromInsideTickEndsTheThreadAfterThatTick) {
     EXPECT_EQ(ticker.ticks.load(), 1);
     ticker.stopInside = false;
     ticker.stop();
+}
+
+TEST(TickerTest, StopFromInsideTickWhileAnotherThreadStopsIt) {
+    CountingTicker ticker;
+    ticker.gated = true;
+    ticker.stopInside = true;
+    ASSERT_TRUE(ticker.start());
+    ticker.first.wait();
+    // The outer stop waits for the ticker thread while the tick, let go, stops the ticker too.
+    std::thread outer([&] { ticker.stop(); });
+    std::this_thread::sleep_for(milliseconds(20));
+    ticker.gate.set();
+    outer.join();
+    EXPECT_EQ(ticker.ticks.load(), 1);
 }

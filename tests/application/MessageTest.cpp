@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "application/Handler.h"
 #include "application/Message.h"
 #include "application/MessageQueue.h"
 
-using korvane::application::Handler;
 using korvane::application::Message;
 using korvane::application::MessageQueue;
 
@@ -82,23 +81,4 @@ TEST(MessageQueueTest, KeepsOrderAndReleasesWhatIsLeft) {
         queue.pushBack(Message::create(4, nullptr));
     }
     EXPECT_EQ(Message::getPoolStatistics().messagesInUse, inUse);
-}
-
-TEST(MessageTest, AReferenceTakenByAnOwnerKeepsTheRecord) {
-    const uint32_t inUse = Message::getPoolStatistics().messagesInUse;
-    Message* message = Message::create(5, nullptr);
-    ++message->references;
-    message->release();
-    EXPECT_EQ(Message::getPoolStatistics().messagesInUse, inUse + 1);
-    EXPECT_EQ(message->what, 5u);
-    message->release();
-    EXPECT_EQ(Message::getPoolStatistics().messagesInUse, inUse);
-}
-
-TEST(HandlerTest, ClassPathAndDefaultHandling) {
-    Handler handler;
-    Message message(1, &handler);
-    EXPECT_TRUE(handler.handleMessage(&message));
-    EXPECT_EQ(handler.getClassPath(), "Object:Handler");
-    EXPECT_EQ(handler.getMessenger(), nullptr);
 }

@@ -89,19 +89,6 @@ TEST(ThreadTest, RestartsAfterItsBodyReturned) {
     EXPECT_EQ(thread.getReferenceCount(), 1);
 }
 
-TEST(ThreadTest, StartWithoutWaitingThenJoinSeesTheWholeRun) {
-    static std::atomic<bool> ran;
-    ran = false;
-    Thread thread([](Thread*) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ran = true;
-        return 1;
-    });
-    ASSERT_TRUE(thread.start(false));
-    EXPECT_TRUE(thread.join());
-    EXPECT_TRUE(ran.load());
-}
-
 TEST(ThreadTest, AThreadNobodyElseHoldsIsDestroyedWhenItEnds) {
     Signal destroyed;
     auto* thread = new GatedThread;

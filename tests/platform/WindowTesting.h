@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Window.h"
+#include "platform/x11/X11Window.h"
 
 // Helpers for the window tests: a class whose procedure records every message, a pump with a
 // deadline, and a second X connection that plays the user or the window manager.
@@ -108,6 +109,19 @@ inline bool pumpUntil(const std::function<bool()>& done, int milliseconds = 5000
 // Dispatches whatever arrives within the given time.
 inline void pumpFor(int milliseconds) {
     pumpUntil([] { return false; }, milliseconds);
+}
+
+// Waits until the server has answered everything the calling thread asked for, and dispatches every
+// message that results (the default procedure validates painted windows).
+inline void settle() {
+    if (x11::Connection* connection = x11::Connection::currentIfAny()) {
+        XSync(connection->display, False);
+    }
+    Msg msg;
+    while (peekMessage(msg, true)) {
+        translateMessage(msg);
+        dispatchMessage(msg);
+    }
 }
 
 // A separate client connection for driving the server (synthetic input, window-manager requests).

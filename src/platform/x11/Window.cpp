@@ -146,6 +146,9 @@ bool show(WindowRecord* window, bool visible) {
         }
         if (!window->parent) {
             setNormalHints(connection, window, true);
+            if (!x11::ownedWindow(window)) {
+                return was;
+            }
         }
         XMapWindow(connection.display, window->xwindow);
         markWhole(window, true);
@@ -161,13 +164,21 @@ bool show(WindowRecord* window, bool visible) {
     return was;
 }
 
-void destroyTree(WindowRecord* window) {
+void markDestroying(WindowRecord* window) {
+    window->destroying = true;
+    for (WindowRecord* child : window->children) {
+        markDestroying(child);
+    }
+}
+
+// WM_DESTROY to the window, then to its descendants. The whole tree is marked first, so a procedure
+// that destroys one of them meanwhile changes nothing.
+void sendDestroy(WindowRecord* window) {
     x11::releaseIfCurrent(window);
     x11::callProcedure(window, WM_DESTROY, 0, 0);
     std::vector<WindowRecord*> children = window->children;
     for (WindowRecord* child : children) {
-        child->destroying = true;
-        destroyTree(child);
+        sendDestroy(child);
     }
 }
 
@@ -193,12 +204,12 @@ bool destroy(WindowRecord* window) {
     if (window->destroying) {
         return false;
     }
-    window->destroying = true;
+    markDestroying(window);
     x11::Connection& connection = *window->connection;
     if (window->visible) {
         XUnmapWindow(connection.display, window->xwindow);
     }
-    destroyTree(window);
+    sendDestroy(window);
     x11::callProcedure(window, WM_NCDESTROY, 0, 0);
     XDestroyWindow(connection.display, window->xwindow);
     if (window->parent) {

@@ -4,21 +4,23 @@ namespace korvane::graphics {
 
 Bitmap::Bitmap(PixelFormat format, int32_t width, int32_t height)
     : Image(format, width, height), byteCount(size_t(getHeight()) * size_t(getPitch())),
-      pixels(new unsigned char[byteCount]()) {
-    if (format == PixelFormat::P8)
-        palette = object::Pointer<Palette<unsigned char>>::adopt(new Palette<unsigned char>);
-}
+      pixels(new unsigned char[byteCount]()) {}
 
 bool Bitmap::getPalette(Palette<unsigned char>& out) const {
-    if (!palette)
+    if (getFormat() != PixelFormat::P8)
         return false;
-    out.copyFrom(*palette);
+    if (palette)
+        out.copyFrom(*palette);
+    else
+        out.copyFrom(Palette<unsigned char>());
     return true;
 }
 
 bool Bitmap::setPalette(const Palette<unsigned char>& in) {
-    if (!palette)
+    if (getFormat() != PixelFormat::P8)
         return false;
+    if (!palette)
+        palette = object::Pointer<Palette<unsigned char>>::adopt(new Palette<unsigned char>);
     palette->copyFrom(in);
     return true;
 }

@@ -7,7 +7,9 @@
 
 namespace korvane::graphics {
 
-// An image that owns its pixel memory (height times pitch bytes, zero-filled) and, for P8, a palette.
+// An image that owns its pixel memory (height times pitch bytes, zero-filled) and, for P8, a palette whose
+// entries start at zero. The palette's memory is taken when entries are first stored, so that the many
+// small images of a P8 file cost no more than their pixels.
 class Bitmap : public Image {
 public:
     Bitmap(PixelFormat format, int32_t width, int32_t height);
@@ -30,7 +32,7 @@ public:
     }
 
 private:
-    object::Pointer<Palette<unsigned char>> palette;
+    object::Pointer<Palette<unsigned char>> palette; // null while every entry is zero
     size_t byteCount;
     std::unique_ptr<unsigned char[]> pixels;
 };

@@ -35,7 +35,8 @@ void ensureMessageQueue();
 bool postThreadMessage(ThreadId thread, uint32_t message, WParam wParam, LParam lParam);
 
 // Waits for the next message of the calling thread: posted messages first in order, then window input,
-// and paint only when nothing else waits. Returns false for WM_QUIT.
+// then the quit request, and paint (one WM_PAINT per window needing it) only when nothing else waits.
+// Calls that other threads make on this thread's windows run inside the wait. Returns false for WM_QUIT.
 bool getMessage(Msg& msg);
 
 // Takes the next message without waiting; false when none waits. Does not remove it when remove is false.

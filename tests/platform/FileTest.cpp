@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -10,6 +11,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -352,4 +354,30 @@ TEST_F(FileTest, InvalidHandlesAreRefused) {
     EXPECT_FALSE(closeHandle(nullptr));
     EXPECT_FALSE(findNextFile(nullptr, nullptr));
     EXPECT_EQ(getLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(FileTest, ExclusiveOpensFromSeveralThreadsNeverOverlap) {
+    writeText("race.txt", "x");
+    std::atomic<int> holders{0}, overlaps{0}, successes{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 500; ++i) {
+                FileHandle file = open(path("race.txt"));
+                if (!file) {
+                    if (getLastError() != ERROR_SHARING_VIOLATION)
+                        ++overlaps;
+                    continue;
+                }
+                if (holders.fetch_add(1) != 0)
+                    ++overlaps;
+                ++successes;
+                holders.fetch_sub(1);
+                closeHandle(file);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(overlaps.load(), 0);
+    EXPECT_GT(successes.load(), 0);
 }

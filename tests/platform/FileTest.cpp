@@ -347,15 +347,6 @@ TEST_F(FileTest, SearchPatternsAndFailures) {
     EXPECT_EQ(getLastError(), ERROR_PATH_NOT_FOUND);
 }
 
-TEST_F(FileTest, InvalidHandlesAreRefused) {
-    uint32_t done;
-    EXPECT_FALSE(readFile(nullptr, nullptr, 0, &done));
-    EXPECT_EQ(getLastError(), ERROR_INVALID_HANDLE);
-    EXPECT_FALSE(closeHandle(nullptr));
-    EXPECT_FALSE(findNextFile(nullptr, nullptr));
-    EXPECT_EQ(getLastError(), ERROR_INVALID_HANDLE);
-}
-
 TEST_F(FileTest, ExclusiveOpensFromSeveralThreadsNeverOverlap) {
     writeText("race.txt", "x");
     std::atomic<int> holders{0}, overlaps{0}, successes{0};

@@ -77,10 +77,3 @@ TEST(StandardStreamsTest, OutputAndErrorWriteThroughTheRuntime) {
         unlink(path);
     }
 }
-
-TEST(StandardStreamsTest, StandardStreamsReportTheirBaseClassPaths) {
-    EXPECT_EQ(standardInput.getClassPath(), "Object:Stream:InputStream");
-    EXPECT_EQ(standardOutput.getClassPath(), "Object:Stream:OutputStream");
-    EXPECT_EQ(standardError.getClassPath(), "Object:Stream:OutputStream");
-    EXPECT_EQ(standardOutput.getSetting(), 10);
-}

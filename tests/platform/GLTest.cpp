@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "WindowTesting.h"
@@ -116,12 +117,21 @@ TEST_F(GLTest, ChildWindowGetsTheRequestedFormatAndAWorkingContext) {
     // After the swap the same colour is on the screen, in the view's place.
     ASSERT_TRUE(swapBuffers(dc));
     glFinish();
+    // The screen is read through another connection, which the server may serve before it has drawn the
+    // frame: look again for a while before deciding.
     TestDisplay display;
-    XImage* image = XGetImage(display.get(), DefaultRootWindow(display.get()), 40 + 60, 30 + 45, 1, 1,
-                              AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, (pixel[0] << 16 | pixel[1] << 8 | pixel[2]));
-    XDestroyImage(image);
+    const unsigned long expected = pixel[0] << 16 | pixel[1] << 8 | pixel[2];
+    unsigned long onScreen = 0;
+    for (int attempt = 0; attempt < 100 && onScreen != expected; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        XImage* image = XGetImage(display.get(), DefaultRootWindow(display.get()), 40 + 60, 30 + 45, 1, 1,
+                                  AllPlanes, ZPixmap);
+        ASSERT_NE(image, nullptr);
+        onScreen = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        XDestroyImage(image);
+    }
+    EXPECT_EQ(onScreen, expected);
 
     // Another thread cannot make this thread's context current or delete it.
     std::thread([&] {

@@ -381,6 +381,8 @@ bool swapBuffers(DeviceContext dc) {
         return false;
     }
     glXSwapBuffers(window->connection->display, window->xwindow);
+    // Send the presented frame now, as a Win32 swap shows it at once, rather than with the next request.
+    XFlush(window->connection->display);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include <cerrno>
 
 #include "platform/File.h"
+#include "platform/Time.h"
 #include "platform/posix/FilePosix.h"
 
 namespace korvane::platform {
@@ -88,14 +89,13 @@ std::string nativePath(const char* path) {
 }
 
 uint64_t fileTimeFromUnix(int64_t seconds, uint32_t nanoseconds) {
-    // 1601-01-01 lies 11644473600 seconds before 1970-01-01.
-    constexpr int64_t epochDifference = 11644473600;
-    constexpr int64_t largest = int64_t(UINT64_MAX / 10000000u) - epochDifference - 1;
+    constexpr int64_t epochDifference = int64_t(unixEpochFileTime / fileTimeTicksPerSecond);
+    constexpr int64_t largest = int64_t(UINT64_MAX / fileTimeTicksPerSecond) - epochDifference - 1;
     if (seconds < -epochDifference)
         return 0;
     if (seconds > largest)
         seconds = largest;
-    return uint64_t(seconds + epochDifference) * 10000000u + nanoseconds / 100u;
+    return uint64_t(seconds + epochDifference) * fileTimeTicksPerSecond + nanoseconds / 100u;
 }
 
 } // namespace posix

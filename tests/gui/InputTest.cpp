@@ -28,6 +28,7 @@ protected:
         view = Pointer<RecordingView>::adopt(new RecordingView(log, {0, 0, 150, 200}));
         window->addView(view);
         ASSERT_TRUE(window->open());
+        testing::placeApart(*window);
         origin = testing::frameOf(*window);
     }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <vector>
 
 #include "graphics3d/Context.h"
 #include "graphics3d/OpenGL.h"
@@ -35,13 +37,14 @@ public:
 
     std::atomic<uint32_t> colour{0xFF0000};
     std::atomic<int> frames{0};
-    graphics3d::Context* renderedContext = nullptr;
+    std::atomic<graphics3d::Context*> renderedContext{nullptr};
 };
 
 struct GLState {
     GLint viewport[4] = {};
     platform::GLContext current = nullptr;
     graphics3d::Context* context = nullptr;
+    int32_t contextWidth = 0;
 };
 
 GLState stateOn(Window& window, ClearView& view) {
@@ -51,6 +54,8 @@ GLState stateOn(Window& window, ClearView& view) {
             glGetIntegerv(GL_VIEWPORT, state.viewport);
         state.current = platform::getCurrentContext();
         state.context = graphics3d::Context::getThreadContext();
+        if (state.context)
+            state.contextWidth = state.context->size.width;
     });
     return state;
 }
@@ -64,6 +69,7 @@ TEST(OpenGL, RendersIntoItsChildWindowOnTheWindowThread) {
     view->setAnchors(AnchorLeft | AnchorRight | AnchorTop | AnchorBottom);
     window->addView(view);
     ASSERT_TRUE(window->open());
+    testing::placeApart(*window);
 
     ASSERT_NE(view->getGraphicsContext(), nullptr);
     ASSERT_NE(view->getGLContext(), nullptr);
@@ -76,7 +82,7 @@ TEST(OpenGL, RendersIntoItsChildWindowOnTheWindowThread) {
     EXPECT_EQ(state.context, view->getGraphicsContext());
     EXPECT_EQ(state.viewport[2], 200);
     EXPECT_EQ(state.viewport[3], 120);
-    EXPECT_EQ(view->getGraphicsContext()->size.width, 200);
+    EXPECT_EQ(state.contextWidth, 200);
 
     const Rectangle client = testing::frameOf(*window);
     const int x = int(client.x) + 20 + 100, y = int(client.y) + 30 + 60;
@@ -87,7 +93,7 @@ TEST(OpenGL, RendersIntoItsChildWindowOnTheWindowThread) {
     ASSERT_TRUE(view->invalidate());
     ASSERT_TRUE(testing::eventually([&] { return view->frames.load() > before; }));
     ASSERT_TRUE(testing::eventually([&] { return screen.pixel(x, y) == 0x00C040; }));
-    EXPECT_EQ(view->renderedContext, view->getGraphicsContext());
+    EXPECT_EQ(view->renderedContext.load(), view->getGraphicsContext());
     EXPECT_NE(screen.pixel(int(client.x) + 10, int(client.y) + 10), 0x00C040u) << "outside the view";
 
     // Growing the window grows the view, its viewport and what it paints.
@@ -122,6 +128,7 @@ TEST(OpenGL, SeveralViewsShareTheWindowThreadWithTheirOwnContexts) {
     window->addView(left);
     ASSERT_TRUE(window->open());
     window->addView(right);
+    testing::placeApart(*window);
     ASSERT_NE(left->getGraphicsContext(), right->getGraphicsContext());
     left->invalidate();
     right->invalidate();
@@ -130,8 +137,8 @@ TEST(OpenGL, SeveralViewsShareTheWindowThreadWithTheirOwnContexts) {
         [&] { return screen.pixel(int(client.x) + 50, int(client.y) + 50) == 0x0000FF; }));
     ASSERT_TRUE(testing::eventually(
         [&] { return screen.pixel(int(client.x) + 150, int(client.y) + 50) == 0xFFFF00; }));
-    EXPECT_EQ(left->renderedContext, left->getGraphicsContext());
-    EXPECT_EQ(right->renderedContext, right->getGraphicsContext());
+    EXPECT_EQ(left->renderedContext.load(), left->getGraphicsContext());
+    EXPECT_EQ(right->renderedContext.load(), right->getGraphicsContext());
 
     // Closing deletes both GL contexts on the window thread; reopening makes new ones.
     ASSERT_TRUE(window->close());
@@ -190,6 +197,44 @@ TEST(OpenGL, PalettesOnlyForFormatsThatNeedThem) {
     EXPECT_EQ(palette.count, 16);
     EXPECT_EQ(palette.entries[15].red, 255);
     EXPECT_EQ(palette.entries[15].green, 0);
+}
+
+} // namespace
+} // namespace korvane::gui
+
+namespace korvane::gui {
+namespace {
+
+size_t entriesOf(const char* directory) {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
+        ++count;
+    return count;
+}
+
+TEST(OpenGL, ClosingLeavesNoThreadConnectionOrContextBehind) {
+    // Closed windows stay referenced: closing alone must let go of everything.
+    std::vector<Pointer<Window>> closed;
+    auto cycle = [&] {
+        auto window = Pointer<Window>::adopt(new Window());
+        window->setSize({64, 64});
+        auto view = Pointer<ClearView>::adopt(new ClearView({0, 0, 64, 64}));
+        window->addView(view);
+        ASSERT_TRUE(window->open());
+        ASSERT_NE(view->getGraphicsContext(), nullptr);
+        view->invalidate();
+        ASSERT_TRUE(testing::eventually([&] { return view->frames.load() > 0; }));
+        ASSERT_TRUE(window->close());
+        closed.push_back(window);
+    };
+    // The first round loads the driver, which keeps process-wide state of its own.
+    cycle();
+    const size_t threads = entriesOf("/proc/self/task");
+    const size_t files = entriesOf("/proc/self/fd");
+    for (int round = 0; round < 3; ++round)
+        cycle();
+    EXPECT_EQ(entriesOf("/proc/self/task"), threads);
+    EXPECT_EQ(entriesOf("/proc/self/fd"), files);
 }
 
 } // namespace

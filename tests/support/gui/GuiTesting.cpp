@@ -2,6 +2,9 @@
 
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <thread>
 
@@ -92,8 +95,9 @@ bool RecordingWindow::onMouseWheel(float delta, uint32_t state) {
     return Window::onMouseWheel(delta, state);
 }
 
-bool RecordingView::paint(const Context&, const Rectangle& dirty) {
-    log.add({"view.paint", 0, 0, {dirty.x, dirty.y}});
+bool RecordingView::paint(const Context& context, const Rectangle& dirty) {
+    // Code 1 for a paint through the window's context (a paint message), 0 for the view's own.
+    log.add({"view.paint", context.getWindow() == getHandle() ? 0u : 1u, 0, {dirty.width, dirty.height}});
     return true;
 }
 
@@ -167,7 +171,15 @@ Rectangle frameOf(Window& window) {
 }
 
 SyntheticInput::SyntheticInput() {
-    display = XOpenDisplay(nullptr);
+    lockFile = open("/tmp/korvane-synthetic-input.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+    if (lockFile >= 0)
+        flock(lockFile, LOCK_EX);
+    // The server resets when its last client leaves, and refuses connections while it does: try again.
+    for (int attempt = 0; !display && attempt < 200; ++attempt) {
+        display = XOpenDisplay(nullptr);
+        if (!display)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     int event, error, major, minor;
     if (display && !XTestQueryExtension(display, &event, &error, &major, &minor)) {
         XCloseDisplay(display);
@@ -178,6 +190,8 @@ SyntheticInput::SyntheticInput() {
 SyntheticInput::~SyntheticInput() {
     if (display)
         XCloseDisplay(display);
+    if (lockFile >= 0)
+        close(lockFile);
 }
 
 void SyntheticInput::moveTo(int x, int y) {
@@ -196,6 +210,11 @@ void SyntheticInput::click(unsigned int number) {
 }
 
 void SyntheticInput::key(unsigned long keysym, bool press) {
+    ::Window root = DefaultRootWindow(display), rootReturn = 0, child = 0;
+    int rootX, rootY, x, y;
+    unsigned int mask;
+    if (XQueryPointer(display, root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask) && child)
+        XSetInputFocus(display, child, RevertToPointerRoot, CurrentTime);
     XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), press, CurrentTime);
     XSync(display, False);
 }
@@ -207,6 +226,17 @@ uint32_t SyntheticInput::pixel(int x, int y) {
     const uint32_t value = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
     XDestroyImage(image);
     return value;
+}
+
+void placeApart(Window& window) {
+    platform::setWindowPos(window.getHandle(), nullptr, 760, 560, 0, 0,
+                           platform::SWP_NOSIZE | platform::SWP_NOZORDER);
+    // Asking for mouse-leave tracking queries the pointer through the window thread's own X connection:
+    // once that round trip is back, the server has moved the window, before any input of ours arrives.
+    platform::TrackMouseEvent request;
+    request.flags = platform::TME_LEAVE;
+    request.window = window.getHandle();
+    platform::trackMouseEvent(request);
 }
 
 bool eventually(const std::function<bool()>& condition) {

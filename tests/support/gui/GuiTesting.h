@@ -98,7 +98,9 @@ void onWindowThread(Window& window, const std::function<void()>& work);
 Rectangle frameOf(Window& window, View& view);
 Rectangle frameOf(Window& window);
 
-// Synthetic X input through XTest on a connection of its own, in screen coordinates.
+// Synthetic X input through XTest on a connection of its own, in screen coordinates. The pointer, the
+// keyboard focus and the screen are shared by every test process on the display, so an instance holds a
+// lock file for its lifetime: tests that use it run one at a time, also across test programs.
 class SyntheticInput {
 public:
     SyntheticInput();
@@ -110,13 +112,20 @@ public:
     void moveTo(int x, int y);
     void button(unsigned int button, bool press);
     void click(unsigned int button);
+    // Gives the keyboard focus to the top-level window under the pointer first, so that a window shown
+    // meanwhile by another test does not take the key.
     void key(unsigned long keysym, bool press);
     // The colour of a screen pixel as 0xRRGGBB.
     uint32_t pixel(int x, int y);
 
 private:
+    int lockFile = -1;
     Display* display = nullptr;
 };
+
+// Moves an open window's client area to a screen position that the small windows of other tests,
+// which open at the top-left corner, do not cover.
+void placeApart(Window& window);
 
 // Waits up to five seconds for a condition that other threads make true.
 bool eventually(const std::function<bool()>& condition);

@@ -2,11 +2,40 @@
 
 #include "graphics3d/Context.h"
 #include "graphics3d/OpenGL.h"
+#include "graphics3d/TextureFormat.h"
 
 namespace korvane::graphics3d {
 
 Texture::Texture(uint32_t glName, uint32_t target)
     : glName(glName), target(target), bindingQuery(bindingQueryOf(target)) {}
+
+Texture::Texture(uint32_t glName, uint32_t target, Configure) : Texture(glName, target) {
+    glBindTexture(target, glName);
+    const GLenum levelTarget = target == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_POSITIVE_X : target;
+    GLint internalFormat = 0;
+    glGetTexLevelParameteriv(levelTarget, 0, GL_TEXTURE_INTERNAL_FORMAT, &internalFormat);
+    format = getPixelFormatOf(static_cast<uint32_t>(internalFormat));
+    GLint maxLevel = 0;
+    glGetTexParameteriv(target, GL_TEXTURE_MAX_LEVEL, &maxLevel);
+    levelCount = static_cast<uint32_t>(maxLevel) + 1;
+
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    setWrap(GL_REPEAT);
+    glTexParameterf(target, GL_TEXTURE_MIN_LOD, minLod);
+    glTexParameterf(target, GL_TEXTURE_MAX_LOD, maxLod);
+
+    // The texture stays bound on the active unit: the context's record of that unit must say so.
+    GLint activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
+    const int unit = activeUnit - GL_TEXTURE0;
+    if (Context* context = Context::getThreadContext()) {
+        if (unit >= 0 && unit < Context::TextureUnits) {
+            context->boundTextures[unit] = this;
+            context->textureTargets[unit] = target;
+        }
+    }
+}
 
 Texture::~Texture() {
     if (glName != 0)
@@ -21,6 +50,24 @@ Texture::~Texture() {
 
 types::String Texture::getClassPath() const {
     return types::String::concat(Resource::getClassPath(), ":Texture");
+}
+
+void Texture::setWrap(uint32_t mode) {
+    wrapS = wrapT = wrapR = mode;
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, static_cast<GLint>(mode));
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, static_cast<GLint>(mode));
+    glTexParameteri(target, GL_TEXTURE_WRAP_R, static_cast<GLint>(mode));
+}
+
+void Texture::setFilter(uint32_t newMinFilter, uint32_t newMagFilter) {
+    minFilter = newMinFilter;
+    magFilter = newMagFilter;
+    GLint saved = 0;
+    glGetIntegerv(bindingQuery, &saved);
+    glBindTexture(target, glName);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
+    glBindTexture(target, static_cast<GLuint>(saved));
 }
 
 uint32_t Texture::bindingQueryOf(uint32_t target) {

@@ -2,15 +2,16 @@
 
 #include <cstdint>
 
+#include "graphics/PixelFormat.h"
 #include "graphics3d/Resource.h"
 #include "object/Noncopyable.h"
 
 namespace korvane::graphics3d {
 
 // One OpenGL texture object: its name, its target (GL_TEXTURE_1D, _2D, _3D or _CUBE_MAP) and the binding
-// query that saves and restores the target's binding. Owns the name: destruction deletes it and clears
-// every texture-unit record of the thread's rendering context that still names this texture, so the GL
-// context must be current on the destroying thread.
+// query that saves and restores the target's binding, with the sampling state the framework tracks for it.
+// Owns the name: destruction deletes it and clears every texture-unit record of the thread's rendering
+// context that still names this texture, so the GL context must be current on the destroying thread.
 class Texture : public Resource, public object::Noncopyable {
 public:
     ~Texture() override;
@@ -24,13 +25,42 @@ public:
     int32_t getWidth() const { return width; }
     int32_t getHeight() const { return height; }
 
+    // The pixel format matching the texture's internal format, Unknown for one without a match.
+    graphics::PixelFormat getFormat() const { return format; }
+    // GL_TEXTURE_MAX_LEVEL plus 1, as read when the name was wrapped.
+    uint32_t getLevelCount() const { return levelCount; }
+    uint32_t getMinFilter() const { return minFilter; }
+    uint32_t getMagFilter() const { return magFilter; }
+
+    // Sets both filters. The texture that was bound to this texture's target before the call stays bound.
+    void setFilter(uint32_t minFilter, uint32_t magFilter);
+
     // The binding enum that goes with a texture target, 0 for an unknown target.
     static uint32_t bindingQueryOf(uint32_t target);
 
 protected:
-    // Wraps an existing texture name; the texture takes ownership of it.
+    // Wraps an existing texture name; the texture takes ownership of it. GL is not touched.
     Texture(uint32_t glName, uint32_t target);
 
+    struct Configure {};
+    // Wraps an existing texture name as the creators do: binds it on the active texture unit, reads its
+    // level count and internal format, sets nearest filtering, repeat wrapping and the widest LOD range,
+    // and records it as the active unit's texture in the thread's rendering context, where it is left
+    // bound.
+    Texture(uint32_t glName, uint32_t target, Configure);
+
+    // Sets all three wrap modes of the texture, which must be bound on the active unit.
+    void setWrap(uint32_t mode);
+
+    uint32_t levelCount = 0;
+    graphics::PixelFormat format = graphics::PixelFormat::Unknown;
+    uint32_t magFilter = 0x2600; // GL_NEAREST
+    uint32_t minFilter = 0x2600;
+    float maxLod = 1000.0f;
+    float minLod = -1000.0f;
+    uint32_t wrapS = 0x2901; // GL_REPEAT
+    uint32_t wrapT = 0x2901;
+    uint32_t wrapR = 0x2901;
     uint32_t glName;
     uint32_t target;
     uint32_t bindingQuery;

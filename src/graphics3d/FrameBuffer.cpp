@@ -1,6 +1,8 @@
 #include "graphics3d/FrameBuffer.h"
 
 #include "graphics3d/Context.h"
+#include "graphics3d/GLError.h"
+#include "graphics3d/Graphics3dException.h"
 #include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
@@ -11,6 +13,9 @@ FrameBuffer::~FrameBuffer() {
         if (context->currentFrameBuffer == this && this != &context->defaultFrameBuffer)
             Context::bindDefaultFrameBuffer();
     }
+    for (const Binding& binding : bindings)
+        binding.target->detachFrom(*this, binding.attachment);
+    bindings.clear();
     if (glName != 0 && glDeleteFramebuffersEXT) {
         glDeleteFramebuffersEXT(1, &glName);
         glName = 0;
@@ -37,6 +42,44 @@ bool FrameBuffer::isValid() const {
 void FrameBuffer::bind() {
     if (Context* context = Context::getThreadContext())
         context->switchFrameBuffer(this);
+}
+
+void FrameBuffer::attach(RenderTarget* target, uint32_t attachment) {
+    if (!target)
+        throw InvalidOperationException();
+    object::Pointer<RenderTarget> held(target);
+    for (uint32_t i = 0; i < bindings.getCount(); ++i) {
+        // GL replaces the old target when the new one is attached; only the record goes here.
+        if (bindings[i].attachment == attachment) {
+            bindings.remove(i);
+            break;
+        }
+    }
+    bindings.append(Binding{held, attachment});
+    clearGLErrors();
+    target->attachTo(*this, attachment);
+    width = target->getWidth();
+    height = target->getHeight();
+    viewport[0] = 0;
+    viewport[1] = 0;
+    viewport[2] = width;
+    viewport[3] = height;
+    if (hasGLError())
+        throw FrameBufferException();
+}
+
+FrameBuffer* createFrameBuffer() {
+    if (!glGenFramebuffersEXT)
+        throw UnsupportedFeatureException();
+    clearGLErrors();
+    GLuint name = 0;
+    glGenFramebuffersEXT(1, &name);
+    if (hasGLError()) {
+        if (name != 0 && glDeleteFramebuffersEXT)
+            glDeleteFramebuffersEXT(1, &name);
+        throw MemoryException();
+    }
+    return new FrameBuffer(name);
 }
 
 } // namespace korvane::graphics3d

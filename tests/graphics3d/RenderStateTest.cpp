@@ -17,10 +17,15 @@ class RenderStateTest : public test::GLTest {};
 TEST_F(RenderStateTest, DefaultBlendModeTurnsBlendingAndAlphaTestOff) {
     glEnable(GL_BLEND);
     glEnable(GL_ALPHA_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glAlphaFunc(GL_GREATER, 0.5f);
     BlendMode blend;
     blend.apply();
     EXPECT_FALSE(isEnabled(GL_BLEND));
     EXPECT_FALSE(isEnabled(GL_ALPHA_TEST));
+    // Nothing else is touched.
+    EXPECT_EQ(getInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(getInteger(GL_ALPHA_TEST_FUNC), GL_GREATER);
     EXPECT_EQ(blend.getClassPath(), "Object:Resource:BlendMode");
 }
 

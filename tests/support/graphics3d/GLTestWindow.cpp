@@ -4,6 +4,7 @@
 #include <link.h>
 
 #include <cstring>
+#include <mutex>
 
 #include "platform/GL.h"
 #include "platform/Window.h"
@@ -28,17 +29,16 @@ const char* windowClass() {
 // and LeakSanitizer would then report the driver's own small leaks against an unknown module, out of
 // reach of a suppression by library name (tests/lsan.supp).
 void pinDriver() {
-    static bool pinned = false;
-    if (pinned)
-        return;
-    pinned = true;
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
+    static std::once_flag pinned;
+    std::call_once(pinned, [] {
+        dl_iterate_phdr(
+            [](dl_phdr_info* info, size_t, void*) {
+                if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
+                    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+                return 0;
+            },
+            nullptr);
+    });
 }
 
 } // namespace

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "graphics/Bitmap.h"
+#include "graphics3d/Context.h"
+#include "graphics3d/CubeTexture.h"
+#include "graphics3d/Graphics3dException.h"
+#include "graphics3d/Texture2D.h"
+#include "object/Pointer.h"
+#include "support/graphics3d/GLTestWindow.h"
+
+namespace korvane::graphics3d {
+namespace {
+
+using graphics::Bitmap;
+using graphics::Image;
+using graphics::PixelFormat;
+using object::Pointer;
+using test::getInteger;
+
+struct Colour {
+    uint8_t r, g, b;
+};
+
+const Colour faceColours[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                               {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
+
+// A bitmap of one colour; RGBA8 and RGB8 only.
+Bitmap* makeBitmap(PixelFormat format, int size, Colour colour) {
+    auto* bitmap = new Bitmap(format, size, size);
+    const int channels = format == PixelFormat::RGBA8 ? 4 : 3;
+    auto* pixels = static_cast<uint8_t*>(bitmap->lock());
+    for (int i = 0; i < size * size; ++i) {
+        pixels[i * channels] = colour.r;
+        pixels[i * channels + 1] = colour.g;
+        pixels[i * channels + 2] = colour.b;
+        if (channels == 4)
+            pixels[i * channels + 3] = 255;
+    }
+    return bitmap;
+}
+
+// `count` images in cube order: image i has face colour i % 6; the size halves every six images.
+Pointer<Image> makeChain(int count, int size, PixelFormat format = PixelFormat::RGBA8) {
+    Pointer<Image> first;
+    Image* last = nullptr;
+    for (int i = 0; i < count; ++i) {
+        const int levelSize = size >> (i / 6) > 0 ? size >> (i / 6) : 1;
+        auto image = Pointer<Image>::adopt(makeBitmap(format, levelSize, faceColours[i % 6]));
+        if (last)
+            last->setNext(image);
+        else
+            first = image;
+        last = image;
+    }
+    return first;
+}
+
+// Names 1 to 1000 that are texture objects: a leaked name shows up as one more.
+int countTextureNames() {
+    int count = 0;
+    for (GLuint name = 1; name <= 1000; ++name)
+        count += glIsTexture(name) ? 1 : 0;
+    return count;
+}
+
+bool faceIs(const Texture& cube, GLenum face, int level, Colour colour) {
+    const int size = cube.getWidth() >> level;
+    std::vector<uint8_t> pixels(size_t(size) * size * 4);
+    const GLint saved = getInteger(GL_TEXTURE_BINDING_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube.getGLName());
+    glGetTexImage(face, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindTexture(GL_TEXTURE_CUBE_MAP, GLuint(saved));
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        if (pixels[i] != colour.r || pixels[i + 1] != colour.g || pixels[i + 2] != colour.b)
+            return false;
+    }
+    return size > 0;
+}
+
+GLint parameter(GLenum target, GLuint name, GLenum query) {
+    const GLint saved = getInteger(Texture::bindingQueryOf(target));
+    glBindTexture(target, name);
+    GLint value = 0;
+    glGetTexParameteriv(target, query, &value);
+    glBindTexture(target, GLuint(saved));
+    return value;
+}
+
+class TextureTest : public test::GLTest {};
+
+TEST_F(TextureTest, FreshCubeMapsClampAndFreshTwoDimensionalTexturesRepeat) {
+    glActiveTexture(GL_TEXTURE2);
+    auto cube = Pointer<CubeTexture>::adopt(createCubeTexture(PixelFormat::RGB8, 5, 5, -1));
+    EXPECT_EQ(cube->getClassPath(), "Object:Resource:Texture:CubeTexture");
+    EXPECT_EQ(cube->getWidth(), 8) << "sizes round up to powers of two";
+    EXPECT_EQ(cube->getHeight(), 8);
+    EXPECT_EQ(cube->getFormat(), PixelFormat::RGB8);
+    EXPECT_EQ(cube->getLevelCount(), 1001u);
+    const GLuint name = cube->getGLName();
+    EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_CUBE_MAP), GLint(name)) << "left bound on the active unit";
+    EXPECT_EQ(context->boundTextures[2], cube.get());
+    EXPECT_EQ(context->textureTargets[2], GLenum(GL_TEXTURE_CUBE_MAP));
+    for (GLenum query : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER})
+        EXPECT_EQ(parameter(GL_TEXTURE_CUBE_MAP, name, query), GL_NEAREST);
+    for (GLenum query : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+        EXPECT_EQ(parameter(GL_TEXTURE_CUBE_MAP, name, query), GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(parameter(GL_TEXTURE_CUBE_MAP, name, GL_GENERATE_MIPMAP), GL_FALSE);
+
+    auto flat = Pointer<Texture2D>::adopt(createTexture2D(PixelFormat::A8, {0, 4}, -2));
+    EXPECT_EQ(flat->getClassPath(), "Object:Resource:Texture:Texture2D");
+    EXPECT_EQ(flat->getWidth(), 1);
+    EXPECT_EQ(flat->getHeight(), 4);
+    EXPECT_EQ(flat->getFormat(), PixelFormat::A8);
+    EXPECT_EQ(context->boundTextures[2], flat.get());
+    const GLuint flatName = flat->getGLName();
+    for (GLenum query : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R})
+        EXPECT_EQ(parameter(GL_TEXTURE_2D, flatName, query), GL_REPEAT);
+    EXPECT_EQ(parameter(GL_TEXTURE_2D, flatName, GL_GENERATE_MIPMAP), GL_TRUE);
+    GLfloat lod[2] = {};
+    glBindTexture(GL_TEXTURE_2D, flatName);
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MIN_LOD, &lod[0]);
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_LOD, &lod[1]);
+    EXPECT_EQ(lod[0], -1000.0f);
+    EXPECT_EQ(lod[1], 1000.0f);
+
+    flat = nullptr;
+    EXPECT_EQ(context->boundTextures[2], nullptr) << "destruction clears the unit's record";
+    EXPECT_FALSE(glIsTexture(flatName));
+    glActiveTexture(GL_TEXTURE0);
+}
+
+TEST_F(TextureTest, SetFilterKeepsTheTextureBoundBefore) {
+    auto cube = Pointer<CubeTexture>::adopt(createCubeTexture(PixelFormat::RGBA8, {16, 16}, -2));
+    auto other = Pointer<CubeTexture>::adopt(createCubeTexture(PixelFormat::RGBA8, {16, 16}, -2));
+    ASSERT_EQ(getInteger(GL_TEXTURE_BINDING_CUBE_MAP), GLint(other->getGLName()));
+    cube->setFilter(GL_NEAREST, GL_LINEAR);
+    EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_CUBE_MAP), GLint(other->getGLName()));
+    EXPECT_EQ(cube->getMinFilter(), GLenum(GL_NEAREST));
+    EXPECT_EQ(cube->getMagFilter(), GLenum(GL_LINEAR));
+    EXPECT_EQ(parameter(GL_TEXTURE_CUBE_MAP, cube->getGLName(), GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(parameter(GL_TEXTURE_CUBE_MAP, other->getGLName(), GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+}
+
+TEST_F(TextureTest, ChainsLoadLevelByLevelInFaceOrder) {
+    Pointer<Image> six = makeChain(6, 256);
+    auto cube = Pointer<CubeTexture>::adopt(createCubeTexture(six, -1));
+    EXPECT_EQ(cube->getWidth(), 256);
+    for (int face = 0; face < 6; ++face)
+        EXPECT_TRUE(faceIs(*cube, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, faceColours[face])) << face;
+    GLint secondLevel = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 1, GL_TEXTURE_WIDTH, &secondLevel);
+    EXPECT_EQ(secondLevel, 0) << "six images make one level";
+    EXPECT_EQ(six->getReferenceCount(), 1) << "the caller keeps its chain";
+    EXPECT_FALSE(six->isLocked());
+
+    // Two levels with mode -1; mode 1 stops after the first level; -2 uploads one and lets GL generate.
+    Pointer<Image> twelve = makeChain(12, 8, PixelFormat::RGB8);
+    cube = Pointer<CubeTexture>::adopt(createCubeTexture(twelve, -1));
+    EXPECT_EQ(cube->getFormat(), PixelFormat::RGB8);
+    for (int face = 0; face < 6; ++face)
+        EXPECT_TRUE(faceIs(*cube, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 1, faceColours[face])) << face;
+    cube = Pointer<CubeTexture>::adopt(createCubeTexture(twelve, 1));
+    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 1, GL_TEXTURE_WIDTH, &secondLevel);
+    EXPECT_EQ(secondLevel, 0);
+    cube = Pointer<CubeTexture>::adopt(createCubeTexture(twelve, -2));
+    EXPECT_EQ(parameter(GL_TEXTURE_CUBE_MAP, cube->getGLName(), GL_GENERATE_MIPMAP), GL_TRUE);
+    EXPECT_TRUE(faceIs(*cube, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 1, faceColours[5])) << "generated from level 0";
+}
+
+TEST_F(TextureTest, FailedCreatorsLeaveNoTextureNameAndTheBindingAsItWas) {
+    auto bound = Pointer<CubeTexture>::adopt(createCubeTexture(PixelFormat::RGBA8, 4, 4, -1));
+    auto boundFlat = Pointer<Texture2D>::adopt(createTexture2D(PixelFormat::RGBA8, {4, 4}, -1));
+    const int names = countTextureNames();
+    auto expectNothingLeft = [&](const char* what) {
+        EXPECT_EQ(countTextureNames(), names) << what;
+        EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_CUBE_MAP), GLint(bound->getGLName())) << what;
+        EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_2D), GLint(boundFlat->getGLName())) << what;
+        EXPECT_EQ(context->boundTextures[0], boundFlat.get()) << what;
+    };
+
+    // The chain runs out at the second level's second face.
+    Pointer<Image> seven = makeChain(7, 256);
+    EXPECT_THROW(createCubeTexture(seven, -1), TextureException);
+    expectNothingLeft("seven images");
+    for (Image* image = seven; image; image = image->getNext())
+        EXPECT_FALSE(image->isLocked());
+
+    // A face that is not a power of two is resized on its own, which leaves one face.
+    Pointer<Image> odd = makeChain(6, 300);
+    EXPECT_THROW(createCubeTexture(odd, -1), TextureException);
+    expectNothingLeft("300 x 300 faces");
+
+    // GL rejects faces that are not square and sizes beyond its limits.
+    auto wide = Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA8, 8, 4));
+    EXPECT_THROW(createCubeTexture(wide, -1), TextureException);
+    expectNothingLeft("8 x 4 faces");
+    EXPECT_THROW(createCubeTexture(PixelFormat::RGBA8, 1 << 20, 1 << 20, -1), TextureException);
+    expectNothingLeft("huge cube map");
+    EXPECT_THROW(createTexture2D(PixelFormat::RGBA8, {1 << 20, 1}, -1), TextureException);
+    expectNothingLeft("huge 2D texture");
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(TextureTest, UnreadableFormatsAreRejectedBeforeAnyGLCall) {
+    auto dxt = Pointer<Image>::adopt(new Bitmap(PixelFormat::DXT1, 256, 256));
+    // A pending error and a changed unpack alignment show that GL was not called at all.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glEnable(0xFFFF);
+    EXPECT_THROW(createCubeTexture(dxt, -1), TypeException);
+    EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
+    EXPECT_EQ(getInteger(GL_UNPACK_ALIGNMENT), 4);
+
+    const int names = countTextureNames();
+    EXPECT_THROW(createCubeTexture(PixelFormat::A16F, 4, 4, -1), TypeException);
+    EXPECT_THROW(createTexture2D(PixelFormat::DXT5, {4, 4}, -1), TypeException);
+    // Depth images carry no pixels for GL to read; a chain of mixed layouts would be read with the wrong
+    // pixel size.
+    auto depth = Pointer<Image>::adopt(new Bitmap(PixelFormat::Depth16, 4, 4));
+    EXPECT_THROW(createCubeTexture(depth, -1), TypeException);
+    Pointer<Image> mixed = makeChain(6, 4);
+    mixed->getNext()->setNext(Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA16, 4, 4)));
+    EXPECT_THROW(createCubeTexture(mixed, -1), TypeException);
+    EXPECT_EQ(countTextureNames(), names);
+}
+
+TEST_F(TextureTest, UploadReplacesARegionOfALevel) {
+    auto texture = Pointer<Texture2D>::adopt(createTexture2D(PixelFormat::RGBA8, {4, 4}, -1));
+    auto other = Pointer<Texture2D>::adopt(createTexture2D(PixelFormat::RGBA8, {4, 4}, -1));
+    std::vector<uint8_t> zero(4 * 4 * 4, 0);
+    glBindTexture(GL_TEXTURE_2D, texture->getGLName());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 4, 4, GL_RGBA, GL_UNSIGNED_BYTE, zero.data());
+    glBindTexture(GL_TEXTURE_2D, other->getGLName());
+
+    // A 3 x 2 BGR image with a different colour per pixel; rows are not padded.
+    auto image = Pointer<Image>::adopt(new Bitmap(PixelFormat::BGR8, 3, 2));
+    auto* bytes = static_cast<uint8_t*>(image->lock());
+    for (int i = 0; i < 6; ++i) {
+        bytes[i * 3] = uint8_t(i);           // blue
+        bytes[i * 3 + 1] = uint8_t(10 + i);  // green
+        bytes[i * 3 + 2] = uint8_t(100 + i); // red
+    }
+    EXPECT_TRUE(texture->upload(*image, 0));
+    EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_2D), GLint(other->getGLName()));
+    EXPECT_EQ(getInteger(GL_UNPACK_ROW_LENGTH), 0);
+
+    std::vector<uint8_t> read(4 * 4 * 4);
+    glBindTexture(GL_TEXTURE_2D, texture->getGLName());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, read.data());
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            const uint8_t* pixel = &read[(y * 4 + x) * 4];
+            EXPECT_EQ(pixel[0], 100 + y * 3 + x);
+            EXPECT_EQ(pixel[1], 10 + y * 3 + x);
+            EXPECT_EQ(pixel[2], y * 3 + x);
+        }
+    }
+    EXPECT_EQ(read[3 * 4], 0) << "the rest of the level is untouched";
+
+    auto large = Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA8, 8, 8));
+    EXPECT_FALSE(texture->upload(*large, 0)) << "larger than the level";
+    auto dxt = Pointer<Image>::adopt(new Bitmap(PixelFormat::DXT3, 4, 4));
+    EXPECT_THROW(texture->upload(*dxt, 0), TypeException);
+}
+
+TEST_F(TextureTest, PaletteAndHalfFloatImagesUploadTheirOwnPixels) {
+    auto texture = Pointer<Texture2D>::adopt(createTexture2D(PixelFormat::RGBA8, {2, 1}, -1));
+    auto indexed = Pointer<Image>::adopt(new Bitmap(PixelFormat::P8, 2, 1));
+    graphics::Palette<unsigned char> palette;
+    palette[7][0] = 255;
+    palette[9][1] = 51;
+    palette[9][2] = 102;
+    indexed->setPalette(palette);
+    auto* indices = static_cast<uint8_t*>(indexed->lock());
+    indices[0] = 7;
+    indices[1] = 9;
+    EXPECT_TRUE(texture->upload(*indexed, 0));
+    EXPECT_EQ(getInteger(GL_MAP_COLOR), GL_FALSE) << "later transfers must not be mapped";
+    uint8_t read[8] = {};
+    glBindTexture(GL_TEXTURE_2D, texture->getGLName());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, read);
+    EXPECT_EQ(read[0], 255);
+    EXPECT_EQ(read[1], 0);
+    EXPECT_EQ(read[4], 0);
+    EXPECT_EQ(read[5], 51);
+    EXPECT_EQ(read[6], 102);
+
+    // Half floats: 1.0 is 0x3C00 and 0.5 is 0x3800; GL must read two bytes per channel.
+    auto half = Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA16F, 2, 1));
+    const uint16_t halves[8] = {0x3C00, 0x3800, 0, 0x3C00, 0, 0x3C00, 0x3800, 0x3C00};
+    std::memcpy(half->lock(), halves, sizeof halves);
+    EXPECT_TRUE(texture->upload(*half, 0));
+    glBindTexture(GL_TEXTURE_2D, texture->getGLName());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, read);
+    EXPECT_EQ(read[0], 255);
+    EXPECT_NEAR(read[1], 128, 1);
+    EXPECT_EQ(read[5], 255);
+    EXPECT_NEAR(read[6], 128, 1);
+}
+
+} // namespace
+} // namespace korvane::graphics3d

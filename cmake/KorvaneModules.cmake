@@ -33,8 +33,14 @@ function(korvane_tests)
     if(EXISTS ${PROJECT_SOURCE_DIR}/tests/${dir}/libraries.cmake)
       include(${PROJECT_SOURCE_DIR}/tests/${dir}/libraries.cmake)
     endif()
+    # Suites that show windows share one X screen: windows of parallel tests would overlap (undefined
+    # pixels for read-back) and steal each other's focus and synthetic input, so they run one at a time.
+    set(lock)
+    if(dir IN_LIST KORVANE_DISPLAY_SUITES)
+      set(lock RESOURCE_LOCK display)
+    endif()
     gtest_discover_tests(${target}
-      PROPERTIES ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true" TIMEOUT 120
+      PROPERTIES ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true" TIMEOUT 120 ${lock}
       DISCOVERY_TIMEOUT 60)
   endforeach()
 endfunction()

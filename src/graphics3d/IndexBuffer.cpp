@@ -28,6 +28,25 @@ uint32_t detail::accessOf(uint32_t access) {
     return access < 4 ? table[access] : 0;
 }
 
+uint32_t detail::createBufferObject(uint32_t target, uint64_t bytes, uint32_t usage) {
+    clearGLErrors();
+    GLuint name = 0;
+    glGenBuffersARB(1, &name);
+    if (hasGLError() || name == 0)
+        return 0;
+    glBindBufferARB(target, name);
+    glBufferDataARB(target, static_cast<GLsizeiptrARB>(bytes), nullptr, usage);
+    if (hasGLError()) {
+        glDeleteBuffersARB(1, &name);
+        return 0;
+    }
+    return name;
+}
+
+void* detail::allocateClientMemory(uint64_t bytes) {
+    return std::calloc(bytes ? bytes : 1, 1);
+}
+
 IndexBuffer::IndexBuffer(uint32_t indexSize, uint32_t count, uint32_t storage)
     : indexSize(indexSize), count(count), usage(detail::usageOf(storage)),
       glType(indexSize == 1   ? GL_UNSIGNED_BYTE
@@ -44,24 +63,13 @@ IndexBuffer* IndexBuffer::create(uint32_t indexSize, uint32_t count, uint32_t st
     IndexBuffer* buffer = new IndexBuffer(indexSize, count, storage);
 
     if (glBindBufferARB && storage != StorageMemory) {
-        clearGLErrors();
-        GLuint name = 0;
-        glGenBuffersARB(1, &name);
-        if (!hasGLError() && name != 0) {
-            glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, name);
-            glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, static_cast<GLsizeiptrARB>(bytes), nullptr,
-                            buffer->usage);
-            if (!hasGLError()) {
-                buffer->bufferObject = name;
-                buffer->storage = storage;
-                return buffer;
-            }
-            glDeleteBuffersARB(1, &name);
+        buffer->bufferObject = detail::createBufferObject(GL_ELEMENT_ARRAY_BUFFER_ARB, bytes, buffer->usage);
+        if (buffer->bufferObject != 0) {
+            buffer->storage = storage;
+            return buffer;
         }
     }
-
-    // Client memory, zeroed so that nothing uninitialised is ever drawn or read.
-    buffer->data = std::calloc(bytes ? bytes : 1, 1);
+    buffer->data = detail::allocateClientMemory(bytes);
     if (!buffer->data) {
         buffer->release();
         return nullptr;

@@ -29,6 +29,11 @@ enum MapAccess : uint32_t {
 namespace detail {
 uint32_t usageOf(uint32_t storage);
 uint32_t accessOf(uint32_t access);
+// A buffer object of `bytes` bytes bound to `target`, or 0 when the driver refuses one.
+uint32_t createBufferObject(uint32_t target, uint64_t bytes, uint32_t usage);
+// Zeroed client memory for the fall-back, so that nothing uninitialised is ever drawn or read; null when
+// it cannot be had.
+void* allocateClientMemory(uint64_t bytes);
 } // namespace detail
 
 // 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory

@@ -1,8 +1,6 @@
 #include "graphics3d/VertexBuffer.h"
 
-#include <cstdlib>
 
-#include "graphics3d/GLError.h"
 #include "graphics3d/OpenGL.h"
 #include "graphics3d/TypeCode.h"
 
@@ -31,23 +29,13 @@ VertexBuffer* VertexBuffer::create(const VertexFormat& format, uint32_t count, u
     VertexBuffer* buffer = new VertexBuffer(format, count, storage);
 
     if (glBindBuffer && storage != StorageMemory) {
-        clearGLErrors();
-        GLuint name = 0;
-        glGenBuffers(1, &name);
-        if (!hasGLError() && name != 0) {
-            glBindBuffer(GL_ARRAY_BUFFER, name);
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, buffer->usage);
-            if (!hasGLError()) {
-                buffer->bufferObject = name;
-                buffer->storage = storage;
-                return buffer;
-            }
-            glDeleteBuffers(1, &name);
+        buffer->bufferObject = detail::createBufferObject(GL_ARRAY_BUFFER, bytes, buffer->usage);
+        if (buffer->bufferObject != 0) {
+            buffer->storage = storage;
+            return buffer;
         }
     }
-
-    // Client memory, zeroed so that nothing uninitialised is ever drawn or read.
-    buffer->data = std::calloc(bytes ? bytes : 1, 1);
+    buffer->data = detail::allocateClientMemory(bytes);
     if (!buffer->data) {
         buffer->release();
         return nullptr;

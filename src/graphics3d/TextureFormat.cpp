@@ -88,6 +88,11 @@ PixelFormat getPixelFormatOf(uint32_t internalFormat) {
         return PixelFormat::RGB16F;
     case GL_ALPHA16F_ARB:
         return PixelFormat::A16F;
+    // Depth textures can be render targets, which asks for their pixel format.
+    case GL_DEPTH_COMPONENT16:
+        return PixelFormat::Depth16;
+    case GL_DEPTH_COMPONENT24:
+        return PixelFormat::Depth24;
     default:
         return PixelFormat::Unknown;
     }

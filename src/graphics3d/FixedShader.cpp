@@ -18,6 +18,10 @@ GLint colourControl(uint32_t flags) {
 
 } // namespace
 
+FixedShader::~FixedShader() {
+    unbindIfCurrent();
+}
+
 types::String FixedShader::getClassPath() const {
     return types::String::concat(Shader::getClassPath(), ":FixedShader");
 }
@@ -61,6 +65,10 @@ types::String PlainShader::getClassPath() const {
 CubeTextureShader::CubeTextureShader(uint32_t flags) : FixedShader(flags) {
     arrays =
         attribute::Position | attribute::TextureCoordinate0 | ((flags & Lighting) ? attribute::Normal : 0);
+}
+
+CubeTextureShader::~CubeTextureShader() {
+    unbindIfCurrent();
 }
 
 types::String CubeTextureShader::getClassPath() const {

@@ -16,6 +16,7 @@ public:
     static constexpr uint32_t SeparateSpecular = 0x8;
 
     explicit FixedShader(uint32_t flags) : flags(flags) {}
+    ~FixedShader() override;
 
     types::String getClassPath() const override;
 
@@ -42,6 +43,7 @@ public:
 class CubeTextureShader : public FixedShader {
 public:
     explicit CubeTextureShader(uint32_t flags);
+    ~CubeTextureShader() override;
 
     types::String getClassPath() const override;
 

@@ -69,6 +69,7 @@ ProgrammableShader* ProgrammableShader::create() {
 }
 
 ProgrammableShader::~ProgrammableShader() {
+    unbindIfCurrent();
     if (program != 0)
         glDeleteProgram(program);
 }

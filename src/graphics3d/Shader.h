@@ -14,6 +14,9 @@ class CommandList;
 // only through Context::activateShader, usually from an Appearance, which skips an unchanged shader.
 class Shader : public Resource {
 public:
+    // Clears the thread's rendering-context record when it still names this shader.
+    ~Shader() override;
+
     types::String getClassPath() const override;
 
     virtual void bind() = 0;
@@ -29,6 +32,11 @@ public:
 
 protected:
     Shader() = default;
+
+    // For the destructors of shaders that implement unbind(): a shader destroyed while it is the thread's
+    // current one is unbound and the record cleared, so that the next activation neither calls into it nor
+    // leaves its GL state (a deleted program in use, lighting on) behind.
+    void unbindIfCurrent();
 };
 
 } // namespace korvane::graphics3d

@@ -135,6 +135,31 @@ TEST_F(ShaderTest, ActivationUnbindsThePreviousShaderEvenWhenItIsTheSame) {
               (std::vector<std::string>{"bind a", "unbind a", "bind a", "unbind a", "bind b", "unbind b"}));
 }
 
+TEST_F(ShaderTest, AShaderDestroyedWhileInForceIsUnboundAndForgotten) {
+    std::vector<std::string> trace;
+    TracingShader next(trace, "next");
+    {
+        Pointer<ProgrammableShader> program = linkedShader(colourVertexShader, nullptr);
+        context->activateShader(program);
+        ASSERT_EQ(getInteger(GL_CURRENT_PROGRAM), GLint(program->getProgram()));
+    }
+    EXPECT_EQ(context->currentShader, nullptr);
+    EXPECT_EQ(getInteger(GL_CURRENT_PROGRAM), 0) << "a deleted program must not stay in use";
+
+    {
+        auto lit = Pointer<CubeTextureShader>::adopt(new CubeTextureShader(FixedShader::Lighting));
+        context->activateShader(lit);
+    }
+    EXPECT_EQ(context->currentShader, nullptr);
+    EXPECT_FALSE(isEnabled(GL_LIGHTING));
+    EXPECT_FALSE(isEnabled(GL_TEXTURE_CUBE_MAP));
+
+    // The next activation does not reach the destroyed shader.
+    context->activateShader(&next);
+    Context::releaseShader();
+    EXPECT_EQ(trace, (std::vector<std::string>{"bind next", "unbind next"}));
+}
+
 TEST_F(ShaderTest, RecordedCallsMatchBindAndUnbind) {
     CommandList list;
     CubeTextureShader(0).recordBind(list);

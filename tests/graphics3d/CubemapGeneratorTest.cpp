@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "graphics3d/Context.h"
@@ -190,6 +191,95 @@ TEST_F(CubemapGeneratorTest, FacesLookAlongTheirAxes) {
     }
     // +Z has world -Y as up in the image.
     EXPECT_EQ(math::transformVector(generator.getFaceMatrix(4), {0, -1, 0}), (math::Vector3<float>{0, 1, 0}));
+}
+
+// Draws one red square, seen from the generator's point in the world direction `marker`, on black.
+class MarkerGenerator : public CubemapGenerator {
+public:
+    using CubemapGenerator::CubemapGenerator;
+
+    void renderFace(const math::Matrix& viewMatrix, uint32_t) override {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadTransposeMatrixf(viewMatrix.data());
+        // A square across the direction, 100 units out, a tenth of that to each side.
+        const math::Vector3<float> centre = marker * 100.0f;
+        const math::Vector3<float> helper =
+            std::fabs(marker.x) < 0.9f ? math::Vector3<float>{1, 0, 0} : math::Vector3<float>{0, 1, 0};
+        const math::Vector3<float> u = math::normalize(math::cross(marker, helper)) * 10.0f;
+        const math::Vector3<float> v = math::normalize(math::cross(marker, u)) * 10.0f;
+        glColor3f(1, 0, 0);
+        glBegin(GL_QUADS);
+        for (const math::Vector3<float>& corner :
+             {centre - u - v, centre + u - v, centre + u + v, centre - u + v})
+            glVertex3f(corner.x, corner.y, corner.z);
+        glEnd();
+        glLoadIdentity();
+    }
+
+    math::Vector3<float> marker{0, 0, 1};
+};
+
+// The colour GL's own cube-map lookup finds in `cube` in the direction `direction`.
+GLubyte lookUpRed(const CubeTexture& cube, const math::Vector3<float>& direction) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, 256, 256);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube.getGLName());
+    glEnable(GL_TEXTURE_CUBE_MAP);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPointSize(4);
+    glBegin(GL_POINTS);
+    glTexCoord3f(direction.x, direction.y, direction.z);
+    glVertex2f(0, 0);
+    glEnd();
+    glDisable(GL_TEXTURE_CUBE_MAP);
+    GLubyte pixel[4] = {};
+    glReadPixels(128, 128, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[2], 0) << "the lookup did not draw";
+    return pixel[0];
+}
+
+TEST_F(CubemapGeneratorTest, EveryFaceIsStoredTheWayCubeMapLookupsReadIt) {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    // Off the axis on both image axes, by different amounts, so that a mirrored, turned or swapped face
+    // puts the marker elsewhere.
+    std::vector<math::Vector3<float>> markers;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float sign : {1.0f, -1.0f}) {
+            math::Vector3<float> marker{0.3f, -0.5f, 0.4f};
+            marker[axis] = sign;
+            markers.push_back(math::normalize(marker));
+        }
+    }
+    for (int32_t mode : {CubemapGenerator::RenderTargetMode, CubemapGenerator::CopyMode}) {
+        MarkerGenerator generator(makeCube(64), mode);
+        for (const math::Vector3<float>& marker : markers) {
+            generator.marker = marker;
+            generator.generate(math::Matrix());
+            EXPECT_EQ(lookUpRed(*generator.getTexture(), marker), 255)
+                << "mode " << mode << ", marker " << marker.x << " " << marker.y << " " << marker.z;
+            // The same direction mirrored in any one axis other than the major one finds black.
+            for (int axis = 0; axis < 3; ++axis) {
+                math::Vector3<float> mirrored = marker;
+                mirrored[axis] = -mirrored[axis];
+                if (std::fabs(marker[axis]) > 0.8f)
+                    continue;
+                EXPECT_EQ(lookUpRed(*generator.getTexture(), mirrored), 0)
+                    << "mode " << mode << ", marker " << marker.x << " " << marker.y << " " << marker.z
+                    << " mirrored in axis " << axis;
+            }
+        }
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 } // namespace

@@ -159,6 +159,28 @@ TEST_F(FileTest, OpeningFailuresReportWin32Codes) {
     }
 }
 
+TEST_F(FileTest, NamedPipesWithoutAPeerDoNotBlockTheOpener) {
+    ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
+    // In a child with an alarm, so that a blocking open fails the test instead of hanging the suite.
+    int status = inChild([&] {
+        alarm(10);
+        FileHandle reader = open(path("pipe"));
+        if (!reader)
+            return 1;
+        char c;
+        uint32_t done = 1;
+        // No writer: the reader sees the end at once.
+        if (!readFile(reader, &c, 1, &done) || done != 0)
+            return 2;
+        closeHandle(reader);
+        // No reader: a writer cannot be opened.
+        if (open(path("pipe"), GENERIC_WRITE) || getLastError() != ERROR_OPEN_FAILED)
+            return 3;
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+}
+
 TEST_F(FileTest, CreateAlwaysTruncatesAndReportsAnExistingFile) {
     writeText("t.txt", "old contents");
     FileHandle file = createFile(path("t.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, 0);

@@ -54,8 +54,10 @@ FileRecord* checked(FileHandle file) {
     return file;
 }
 
+// Opened without blocking, so that a named pipe with no peer cannot stall the opener; the flag is dropped
+// again once the file is open.
 int openFlags(uint32_t access) {
-    int flags = O_CLOEXEC | O_NOCTTY;
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     if ((access & GENERIC_READ) && (access & GENERIC_WRITE))
         return flags | O_RDWR;
     if (access & GENERIC_WRITE)
@@ -130,7 +132,9 @@ FileHandle createFile(const char* path, uint32_t access, uint32_t shareMode, uin
     }
 
     struct stat status {};
-    if (::fstat(descriptor, &status) != 0) {
+    int descriptorFlags = ::fcntl(descriptor, F_GETFL);
+    if (descriptorFlags == -1 || ::fcntl(descriptor, F_SETFL, descriptorFlags & ~O_NONBLOCK) != 0 ||
+        ::fstat(descriptor, &status) != 0) {
         failWithErrno(ERROR_OPEN_FAILED);
         closeQuietly(descriptor);
         return nullptr;

@@ -1,6 +1,7 @@
 #include "application/Looper.h"
 
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace korvane::application {
@@ -66,6 +67,8 @@ bool Looper::quit() {
 }
 
 bool Looper::deliver(Message* message) {
+    // Held across the post, so that the loop's final drain sees every message that was posted.
+    std::lock_guard guard(routeLock);
     const platform::ThreadId id = route.load(std::memory_order_acquire);
     if (!id || !platform::postThreadMessage(id, ThreadMessageDeliver,
                                             reinterpret_cast<platform::WParam>(message), 0)) {
@@ -104,8 +107,12 @@ void Looper::loop() {
     }
 
     // Messages already queued behind the quit message are never handled; give their records back.
-    // Posted messages come before window input, so this stops at the first window message.
-    route.store(0, std::memory_order_release);
+    // Posted messages come before window input, so this stops at the first window message. Once the
+    // route is closed under the lock, no post can slip in behind the drain.
+    {
+        std::lock_guard guard(routeLock);
+        route.store(0, std::memory_order_release);
+    }
     while (platform::peekMessage(msg, false) && !msg.window) {
         platform::peekMessage(msg, true);
         if (msg.message == ThreadMessageDeliver)

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "application/Messenger.h"
 #include "platform/MessageQueue.h"
@@ -59,6 +60,8 @@ private:
 
     // The looper thread's id while its loop accepts messages, 0 otherwise.
     std::atomic<platform::ThreadId> route{0};
+    // Held by a delivery while it posts and by the loop while it closes the route.
+    std::mutex routeLock;
 };
 
 } // namespace korvane::application

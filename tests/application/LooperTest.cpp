@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -171,4 +172,28 @@ TEST(LooperTest, DestroyingARunningLooperQuitsIt) {
     EXPECT_FALSE(loopThread->isRegistered());
     loopThread->release();
     EXPECT_EQ(recorder.getMessenger(), nullptr);
+}
+
+TEST(LooperTest, PostsRacingAQuitAllReturnToThePool) {
+    const uint32_t inUse = messagesInUse();
+    Looper looper;
+    Recorder recorder;
+    looper.addHandler(&recorder);
+    std::atomic<bool> done{false};
+    std::vector<std::thread> senders;
+    for (int i = 0; i < 2; ++i)
+        senders.emplace_back([&] {
+            while (!done.load())
+                Messenger::post(&recorder, 1);
+        });
+    for (int round = 0; round < 50; ++round) {
+        ASSERT_TRUE(looper.start());
+        std::this_thread::yield();
+        ASSERT_TRUE(looper.quit());
+    }
+    done = true;
+    for (std::thread& sender : senders)
+        sender.join();
+    // Every message either was handled or, queued behind the quit, went back to the pool unhandled.
+    EXPECT_EQ(messagesInUse(), inUse);
 }

@@ -67,16 +67,18 @@ bool Looper::quit() {
 }
 
 bool Looper::deliver(Message* message) {
-    // Held across the post, so that the loop's final drain sees every message that was posted.
-    std::lock_guard guard(routeLock);
-    const platform::ThreadId id = route.load(std::memory_order_acquire);
-    if (!id || !platform::postThreadMessage(id, ThreadMessageDeliver,
-                                            reinterpret_cast<platform::WParam>(message), 0)) {
-        // The loop has ended: the message would never be handled.
-        message->recycle();
-        return false;
+    bool posted;
+    {
+        // Held across the post, so that the loop's final drain sees every message that was posted.
+        std::lock_guard guard(routeLock);
+        const platform::ThreadId id = route.load(std::memory_order_acquire);
+        posted = id && platform::postThreadMessage(id, ThreadMessageDeliver,
+                                                   reinterpret_cast<platform::WParam>(message), 0);
     }
-    return true;
+    // Otherwise the loop has ended and the message would never be handled.
+    if (!posted)
+        message->recycle();
+    return posted;
 }
 
 bool Looper::deliverSent(Message* message) {

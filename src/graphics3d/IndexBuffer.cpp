@@ -28,16 +28,20 @@ uint32_t detail::accessOf(uint32_t access) {
     return access < 4 ? table[access] : 0;
 }
 
-uint32_t detail::createBufferObject(uint32_t target, uint64_t bytes, uint32_t usage) {
+uint32_t detail::createBufferObject(bool core, uint32_t target, uint64_t bytes, uint32_t usage) {
+    const auto generate = core ? glGenBuffers : glGenBuffersARB;
+    const auto bind = core ? glBindBuffer : glBindBufferARB;
+    const auto allocate = core ? glBufferData : glBufferDataARB;
+    const auto remove = core ? glDeleteBuffers : glDeleteBuffersARB;
     clearGLErrors();
     GLuint name = 0;
-    glGenBuffersARB(1, &name);
+    generate(1, &name);
     if (hasGLError() || name == 0)
         return 0;
-    glBindBufferARB(target, name);
-    glBufferDataARB(target, static_cast<GLsizeiptrARB>(bytes), nullptr, usage);
+    bind(target, name);
+    allocate(target, static_cast<GLsizeiptr>(bytes), nullptr, usage);
     if (hasGLError()) {
-        glDeleteBuffersARB(1, &name);
+        remove(1, &name);
         return 0;
     }
     return name;
@@ -63,7 +67,7 @@ IndexBuffer* IndexBuffer::create(uint32_t indexSize, uint32_t count, uint32_t st
     IndexBuffer* buffer = new IndexBuffer(indexSize, count, storage);
 
     if (glBindBufferARB && storage != StorageMemory) {
-        buffer->bufferObject = detail::createBufferObject(GL_ELEMENT_ARRAY_BUFFER_ARB, bytes, buffer->usage);
+        buffer->bufferObject = detail::createBufferObject(false, GL_ELEMENT_ARRAY_BUFFER_ARB, bytes, buffer->usage);
         if (buffer->bufferObject != 0) {
             buffer->storage = storage;
             return buffer;

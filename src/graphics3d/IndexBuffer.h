@@ -29,8 +29,9 @@ enum MapAccess : uint32_t {
 namespace detail {
 uint32_t usageOf(uint32_t storage);
 uint32_t accessOf(uint32_t access);
-// A buffer object of `bytes` bytes bound to `target`, or 0 when the driver refuses one.
-uint32_t createBufferObject(uint32_t target, uint64_t bytes, uint32_t usage);
+// A buffer object of `bytes` bytes bound to `target`, or 0 when the driver refuses one. Vertex buffers are
+// made through the OpenGL 1.5 entry points (core), index buffers through the ARB ones.
+uint32_t createBufferObject(bool core, uint32_t target, uint64_t bytes, uint32_t usage);
 // Zeroed client memory for the fall-back, so that nothing uninitialised is ever drawn or read; null when
 // it cannot be had.
 void* allocateClientMemory(uint64_t bytes);

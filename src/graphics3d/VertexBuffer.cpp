@@ -29,7 +29,7 @@ VertexBuffer* VertexBuffer::create(const VertexFormat& format, uint32_t count, u
     VertexBuffer* buffer = new VertexBuffer(format, count, storage);
 
     if (glBindBuffer && storage != StorageMemory) {
-        buffer->bufferObject = detail::createBufferObject(GL_ARRAY_BUFFER, bytes, buffer->usage);
+        buffer->bufferObject = detail::createBufferObject(true, GL_ARRAY_BUFFER, bytes, buffer->usage);
         if (buffer->bufferObject != 0) {
             buffer->storage = storage;
             return buffer;

@@ -190,6 +190,13 @@ TEST_F(FileTest, CreateAlwaysTruncatesAndReportsAnExistingFile) {
     ASSERT_TRUE(getFileSizeEx(file, &size));
     EXPECT_EQ(size, 0);
     closeHandle(file);
+
+    // Through a link whose target is missing, the target is created.
+    fs::create_symlink(path("target.txt"), path("dangling"));
+    file = createFile(path("dangling").c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
+    ASSERT_NE(file, nullptr) << getLastError();
+    closeHandle(file);
+    EXPECT_TRUE(fs::is_regular_file(path("target.txt")));
 }
 
 TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpener) {

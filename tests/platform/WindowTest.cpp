@@ -639,3 +639,19 @@ TEST_F(InputTest, ShowingActivatesTheWindow) {
     }));
     destroyWindow(other);
 }
+
+TEST_F(InputTest, DeleteHasNoCharacter) {
+    moveTo(10, 10);
+    pumpFor(50);
+    key(XK_Delete, true);
+    key(XK_Delete, false);
+    key(XK_BackSpace, true);
+    key(XK_BackSpace, false);
+    ASSERT_TRUE(waitFor(window, WM_KEYUP, 2));
+    auto downs = recorder().of(window, WM_KEYDOWN);
+    ASSERT_EQ(downs.size(), 2u);
+    EXPECT_EQ(downs[0].wParam, static_cast<WParam>(VK_DELETE));
+    auto chars = recorder().of(window, WM_CHAR);
+    ASSERT_EQ(chars.size(), 1u) << "only Backspace types a character";
+    EXPECT_EQ(chars[0].wParam, static_cast<WParam>(VK_BACK));
+}

@@ -389,7 +389,8 @@ void Connection::translateKeyEvent(WindowRecord* window, XKeyEvent& event, bool 
         key = virtualKeyOf(XLookupKeysym(&event, 1), side, extended);
     }
     uint32_t character = 0;
-    if (press) {
+    // X types DEL (0x7F) for the Delete key; Win32 types no character for it.
+    if (press && key != VK_DELETE) {
         char text[8];
         KeySym keysym;
         if (XLookupString(&event, text, sizeof text, &keysym, nullptr) == 1) {

@@ -640,6 +640,30 @@ TEST_F(InputTest, ShowingActivatesTheWindow) {
     destroyWindow(other);
 }
 
+namespace {
+
+// A window of another client that takes the keyboard focus while it exists.
+class ForeignFocus {
+public:
+    explicit ForeignFocus(Display* display) : display(display) {
+        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 600, 600, 50, 50, 0, 0, 0);
+        XMapWindow(display, window);
+        XSync(display, False);
+        XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+        XSync(display, False);
+    }
+    ~ForeignFocus() {
+        XDestroyWindow(display, window);
+        XSync(display, False);
+    }
+
+private:
+    Display* display;
+    ::Window window;
+};
+
+} // namespace
+
 TEST_F(InputTest, DeleteHasNoCharacter) {
     moveTo(10, 10);
     pumpFor(50);
@@ -654,4 +678,35 @@ TEST_F(InputTest, DeleteHasNoCharacter) {
     auto chars = recorder().of(window, WM_CHAR);
     ASSERT_EQ(chars.size(), 1u) << "only Backspace types a character";
     EXPECT_EQ(chars[0].wParam, static_cast<WParam>(VK_BACK));
+}
+
+TEST_F(InputTest, KeysReleasedWhileAnotherClientHadTheFocusAreUpWhenItComesBack) {
+    moveTo(10, 10);
+    pumpFor(50);
+    key(XK_Shift_L, true);
+    ASSERT_TRUE(waitFor(window, WM_KEYDOWN));
+    EXPECT_LT(getKeyState(VK_LSHIFT), 0);
+    {
+        // Shift goes up while another client's window has the focus: this thread never sees the release.
+        ForeignFocus other(user.get());
+        ASSERT_TRUE(waitFor(window, WM_ACTIVATE));
+        key(XK_Shift_L, false);
+        recorder().clear();
+    }
+    XSetInputFocus(user.get(), xwindowOf(window), RevertToPointerRoot, CurrentTime);
+    XSync(user.get(), False);
+    ASSERT_TRUE(pumpUntil([&] {
+        auto activations = recorder().of(window, WM_ACTIVATE);
+        return !activations.empty() && lowWord(activations.back().wParam) == WA_ACTIVE;
+    }));
+    EXPECT_GE(getKeyState(VK_SHIFT), 0);
+    EXPECT_GE(getKeyState(VK_LSHIFT), 0);
+
+    // The next press is a first press again, not an auto-repeat.
+    key(XK_Shift_L, true);
+    key(XK_Shift_L, false);
+    ASSERT_TRUE(waitFor(window, WM_KEYUP));
+    auto downs = recorder().of(window, WM_KEYDOWN);
+    ASSERT_EQ(downs.size(), 1u);
+    EXPECT_EQ(downs[0].lParam & KF_REPEAT, 0);
 }

@@ -344,6 +344,9 @@ void Connection::translate(XEvent& event) {
     case FocusIn:
     case FocusOut: {
         const XFocusChangeEvent& e = event.xfocus;
+        if (event.type == FocusIn) {
+            forgetReleasedKeys();
+        }
         if (window->parent || e.mode == NotifyGrab || e.mode == NotifyUngrab || e.detail == NotifyInferior ||
             e.detail == NotifyPointer || e.detail == NotifyPointerRoot || e.detail == NotifyDetailNone) {
             break;
@@ -362,6 +365,34 @@ void Connection::translate(XEvent& event) {
     }
     default:
         break;
+    }
+}
+
+void Connection::forgetReleasedKeys() {
+    char keymap[32];
+    XQueryKeymap(display, keymap);
+    bool held[256] = {};
+    for (int code = 8; code < 256; ++code) {
+        const auto bit = static_cast<unsigned char>(1 << (code % 8));
+        if (!(keymap[code / 8] & bit)) {
+            keysDown[code / 8] &= static_cast<unsigned char>(~bit);
+            continue;
+        }
+        int side = 0;
+        bool extended = false;
+        const auto keycode = static_cast<KeyCode>(code);
+        int key = virtualKeyOf(XkbKeycodeToKeysym(display, keycode, 0, 0), side, extended);
+        if (!key) {
+            key = virtualKeyOf(XkbKeycodeToKeysym(display, keycode, 0, 1), side, extended);
+        }
+        held[key] = true;
+        held[side] = true;
+    }
+    for (int key = 1; key < 256; ++key) {
+        const bool button = key == VK_LBUTTON || key == VK_RBUTTON || key == VK_MBUTTON;
+        if (!button && !held[key] && getKeyState(key) < 0) {
+            setKeyState(key, false);
+        }
     }
 }
 

@@ -127,6 +127,8 @@ private:
     void translateKeyEvent(WindowRecord* window, XKeyEvent& event, bool press);
     void translateConfigure(WindowRecord* window, const XConfigureEvent& event);
     void taken(const Input& item);
+    // Marks keys as up that were released while another client had the focus.
+    void forgetReleasedKeys();
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<::Window, WindowRecord*> byXid;

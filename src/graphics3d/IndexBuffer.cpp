@@ -28,7 +28,9 @@ uint32_t detail::accessOf(uint32_t access) {
     return access < 4 ? table[access] : 0;
 }
 
-uint32_t detail::createBufferObject(bool core, uint32_t target, uint64_t bytes, uint32_t usage) {
+namespace {
+
+uint32_t createBufferObject(bool core, uint32_t target, uint64_t bytes, uint32_t usage) {
     const auto generate = core ? glGenBuffers : glGenBuffersARB;
     const auto bind = core ? glBindBuffer : glBindBufferARB;
     const auto allocate = core ? glBufferData : glBufferDataARB;
@@ -47,8 +49,21 @@ uint32_t detail::createBufferObject(bool core, uint32_t target, uint64_t bytes, 
     return name;
 }
 
-void* detail::allocateClientMemory(uint64_t bytes) {
-    return std::calloc(bytes ? bytes : 1, 1);
+} // namespace
+
+bool detail::allocateStorage(bool core, uint32_t target, uint64_t bytes, uint32_t usage, uint32_t requested,
+                             uint32_t& bufferObject, void*& data, uint32_t& storage) {
+    const bool loaded = core ? glBindBuffer != nullptr : glBindBufferARB != nullptr;
+    if (loaded && requested != StorageMemory) {
+        bufferObject = createBufferObject(core, target, bytes, usage);
+        if (bufferObject != 0) {
+            storage = requested;
+            return true;
+        }
+    }
+    data = std::calloc(bytes ? bytes : 1, 1);
+    storage = StorageMemory;
+    return data != nullptr;
 }
 
 IndexBuffer::IndexBuffer(uint32_t indexSize, uint32_t count, uint32_t storage)
@@ -66,19 +81,11 @@ IndexBuffer* IndexBuffer::create(uint32_t indexSize, uint32_t count, uint32_t st
         return nullptr;
     IndexBuffer* buffer = new IndexBuffer(indexSize, count, storage);
 
-    if (glBindBufferARB && storage != StorageMemory) {
-        buffer->bufferObject = detail::createBufferObject(false, GL_ELEMENT_ARRAY_BUFFER_ARB, bytes, buffer->usage);
-        if (buffer->bufferObject != 0) {
-            buffer->storage = storage;
-            return buffer;
-        }
-    }
-    buffer->data = detail::allocateClientMemory(bytes);
-    if (!buffer->data) {
+    if (!detail::allocateStorage(false, GL_ELEMENT_ARRAY_BUFFER_ARB, bytes, buffer->usage, storage,
+                                 buffer->bufferObject, buffer->data, buffer->storage)) {
         buffer->release();
         return nullptr;
     }
-    buffer->storage = StorageMemory;
     return buffer;
 }
 

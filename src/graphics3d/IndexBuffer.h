@@ -29,12 +29,12 @@ enum MapAccess : uint32_t {
 namespace detail {
 uint32_t usageOf(uint32_t storage);
 uint32_t accessOf(uint32_t access);
-// A buffer object of `bytes` bytes bound to `target`, or 0 when the driver refuses one. Vertex buffers are
-// made through the OpenGL 1.5 entry points (core), index buffers through the ARB ones.
-uint32_t createBufferObject(bool core, uint32_t target, uint64_t bytes, uint32_t usage);
-// Zeroed client memory for the fall-back, so that nothing uninitialised is ever drawn or read; null when
-// it cannot be had.
-void* allocateClientMemory(uint64_t bytes);
+// Gives a new buffer its storage: a buffer object of `bytes` bytes on `target` when the bind entry point
+// is loaded, the requested storage is not client memory and the driver accepts it; otherwise zeroed client
+// memory, so that nothing uninitialised is ever drawn or read. Vertex buffers use the OpenGL 1.5 entry
+// points (core), index buffers the ARB ones. False when not even client memory can be had.
+bool allocateStorage(bool core, uint32_t target, uint64_t bytes, uint32_t usage, uint32_t requested,
+                     uint32_t& bufferObject, void*& data, uint32_t& storage);
 } // namespace detail
 
 // 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory

@@ -1,5 +1,6 @@
 #include "graphics3d/VertexBuffer.h"
 
+#include <cstdlib>
 
 #include "graphics3d/OpenGL.h"
 #include "graphics3d/TypeCode.h"
@@ -28,19 +29,11 @@ VertexBuffer* VertexBuffer::create(const VertexFormat& format, uint32_t count, u
         return nullptr;
     VertexBuffer* buffer = new VertexBuffer(format, count, storage);
 
-    if (glBindBuffer && storage != StorageMemory) {
-        buffer->bufferObject = detail::createBufferObject(true, GL_ARRAY_BUFFER, bytes, buffer->usage);
-        if (buffer->bufferObject != 0) {
-            buffer->storage = storage;
-            return buffer;
-        }
-    }
-    buffer->data = detail::allocateClientMemory(bytes);
-    if (!buffer->data) {
+    if (!detail::allocateStorage(true, GL_ARRAY_BUFFER, bytes, buffer->usage, storage, buffer->bufferObject,
+                                 buffer->data, buffer->storage)) {
         buffer->release();
         return nullptr;
     }
-    buffer->storage = StorageMemory;
     return buffer;
 }
 

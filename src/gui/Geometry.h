@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Window.h"
+
 namespace korvane::gui {
 
 // A position in pixels.
@@ -24,5 +26,11 @@ struct Rectangle {
     float height = 0.0f;
     bool operator==(const Rectangle&) const = default;
 };
+
+// The dirty rectangle of a paint, whose right and bottom edges are inclusive.
+inline Rectangle paintRectangle(const platform::PaintStruct& paint) {
+    return {float(paint.paint.left), float(paint.paint.top), float(paint.paint.right - paint.paint.left + 1),
+            float(paint.paint.bottom - paint.paint.top + 1)};
+}
 
 } // namespace korvane::gui

@@ -190,10 +190,7 @@ platform::Result View::procedure(platform::WindowHandle handle, uint32_t message
     case WM_PAINT: {
         PaintStruct paint;
         beginPaint(handle, paint);
-        const Rectangle dirty{float(paint.paint.left), float(paint.paint.top),
-                              float(paint.paint.right - paint.paint.left + 1),
-                              float(paint.paint.bottom - paint.paint.top + 1)};
-        view->paint(view->context, dirty);
+        view->paint(view->context, paintRectangle(paint));
         endPaint(handle, paint);
         return 0;
     }

@@ -437,10 +437,7 @@ platform::Result Window::procedure(platform::WindowHandle handle, uint32_t messa
     case WM_PAINT: {
         PaintStruct paint;
         beginPaint(handle, paint);
-        const Rectangle dirty{float(paint.paint.left), float(paint.paint.top),
-                              float(paint.paint.right - paint.paint.left + 1),
-                              float(paint.paint.bottom - paint.paint.top + 1)};
-        window->onPaint(window->context, dirty);
+        window->onPaint(window->context, paintRectangle(paint));
         endPaint(handle, paint);
         return 0;
     }

@@ -66,6 +66,31 @@ bool detail::allocateStorage(bool core, uint32_t target, uint64_t bytes, uint32_
     return data != nullptr;
 }
 
+bool detail::map(uint32_t target, uint32_t bufferObject, uint32_t access, void*& data, bool& mapped) {
+    if (bufferObject == 0) {
+        mapped = true;
+        return true;
+    }
+    if (mapped)
+        return true;
+    const uint32_t glAccess = accessOf(access);
+    if (glAccess == 0)
+        return false;
+    glBindBufferARB(target, bufferObject);
+    data = glMapBufferARB(target, glAccess);
+    mapped = data != nullptr;
+    return mapped;
+}
+
+void detail::unmap(uint32_t target, uint32_t bufferObject, void*& data, bool& mapped) {
+    if (bufferObject != 0 && mapped) {
+        glBindBufferARB(target, bufferObject);
+        glUnmapBufferARB(target);
+        data = nullptr;
+    }
+    mapped = false;
+}
+
 IndexBuffer::IndexBuffer(uint32_t indexSize, uint32_t count, uint32_t storage)
     : indexSize(indexSize), count(count), usage(detail::usageOf(storage)),
       glType(indexSize == 1   ? GL_UNSIGNED_BYTE
@@ -115,28 +140,11 @@ bool IndexBuffer::update(uint32_t first, const void* source, uint32_t number) {
 }
 
 bool IndexBuffer::map(uint32_t access) {
-    if (bufferObject == 0) {
-        mapped = true;
-        return true;
-    }
-    if (mapped)
-        return true;
-    const uint32_t glAccess = detail::accessOf(access);
-    if (glAccess == 0)
-        return false;
-    glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, bufferObject);
-    data = glMapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, glAccess);
-    mapped = data != nullptr;
-    return mapped;
+    return detail::map(GL_ELEMENT_ARRAY_BUFFER_ARB, bufferObject, access, data, mapped);
 }
 
 void IndexBuffer::unmap() {
-    if (bufferObject != 0 && mapped) {
-        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, bufferObject);
-        glUnmapBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB);
-        data = nullptr;
-    }
-    mapped = false;
+    detail::unmap(GL_ELEMENT_ARRAY_BUFFER_ARB, bufferObject, data, mapped);
 }
 
 const void* IndexBuffer::bind() const {

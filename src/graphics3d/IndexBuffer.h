@@ -35,6 +35,9 @@ uint32_t accessOf(uint32_t access);
 // points (core), index buffers the ARB ones. False when not even client memory can be had.
 bool allocateStorage(bool core, uint32_t target, uint64_t bytes, uint32_t usage, uint32_t requested,
                      uint32_t& bufferObject, void*& data, uint32_t& storage);
+// Mapping shared by both kinds: a buffer object is mapped on its target; client memory is always there.
+bool map(uint32_t target, uint32_t bufferObject, uint32_t access, void*& data, bool& mapped);
+void unmap(uint32_t target, uint32_t bufferObject, void*& data, bool& mapped);
 } // namespace detail
 
 // 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory

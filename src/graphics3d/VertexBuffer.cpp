@@ -86,28 +86,11 @@ void VertexBuffer::setPointers(uint32_t mask) const {
 }
 
 bool VertexBuffer::map(uint32_t access) {
-    if (bufferObject == 0) {
-        mapped = true;
-        return true;
-    }
-    if (mapped)
-        return true;
-    const uint32_t glAccess = detail::accessOf(access);
-    if (glAccess == 0)
-        return false;
-    glBindBufferARB(GL_ARRAY_BUFFER_ARB, bufferObject);
-    data = glMapBufferARB(GL_ARRAY_BUFFER_ARB, glAccess);
-    mapped = data != nullptr;
-    return mapped;
+    return detail::map(GL_ARRAY_BUFFER_ARB, bufferObject, access, data, mapped);
 }
 
 void VertexBuffer::unmap() {
-    if (bufferObject != 0 && mapped) {
-        glBindBufferARB(GL_ARRAY_BUFFER_ARB, bufferObject);
-        glUnmapBufferARB(GL_ARRAY_BUFFER_ARB);
-        data = nullptr;
-    }
-    mapped = false;
+    detail::unmap(GL_ARRAY_BUFFER_ARB, bufferObject, data, mapped);
 }
 
 } // namespace korvane::graphics3d

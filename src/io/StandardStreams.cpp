@@ -1,4 +1,4 @@
-#include "system/StandardStreams.h"
+#include "io/StandardStreams.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -2,6 +2,8 @@
 
 #include "io/Stream.h"
 
+// The standard streams keep their names in korvane::system; they live beside the other streams because
+// they implement the stream interfaces of this layer.
 namespace korvane::system {
 
 // The process's standard input, through the C runtime. A read is all or nothing: one item of count bytes.

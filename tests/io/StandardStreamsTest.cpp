@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "system/StandardStreams.h"
+#include "io/StandardStreams.h"
 
 using namespace korvane::system;
 

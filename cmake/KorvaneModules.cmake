@@ -1,46 +1,309 @@
-# korvane_module(NAME DIRS dir... [DEPS target...])
-# Builds src/<dir>/**/*.cpp of every listed folder into the static library korvane_NAME.
-function(korvane_module name)
-  cmake_parse_arguments(M "" "" "DIRS;DEPS" ${ARGN})
-  set(sources)
-  foreach(dir IN LISTS M_DIRS)
-    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
-    list(APPEND sources ${found})
-    set_property(GLOBAL PROPERTY korvane_owner_${dir} korvane_${name})
-  endforeach()
-  if(NOT sources)
-    set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+# Layers, their test programs and the installed package. The forms are described at the top of
+# CMakeLists.txt.
+
+include(CMakePackageConfigHelpers)
+include(GNUInstallDirs)
+
+set(KORVANE_INCLUDE_ROOT ${PROJECT_BINARY_DIR}/include)
+set(KORVANE_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/korvane)
+set(KORVANE_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Korvane)
+
+# Finds the package of an outside target (Freetype::Freetype -> Freetype) unless it is there already, and
+# notes it for the installed package when a layer links it (record).
+function(_korvane_outside_target target record)
+  string(REGEX MATCH "^[^:]+" package ${target})
+  set(arguments ${package})
+  if(package STREQUAL "OpenGL" AND NOT target STREQUAL "OpenGL::GL")
+    string(REGEX REPLACE "^OpenGL::" "" component ${target})
+    list(APPEND arguments COMPONENTS ${component})
   endif()
-  add_library(korvane_${name} STATIC ${sources})
-  target_include_directories(korvane_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_link_libraries(korvane_${name} PUBLIC ${M_DEPS})
+  if(NOT TARGET ${target})
+    find_package(${arguments} REQUIRED)
+    if(NOT TARGET ${target})
+      message(FATAL_ERROR "find_package(${arguments}) gave no target ${target}")
+    endif()
+  endif()
+  if(record)
+    list(JOIN arguments " " line)
+    set_property(GLOBAL APPEND PROPERTY KORVANE_PACKAGES "${line}")
+  endif()
 endfunction()
 
-# korvane_tests(dir...): one test program per folder of tests/, from tests/<dir>/*.cpp and the
-# helpers of tests/support/<dir>/*.cpp, linked against the module that owns src/<dir>.
+# Maps a dependency as written in a declaration to what is linked: a layer (system, korvane_system,
+# korvane::system) becomes its target and is added to the list named by layers_var; an outside target
+# (GLEW::GLEW) has its package found; anything else is a plain system library name.
+function(_korvane_resolve out_var layers_var record)
+  set(resolved)
+  set(layers ${${layers_var}})
+  foreach(dep IN LISTS ARGN)
+    if(dep MATCHES "^korvane(::|_)(.+)$")
+      # May name a layer declared further down; korvane_package() checks that it exists.
+      set(layer ${CMAKE_MATCH_2})
+    elseif(TARGET korvane_${dep} AND NOT dep MATCHES "::")
+      set(layer ${dep})
+    elseif(dep MATCHES "::")
+      _korvane_outside_target(${dep} ${record})
+      list(APPEND resolved ${dep})
+      continue()
+    else()
+      set_property(GLOBAL APPEND PROPERTY KORVANE_PLAIN_LIBRARIES ${dep})
+      list(APPEND resolved ${dep})
+      continue()
+    endif()
+    list(APPEND resolved korvane_${layer})
+    list(APPEND layers ${layer})
+  endforeach()
+  set(${out_var} ${resolved} PARENT_SCOPE)
+  set(${layers_var} ${layers} PARENT_SCOPE)
+endfunction()
+
+# korvane_module(<layer> [DIRS <dir>...] [BACKEND <subdir>...] [DEPS <dep>...] [PRIVATE <dep>...])
+function(korvane_module name)
+  cmake_parse_arguments(M "" "" "DIRS;BACKEND;DEPS;PRIVATE" ${ARGN})
+  if(M_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "korvane_module(${name}): unexpected ${M_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT M_DIRS)
+    set(M_DIRS ${name})
+  endif()
+  set(target korvane_${name})
+  set(root ${KORVANE_INCLUDE_ROOT}/${name})
+  file(MAKE_DIRECTORY ${root})
+
+  set(sources)
+  set(dirs)
+  foreach(dir IN LISTS M_DIRS)
+    set(folder ${PROJECT_SOURCE_DIR}/src/${dir})
+    set_property(GLOBAL PROPERTY korvane_owner_${dir} ${target})
+    if(NOT IS_DIRECTORY ${folder})
+      continue()
+    endif()
+    list(APPEND dirs ${dir})
+    if(M_BACKEND)
+      # Only the top level and the chosen backend folders: another backend's sources never come along.
+      file(GLOB found CONFIGURE_DEPENDS ${folder}/*.cpp)
+      list(APPEND sources ${found})
+      foreach(backend IN LISTS M_BACKEND)
+        if(NOT IS_DIRECTORY ${folder}/${backend})
+          message(FATAL_ERROR "korvane_module(${name}): backend folder src/${dir}/${backend} is missing")
+        endif()
+        file(GLOB_RECURSE found CONFIGURE_DEPENDS ${folder}/${backend}/*.cpp)
+        list(APPEND sources ${found})
+      endforeach()
+    else()
+      file(GLOB_RECURSE found CONFIGURE_DEPENDS ${folder}/*.cpp)
+      list(APPEND sources ${found})
+    endif()
+    # The layer's include root holds a link to its own folder and nothing else.
+    file(CREATE_LINK ${folder} ${root}/${dir} SYMBOLIC RESULT failed)
+    if(failed)
+      message(FATAL_ERROR "Cannot link ${root}/${dir} to ${folder}: ${failed}")
+    endif()
+  endforeach()
+
+  set(layers)
+  _korvane_resolve(public layers TRUE ${M_DEPS})
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    set(scope PUBLIC)
+    _korvane_resolve(private layers TRUE ${M_PRIVATE})
+    target_link_libraries(${target} PRIVATE ${private})
+  else()
+    # Headers only (or nothing yet): private dependencies wait until there are sources to link them.
+    add_library(${target} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  add_library(korvane::${name} ALIAS ${target})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
+  target_include_directories(${target} ${scope}
+    $<BUILD_INTERFACE:${root}> $<INSTALL_INTERFACE:${KORVANE_INSTALL_INCLUDEDIR}>)
+  target_link_libraries(${target} ${scope} ${public})
+
+  install(TARGETS ${target} EXPORT KorvaneTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  foreach(dir IN LISTS dirs)
+    if(M_BACKEND)
+      # Backend headers are the build's own business: users see the layer's interface only.
+      file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.h)
+      install(FILES ${headers} DESTINATION ${KORVANE_INSTALL_INCLUDEDIR}/${dir})
+    else()
+      install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/${dir}/ DESTINATION ${KORVANE_INSTALL_INCLUDEDIR}/${dir}
+        FILES_MATCHING PATTERN "*.h")
+    endif()
+  endforeach()
+
+  list(REMOVE_DUPLICATES layers)
+  set_property(GLOBAL APPEND PROPERTY KORVANE_LAYERS ${name})
+  set_property(GLOBAL PROPERTY korvane_${name}_uses ${layers})
+  set_property(GLOBAL PROPERTY korvane_${name}_dirs ${dirs})
+endfunction()
+
+# korvane_tests(<dir>... [DISPLAY] [HEADLESS <file>...] [DEPS <dep>...])
 function(korvane_tests)
-  foreach(dir IN LISTS ARGN)
+  cmake_parse_arguments(T "DISPLAY" "" "HEADLESS;DEPS" ${ARGN})
+  foreach(dir IN LISTS T_UNPARSED_ARGUMENTS)
     file(GLOB_RECURSE tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
     file(GLOB_RECURSE support CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/${dir}/*.cpp)
     if(NOT tests)
       continue()
     endif()
     get_property(owner GLOBAL PROPERTY korvane_owner_${dir})
-    set(target korvane_${dir}_tests)
-    add_executable(${target} ${tests} ${support})
-    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-    target_link_libraries(${target} PRIVATE ${owner} GTest::gtest GTest::gtest_main GTest::gmock)
-    if(EXISTS ${PROJECT_SOURCE_DIR}/tests/${dir}/libraries.cmake)
-      include(${PROJECT_SOURCE_DIR}/tests/${dir}/libraries.cmake)
+    set(ignored)
+    _korvane_resolve(deps ignored FALSE ${T_DEPS})
+
+    set(headless)
+    foreach(file IN LISTS T_HEADLESS)
+      set(path ${PROJECT_SOURCE_DIR}/tests/${dir}/${file})
+      if(NOT path IN_LIST tests)
+        message(FATAL_ERROR "korvane_tests(${dir}): HEADLESS file tests/${dir}/${file} does not exist")
+      endif()
+      list(REMOVE_ITEM tests ${path})
+      list(APPEND headless ${path})
+    endforeach()
+
+    # The helpers are built once and shared by the folder's programs.
+    set(helpers)
+    if(support)
+      set(helpers korvane_${dir}_test_support)
+      add_library(${helpers} OBJECT ${support})
+      _korvane_test_setup(${helpers} "${owner};${deps}")
     endif()
-    # Suites that show windows share one X screen: windows of parallel tests would overlap (undefined
-    # pixels for read-back) and steal each other's focus and synthetic input, so they run one at a time.
-    set(lock)
-    if(dir IN_LIST KORVANE_DISPLAY_SUITES)
-      set(lock RESOURCE_LOCK display)
+
+    if(tests)
+      _korvane_test_program(korvane_${dir}_tests "${dir}." "${T_DISPLAY}" "${tests}" "${helpers}"
+        "${owner};${deps}")
     endif()
-    gtest_discover_tests(${target}
-      PROPERTIES ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true" TIMEOUT 120 ${lock}
-      DISCOVERY_TIMEOUT 60)
+    if(headless)
+      _korvane_test_program(korvane_${dir}_headless_tests "${dir}.headless." FALSE "${headless}" "${helpers}"
+        "${owner};${deps}")
+    endif()
   endforeach()
+endfunction()
+
+function(_korvane_test_setup target libraries)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${target} PRIVATE ${libraries} GTest::gtest)
+  # A folder may name further libraries its tests call directly (X11, XTest, GL).
+  if(EXISTS ${PROJECT_SOURCE_DIR}/tests/${dir}/libraries.cmake)
+    include(${PROJECT_SOURCE_DIR}/tests/${dir}/libraries.cmake)
+  endif()
+endfunction()
+
+function(_korvane_test_program target prefix display tests helpers libraries)
+  add_executable(${target} ${tests})
+  _korvane_test_setup(${target} "${libraries};${helpers};GTest::gtest_main")
+  # Programs that show windows share one X screen: windows of parallel tests would overlap (undefined
+  # pixels for read-back) and steal each other's focus and synthetic input, so they run one at a time.
+  set(lock)
+  if(display)
+    set(lock RESOURCE_LOCK display)
+  endif()
+  gtest_discover_tests(${target} TEST_PREFIX ${prefix}
+    PROPERTIES ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true" TIMEOUT 120 ${lock}
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# The transitive closure of the layers a layer links, itself included.
+function(_korvane_visible_layers layer out_var)
+  set(visible ${layer})
+  set(queue ${layer})
+  while(queue)
+    list(POP_FRONT queue current)
+    get_property(uses GLOBAL PROPERTY korvane_${current}_uses)
+    foreach(next IN LISTS uses)
+      if(NOT next IN_LIST visible)
+        list(APPEND visible ${next})
+        list(APPEND queue ${next})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out_var} ${visible} PARENT_SCOPE)
+endfunction()
+
+# korvane_layering_tests(): one generated file per layer checks with __has_include that the layer sees
+# the headers of every layer it links and of no other; a second check compiles a real upward include
+# (system -> io) and must fail on exactly that include. Both build in this tree under CTest.
+function(korvane_layering_tests)
+  set(folder ${PROJECT_BINARY_DIR}/layering)
+  get_property(all GLOBAL PROPERTY KORVANE_LAYERS)
+  # One header to look for in each layer's folders.
+  foreach(layer IN LISTS all)
+    get_property(dirs GLOBAL PROPERTY korvane_${layer}_dirs)
+    set(probes_${layer})
+    foreach(dir IN LISTS dirs)
+      file(GLOB headers RELATIVE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/${dir}/*.h)
+      list(SORT headers)
+      if(headers)
+        list(GET headers 0 header)
+        list(APPEND probes_${layer} ${header})
+      endif()
+    endforeach()
+  endforeach()
+
+  set(targets)
+  foreach(layer IN LISTS all)
+    _korvane_visible_layers(${layer} visible)
+    set(text "// Generated: what the layer '${layer}' can include.\n")
+    foreach(other IN LISTS all)
+      foreach(header IN LISTS probes_${other})
+        if(other IN_LIST visible)
+          string(APPEND text "#if !__has_include(\"${header}\")\n"
+            "#error \"${layer} links ${other} but cannot include ${header}\"\n#endif\n")
+        else()
+          string(APPEND text "#if __has_include(\"${header}\")\n"
+            "#error \"${layer} does not link ${other} but can include ${header}\"\n#endif\n")
+        endif()
+      endforeach()
+    endforeach()
+    file(GENERATE OUTPUT ${folder}/${layer}.cpp CONTENT "${text}")
+    add_library(korvane_layering_${layer} OBJECT EXCLUDE_FROM_ALL ${folder}/${layer}.cpp)
+    target_link_libraries(korvane_layering_${layer} PRIVATE korvane_${layer})
+    list(APPEND targets korvane_layering_${layer})
+  endforeach()
+
+  file(GENERATE OUTPUT ${folder}/upward.cpp CONTENT "#include \"io/Stream.h\"\n")
+  add_library(korvane_layering_upward OBJECT EXCLUDE_FROM_ALL ${folder}/upward.cpp)
+  target_link_libraries(korvane_layering_upward PRIVATE korvane_system)
+
+  # Builds in this tree must not overlap: the two checks take turns.
+  add_test(NAME layering.EveryLayerSeesWhatItLinksAndNothingElse
+    COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR} --config $<CONFIG> --target ${targets})
+  add_test(NAME layering.AnUpwardIncludeDoesNotCompile
+    COMMAND ${CMAKE_COMMAND} --build ${PROJECT_BINARY_DIR} --config $<CONFIG> --target korvane_layering_upward)
+  set_tests_properties(layering.EveryLayerSeesWhatItLinksAndNothingElse layering.AnUpwardIncludeDoesNotCompile
+    PROPERTIES RESOURCE_LOCK build_tree TIMEOUT 300)
+  # GCC, Clang and MSVC word a missing header differently; each names the header.
+  set_tests_properties(layering.AnUpwardIncludeDoesNotCompile PROPERTIES PASS_REGULAR_EXPRESSION
+    "io/Stream\\.h: No such file|'io/Stream\\.h' file not found|Cannot open include file: 'io/Stream\\.h'")
+endfunction()
+
+# korvane_package(): the export set, KorvaneConfig.cmake and its version file.
+function(korvane_package)
+  get_property(layers GLOBAL PROPERTY KORVANE_LAYERS)
+  foreach(layer IN LISTS layers)
+    get_property(uses GLOBAL PROPERTY korvane_${layer}_uses)
+    foreach(used IN LISTS uses)
+      if(NOT used IN_LIST layers)
+        message(FATAL_ERROR "The layer ${layer} uses korvane::${used}, which is not declared")
+      endif()
+    endforeach()
+  endforeach()
+  get_property(plain GLOBAL PROPERTY KORVANE_PLAIN_LIBRARIES)
+  foreach(library IN LISTS plain)
+    if(library IN_LIST layers)
+      message(FATAL_ERROR "'${library}' is used before the layer is declared: write korvane::${library}")
+    endif()
+  endforeach()
+  get_property(packages GLOBAL PROPERTY KORVANE_PACKAGES)
+  list(REMOVE_DUPLICATES packages)
+  set(KORVANE_FIND_DEPENDENCIES "")
+  foreach(package IN LISTS packages)
+    string(APPEND KORVANE_FIND_DEPENDENCIES "find_dependency(${package})\n")
+  endforeach()
+  install(EXPORT KorvaneTargets NAMESPACE korvane:: DESTINATION ${KORVANE_INSTALL_CMAKEDIR})
+  configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/KorvaneConfig.cmake.in
+    ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake INSTALL_DESTINATION ${KORVANE_INSTALL_CMAKEDIR})
+  write_basic_package_version_file(${PROJECT_BINARY_DIR}/KorvaneConfigVersion.cmake
+    COMPATIBILITY SameMinorVersion)
+  install(FILES ${PROJECT_BINARY_DIR}/KorvaneConfig.cmake ${PROJECT_BINARY_DIR}/KorvaneConfigVersion.cmake
+    DESTINATION ${KORVANE_INSTALL_CMAKEDIR})
 endfunction()

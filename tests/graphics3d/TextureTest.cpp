@@ -194,6 +194,22 @@ TEST_F(TextureTest, FailedCreatorsLeaveNoTextureNameAndTheBindingAsItWas) {
     EXPECT_THROW(createCubeTexture(odd, -1), TextureException);
     expectNothingLeft("300 x 300 faces");
 
+    // Six faces of one level that differ in size would make an incomplete cube; also when the odd face
+    // is a smaller power of two, or sits in the second level.
+    for (int odd : {3, 11}) {
+        Pointer<Image> mixed = makeChain(12, 16);
+        Image* previous = mixed;
+        for (int i = 1; i < odd; ++i)
+            previous = previous->getNext();
+        auto smaller = Pointer<Image>::adopt(makeBitmap(PixelFormat::RGBA8, 4, faceColours[0]));
+        Pointer<Image> rest = Pointer<Image>::adopt(previous->detachNext());
+        if (rest && rest->getNext())
+            smaller->setNext(Pointer<Image>::adopt(rest->detachNext()));
+        previous->setNext(smaller);
+        EXPECT_THROW(createCubeTexture(mixed, -1), TextureException) << odd;
+        expectNothingLeft("faces of different sizes");
+    }
+
     // GL rejects faces that are not square and sizes beyond its limits.
     auto wide = Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA8, 8, 4));
     EXPECT_THROW(createCubeTexture(wide, -1), TextureException);

@@ -3,8 +3,10 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "graphics3d/CommandList.h"
+#include "graphics3d/Context.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
 #include "graphics3d/OpenGL.h"
@@ -68,10 +70,26 @@ ProgrammableShader* ProgrammableShader::create() {
     return new ProgrammableShader(program);
 }
 
+ProgrammableShader::ProgrammableShader(uint32_t program) : program(program), owner(Context::getOwner()) {}
+
 ProgrammableShader::~ProgrammableShader() {
-    unbindIfCurrent();
-    if (program != 0)
-        glDeleteProgram(program);
+    Context::Scope scope(owner.get());
+    if (scope.getState() == Context::Scope::Ready) {
+        unbindIfCurrent();
+        if (program != 0)
+            glDeleteProgram(program);
+    } else if (scope.getState() == Context::Scope::Elsewhere) {
+        owner->defer([name = GLuint(program), shader = static_cast<Shader*>(this)](Context& context) {
+            if (context.currentShader == shader)
+                context.currentShader = nullptr;
+            GLint inUse = 0;
+            glGetIntegerv(GL_CURRENT_PROGRAM, &inUse);
+            if (GLuint(inUse) == name)
+                glUseProgram(0);
+            glDeleteProgram(name);
+        });
+    }
+    // The attached shaders go while the scope is gone; each has its own owner.
 }
 
 types::String ProgrammableShader::getClassPath() const {
@@ -147,10 +165,14 @@ void ProgrammableShader::link() {
         name.assign(name.size(), '\0');
         glGetActiveUniform(program, static_cast<GLuint>(index), static_cast<GLsizei>(name.size()), nullptr,
                            &count, &type, name.data());
-        if (!isSampler(type))
+        if (!isSampler(type) || count < 1)
             continue;
-        glUniform1i(glGetUniformLocation(program, name.c_str()), unit);
-        ++unit;
+        // Each element of a sampler array takes a unit of its own; GL names an array by its first
+        // element, whose location sets the whole array.
+        std::vector<GLint> units(static_cast<size_t>(count));
+        for (GLint& element : units)
+            element = unit++;
+        glUniform1iv(glGetUniformLocation(program, name.c_str()), count, units.data());
     }
     glUseProgram(static_cast<GLuint>(previous));
 }

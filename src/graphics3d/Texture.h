@@ -5,13 +5,17 @@
 #include "graphics/PixelFormat.h"
 #include "graphics3d/Resource.h"
 #include "object/Noncopyable.h"
+#include "object/Pointer.h"
 
 namespace korvane::graphics3d {
 
+class Context;
+
 // One OpenGL texture object: its name, its target (GL_TEXTURE_1D, _2D, _3D or _CUBE_MAP) and the binding
 // query that saves and restores the target's binding, with the sampling state the framework tracks for it.
-// Owns the name: destruction deletes it and clears every texture-unit record of the thread's rendering
-// context that still names this texture, so the GL context must be current on the destroying thread.
+// Owns the name, which belongs to the rendering context current when it was wrapped: destruction deletes
+// it there (see Context::Scope) and clears every texture-unit record of that context that still names
+// this texture.
 class Texture : public Resource, public object::Noncopyable {
 public:
     ~Texture() override;
@@ -35,11 +39,27 @@ public:
     // Sets both filters. The texture that was bound to this texture's target before the call stays bound.
     void setFilter(uint32_t minFilter, uint32_t magFilter);
 
+    // Whether sampling can reach a level above 0: the minification filter is a mipmapped one, or more than
+    // one level had storage when the name was wrapped.
+    bool hasLevelsInUse() const;
+    // Whether GL itself regenerates the levels above 0 when level 0 is specified or copied into
+    // (GL_GENERATE_MIPMAP, as it was when the name was wrapped). Drawing into level 0 through a frame
+    // buffer does not trigger that.
+    bool generatesLevels() const { return automaticLevels; }
+    // Says that level 0 changed in a way GL did not follow with the other levels.
+    void markLevelsDirty() { levelsDirty = true; }
+    bool areLevelsDirty() const { return levelsDirty; }
+    // Brings the levels above 0 in line with level 0 when they are out of date and in use. Levels nobody
+    // samples are left out of date, at no cost, until they are in use. The texture bound to this
+    // texture's target stays bound.
+    void updateLevels();
+
     // The binding enum that goes with a texture target, 0 for an unknown target.
     static uint32_t bindingQueryOf(uint32_t target);
 
 protected:
-    // Wraps an existing texture name; the texture takes ownership of it. GL is not touched.
+    // Wraps an existing texture name of the current GL context; the texture takes ownership of it. GL is
+    // not touched.
     Texture(uint32_t glName, uint32_t target);
 
     struct Configure {};
@@ -66,6 +86,11 @@ protected:
     uint32_t bindingQuery;
     int32_t width = 0;
     int32_t height = 0;
+    uint32_t definedLevels = 1;
+    bool automaticLevels = false;
+    bool levelsDirty = false;
+    // The rendering context the name belongs to, null when it was made without one.
+    object::Pointer<Context> owner;
 };
 
 } // namespace korvane::graphics3d

@@ -49,7 +49,8 @@ void Appearance::bind() {
             continue;
         context->boundTextures[unit] = texture;
         context->textureTargets[unit] = texture->getTarget();
-        glActiveTextureARB(GL_TEXTURE0 + unit);
+        // Through the matrix stack, whose texture-matrix mode depends on the active unit.
+        context->matrixStack.selectTexture(GL_TEXTURE0 + unit);
         glBindTexture(texture->getTarget(), texture->getGLName());
     }
 }

@@ -1,6 +1,7 @@
 #include "graphics3d/FixedShader.h"
 
 #include "graphics3d/CommandList.h"
+#include "graphics3d/Context.h"
 #include "graphics3d/OpenGL.h"
 #include "graphics3d/VertexFormat.h"
 
@@ -10,6 +11,15 @@ namespace {
 
 GLint on(uint32_t flags, uint32_t flag) {
     return (flags & flag) ? 1 : 0;
+}
+
+// Unit 0 for the cube map, through the matrix stack of the thread's context when there is one, so that its
+// record of the active unit stays true.
+void selectUnitZero() {
+    if (Context* context = Context::getThreadContext())
+        context->matrixStack.selectTexture(GL_TEXTURE0);
+    else
+        glActiveTextureARB(GL_TEXTURE0);
 }
 
 GLint colourControl(uint32_t flags) {
@@ -77,13 +87,13 @@ types::String CubeTextureShader::getClassPath() const {
 
 void CubeTextureShader::bind() {
     FixedShader::bind();
-    glActiveTextureARB(GL_TEXTURE0);
+    selectUnitZero();
     glEnable(GL_TEXTURE_CUBE_MAP);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 void CubeTextureShader::unbind() {
-    glActiveTextureARB(GL_TEXTURE0);
+    selectUnitZero();
     glDisable(GL_TEXTURE_CUBE_MAP);
     FixedShader::unbind();
 }

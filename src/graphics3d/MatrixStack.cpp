@@ -14,8 +14,17 @@ void MatrixStack::select(uint32_t newMode) {
         glMatrixMode(newMode);
     } else {
         glActiveTexture(newMode);
+        activeTexture = newMode;
         glMatrixMode(GL_TEXTURE);
     }
+}
+
+void MatrixStack::selectTexture(uint32_t unit) {
+    // Always made: code outside the layer may have changed the unit without telling the stack.
+    glActiveTexture(unit);
+    activeTexture = unit;
+    if (isTextureMode(mode))
+        mode = unit;
 }
 
 } // namespace korvane::graphics3d

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "graphics3d/CommandList.h"
 #include "graphics3d/GLError.h"
@@ -147,10 +148,14 @@ void ProgrammableShader::link() {
         name.assign(name.size(), '\0');
         glGetActiveUniform(program, static_cast<GLuint>(index), static_cast<GLsizei>(name.size()), nullptr,
                            &count, &type, name.data());
-        if (!isSampler(type))
+        if (!isSampler(type) || count < 1)
             continue;
-        glUniform1i(glGetUniformLocation(program, name.c_str()), unit);
-        ++unit;
+        // Each element of a sampler array takes a unit of its own; GL names an array by its first
+        // element, whose location sets the whole array.
+        std::vector<GLint> units(static_cast<size_t>(count));
+        for (GLint& element : units)
+            element = unit++;
+        glUniform1iv(glGetUniformLocation(program, name.c_str()), count, units.data());
     }
     glUseProgram(static_cast<GLuint>(previous));
 }

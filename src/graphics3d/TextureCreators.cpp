@@ -154,8 +154,12 @@ CubeTexture* createCubeTexture(Image* images, int32_t levels) {
 
     Image* image = chain;
     for (int32_t level = 0; image && level < allowedLevels; ++level) {
+        const Image* first = image;
         for (int face = 0; face < CubeTexture::FaceCount; ++face) {
-            if (!image) {
+            // GL takes faces of different sizes one by one and only the finished cube is incomplete,
+            // sampling as white: refuse such a level here.
+            if (!image || image->getWidth() != first->getWidth() ||
+                image->getHeight() != first->getHeight()) {
                 resetPixelTransfer();
                 throw TextureException();
             }

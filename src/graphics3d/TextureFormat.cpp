@@ -12,10 +12,12 @@ UploadFormat getUploadFormat(PixelFormat format) {
     switch (format) {
     case PixelFormat::RGBA8:
         return {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE};
+    // Alpha in the top bit, then red, green and blue: GL's reversed 1-5-5-5 layout read as BGRA.
     case PixelFormat::RGB5A1:
-        return {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_5_5_1};
+        return {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV};
+    // Stored with eight bits a channel: a five-bit store would drop green's lowest bit.
     case PixelFormat::R5G6B5:
-        return {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+        return {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
     case PixelFormat::RGB8:
         return {GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE};
     case PixelFormat::P8:
@@ -100,9 +102,11 @@ PixelFormat getPixelFormatOf(uint32_t internalFormat) {
 
 uint32_t getTransferSize(uint32_t format, uint32_t type) {
     switch (type) {
-    case GL_UNSIGNED_SHORT_5_5_5_1:
+    // Packed types describe the whole pixel, and only go with formats of their component count.
+    case GL_UNSIGNED_SHORT_1_5_5_5_REV:
+        return format == GL_BGRA || format == GL_RGBA ? 2 : 0;
     case GL_UNSIGNED_SHORT_5_6_5:
-        return 2;
+        return format == GL_RGB || format == GL_BGR ? 2 : 0;
     default:
         break;
     }

@@ -22,6 +22,8 @@ constexpr uint32_t CapsCubeMap = 0x200;
 constexpr uint32_t CapsFacePositiveX = 0x400;
 constexpr uint32_t CapsVolume = 0x200000;
 constexpr int FaceCount = 6;
+// Halving an edge that fits in 32 bits reaches 1 after at most 31 steps, so no file has more levels.
+constexpr uint32_t MaximumLevelCount = 32;
 
 uint64_t multiply(uint64_t a, uint64_t b) {
     uint64_t product;
@@ -227,6 +229,8 @@ Image* TranslatorDDS::read(InputStream& in, uint32_t) {
     height = word(12) ? word(12) : 1;
     depth = (flags & FlagDepth) && word(24) ? word(24) : 1;
     levelCount = (flags & FlagLevelCount) && word(28) ? word(28) : 1;
+    if (levelCount > MaximumLevelCount)
+        throw TranslatorFormatException();
     format = selectFormat();
 
     const uint32_t caps1 = word(108), caps2 = word(112);

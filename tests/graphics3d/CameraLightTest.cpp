@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include "graphics3d/Appearance.h"
 #include "graphics3d/Camera.h"
+#include "graphics3d/FixedShader.h"
 #include "graphics3d/Light.h"
 #include "object/Pointer.h"
 #include "support/graphics3d/GLTestWindow.h"
+#include "support/graphics3d/TestTextures.h"
 
 namespace korvane::graphics3d {
 namespace {
@@ -129,6 +132,50 @@ TEST_F(CameraLightTest, MatrixStackSelectsOnlyChangedModes) {
     EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_TEXTURE);
     EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
     EXPECT_EQ(stack.getMode(), GLenum(GL_TEXTURE2));
+}
+
+// The (0, 0) element of a texture unit's matrix.
+float textureScale(GLenum unit) {
+    const GLint active = getInteger(GL_ACTIVE_TEXTURE);
+    glActiveTexture(unit);
+    GLfloat matrix[16] = {};
+    glGetFloatv(GL_TEXTURE_MATRIX, matrix);
+    glActiveTexture(GLenum(active));
+    return matrix[0];
+}
+
+TEST_F(CameraLightTest, TextureMatrixModesFollowTheActiveUnitThatAppearancesAndShadersChange) {
+    MatrixStack& stack = context->matrixStack;
+    glActiveTexture(GL_TEXTURE1);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glScalef(3, 3, 3);
+    glActiveTexture(GL_TEXTURE0);
+    glMatrixMode(GL_MODELVIEW);
+
+    // An appearance binds a texture on unit 1; unit 0's matrix must still be the one loaded afterwards.
+    auto texture = Pointer<test::TestTexture>::adopt(test::TestTexture::create2D(4));
+    stack.setMode(GL_TEXTURE0);
+    Appearance appearance;
+    appearance.textures[1] = texture;
+    appearance.bind();
+    EXPECT_EQ(stack.getMode(), GLenum(GL_TEXTURE1)) << "the record names the matrix GL now addresses";
+    stack.setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    EXPECT_EQ(textureScale(GL_TEXTURE1), 3.0f) << "unit 1's matrix was overwritten";
+
+    // The cube-map shader works on unit 0: a later selection of unit 2's matrix must reach unit 2.
+    CubeTextureShader cubeShader(0);
+    stack.setMode(GL_TEXTURE0 + 2);
+    context->activateShader(&cubeShader);
+    stack.setMode(GL_TEXTURE0 + 2);
+    EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE2);
+    EXPECT_EQ(getInteger(GL_MATRIX_MODE), GL_TEXTURE);
+    Context::releaseShader();
+    glActiveTexture(GL_TEXTURE1);
+    glLoadIdentity();
+    glActiveTexture(GL_TEXTURE0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,31 @@ TEST_F(ShaderTest, SamplersTakeUnitsInActiveUniformOrderAndLinkKeepsTheProgramIn
     EXPECT_TRUE(isEnabled(GL_TEXTURE_COORD_ARRAY));
     Context::releaseShader();
     EXPECT_EQ(getInteger(GL_CURRENT_PROGRAM), 0);
+}
+
+TEST_F(ShaderTest, EveryElementOfASamplerArrayGetsAUnitOfItsOwn) {
+    const char* const layeredFragmentShader = R"(
+#version 110
+uniform sampler2D layers[3];
+uniform samplerCube sky;
+varying vec3 reflected;
+void main() {
+    gl_FragColor = texture2D(layers[0], reflected.xy) + texture2D(layers[1], reflected.xy) +
+                   texture2D(layers[2], reflected.xy) + textureCube(sky, reflected);
+}
+)";
+    Pointer<ProgrammableShader> shader = linkedShader(reflectingVertexShader, layeredFragmentShader);
+    const GLuint program = shader->getProgram();
+    std::vector<GLint> units;
+    for (const char* name : {"layers[0]", "layers[1]", "layers[2]", "sky"}) {
+        GLint value = -1;
+        glGetUniformiv(program, glGetUniformLocation(program, name), &value);
+        units.push_back(value);
+    }
+    EXPECT_EQ(units[1], units[0] + 1);
+    EXPECT_EQ(units[2], units[0] + 2);
+    std::sort(units.begin(), units.end());
+    EXPECT_EQ(units, (std::vector<GLint>{0, 1, 2, 3}));
 }
 
 TEST_F(ShaderTest, AttachingTwiceKeepsOneAttachmentAndOneReference) {

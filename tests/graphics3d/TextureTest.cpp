@@ -8,6 +8,7 @@
 #include "graphics3d/CubeTexture.h"
 #include "graphics3d/Graphics3dException.h"
 #include "graphics3d/Texture2D.h"
+#include "graphics3d/TextureFormat.h"
 #include "object/Pointer.h"
 #include "support/graphics3d/GLTestWindow.h"
 
@@ -193,6 +194,22 @@ TEST_F(TextureTest, FailedCreatorsLeaveNoTextureNameAndTheBindingAsItWas) {
     EXPECT_THROW(createCubeTexture(odd, -1), TextureException);
     expectNothingLeft("300 x 300 faces");
 
+    // Six faces of one level that differ in size would make an incomplete cube; also when the odd face
+    // is a smaller power of two, or sits in the second level.
+    for (int odd : {3, 11}) {
+        Pointer<Image> mixed = makeChain(12, 16);
+        Image* previous = mixed;
+        for (int i = 1; i < odd; ++i)
+            previous = previous->getNext();
+        auto smaller = Pointer<Image>::adopt(makeBitmap(PixelFormat::RGBA8, 4, faceColours[0]));
+        Pointer<Image> rest = Pointer<Image>::adopt(previous->detachNext());
+        if (rest && rest->getNext())
+            smaller->setNext(Pointer<Image>::adopt(rest->detachNext()));
+        previous->setNext(smaller);
+        EXPECT_THROW(createCubeTexture(mixed, -1), TextureException) << odd;
+        expectNothingLeft("faces of different sizes");
+    }
+
     // GL rejects faces that are not square and sizes beyond its limits.
     auto wide = Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA8, 8, 4));
     EXPECT_THROW(createCubeTexture(wide, -1), TextureException);
@@ -263,6 +280,88 @@ TEST_F(TextureTest, UploadReplacesARegionOfALevel) {
     EXPECT_FALSE(texture->upload(*large, 0)) << "larger than the level";
     auto dxt = Pointer<Image>::adopt(new Bitmap(PixelFormat::DXT3, 4, 4));
     EXPECT_THROW(texture->upload(*dxt, 0), TypeException);
+}
+
+// Bytes that every channel of the format stores exactly: unsigned patterns for integer channels, small
+// values for signed ones, and 0.25 steps for floating point.
+std::vector<uint8_t> exactPixels(PixelFormat format, size_t bytes) {
+    std::vector<uint8_t> pixels(bytes);
+    if (format == PixelFormat::RGBA16F || format == PixelFormat::RGB16F) {
+        const uint16_t halves[] = {0x3C00, 0x3800, 0x3400, 0x0000};
+        for (size_t i = 0; i < bytes / 2; ++i)
+            std::memcpy(&pixels[i * 2], &halves[i % 4], 2);
+    } else if (format == PixelFormat::RGBA32F || format == PixelFormat::RGB32F) {
+        for (size_t i = 0; i < bytes / 4; ++i) {
+            const float value = float(i % 5) / 4.0f;
+            std::memcpy(&pixels[i * 4], &value, 4);
+        }
+    } else if (format == PixelFormat::DU8DV8) {
+        for (size_t i = 0; i < bytes; ++i)
+            pixels[i] = uint8_t(int8_t(i % 2 ? -int(i) : int(i)));
+    } else {
+        for (size_t i = 0; i < bytes; ++i)
+            pixels[i] = uint8_t(37 * i + 11);
+    }
+    return pixels;
+}
+
+TEST_F(TextureTest, EveryUploadableFormatReadsBackTheBytesItWasGiven) {
+    const PixelFormat formats[] = {
+        PixelFormat::RGBA8,  PixelFormat::RGB5A1,  PixelFormat::R5G6B5, PixelFormat::RGB8,
+        PixelFormat::BGR8,   PixelFormat::BGRA8,   PixelFormat::RGB16,  PixelFormat::RGBA16,
+        PixelFormat::BGR16,  PixelFormat::BGRA16,  PixelFormat::A8,     PixelFormat::A16,
+        PixelFormat::DU8DV8, PixelFormat::RGBA16F, PixelFormat::RGB16F, PixelFormat::RGBA32F,
+        PixelFormat::RGB32F,
+    };
+    for (PixelFormat format : formats) {
+        SCOPED_TRACE(testing::Message() << std::hex << uint32_t(format));
+        if (format == PixelFormat::DU8DV8 && !GLEW_ATI_envmap_bumpmap)
+            continue; // the driver has no such textures
+        const UploadFormat upload = getUploadFormat(format);
+        auto image = Pointer<Image>::adopt(new Bitmap(format, 4, 2));
+        const size_t bytes = size_t(graphics::getBytesPerPixel(format)) * 8;
+        const std::vector<uint8_t> pixels = exactPixels(format, bytes);
+        std::memcpy(image->lock(), pixels.data(), bytes);
+        image->unlock();
+
+        Pointer<Texture2D> texture;
+        ASSERT_NO_THROW(texture = Pointer<Texture2D>::adopt(createTexture2D(format, {4, 2}, -1)));
+        ASSERT_TRUE(texture->upload(*image, 0));
+        std::vector<uint8_t> read(bytes + 16, 0xEE);
+        glBindTexture(GL_TEXTURE_2D, texture->getGLName());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, upload.format, upload.type, read.data());
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        EXPECT_EQ(std::vector<uint8_t>(read.begin(), read.begin() + bytes), pixels);
+        EXPECT_EQ(read[bytes], 0xEE) << "GL wrote past the image's size";
+    }
+}
+
+TEST_F(TextureTest, PackedSixteenBitPixelsKeepTheirChannels) {
+    // 1-5-5-5 puts alpha in the top bit, then red, green, blue; 5-6-5 puts red on top.
+    struct Case {
+        PixelFormat format;
+        uint16_t pixel;
+        uint8_t rgba[4];
+    } cases[] = {
+        {PixelFormat::RGB5A1, 0x8000 | 31 << 10, {255, 0, 0, 255}},
+        {PixelFormat::RGB5A1, 31 << 5, {0, 255, 0, 0}},
+        {PixelFormat::RGB5A1, 0x8000 | 31, {0, 0, 255, 255}},
+        {PixelFormat::R5G6B5, 31 << 11, {255, 0, 0, 255}},
+        {PixelFormat::R5G6B5, 63 << 5, {0, 255, 0, 255}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pixel);
+        auto image = Pointer<Image>::adopt(new Bitmap(c.format, 1, 1));
+        std::memcpy(image->lock(), &c.pixel, 2);
+        image->unlock();
+        auto texture = Pointer<Texture2D>::adopt(createTexture2D(c.format, {1, 1}, -1));
+        ASSERT_TRUE(texture->upload(*image, 0));
+        uint8_t read[4] = {};
+        glBindTexture(GL_TEXTURE_2D, texture->getGLName());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, read);
+        EXPECT_EQ(std::vector<uint8_t>(read, read + 4), std::vector<uint8_t>(c.rgba, c.rgba + 4));
+    }
 }
 
 TEST_F(TextureTest, PaletteAndHalfFloatImagesUploadTheirOwnPixels) {

@@ -320,6 +320,25 @@ TEST_F(TranslatorDDSTest, OversizedHeadersAreRefusedBeforeAllocating) {
     }
 }
 
+TEST_F(TranslatorDDSTest, LevelCountsBeyondAnyEdgeAreRefusedEvenWhenTheBytesArePresent) {
+    // 1x1 palette levels cost one byte each, so the file's size alone does not bound their number.
+    DdsHeader header;
+    header.flags |= 0x20000;
+    header.fourCC = 41;
+    for (uint32_t levels : {3u, 32u, 33u, 4096u}) {
+        header.levels = levels;
+        std::vector<unsigned char> bytes = ddsFile(header, tagged(4096, 1));
+        if (levels > 32) {
+            EXPECT_THROW(read(bytes), TranslatorFormatException) << levels;
+            continue;
+        }
+        Pointer<Image> first = read(bytes);
+        auto images = chain(first);
+        EXPECT_EQ(images.size(), levels);
+        EXPECT_EQ(images.back()->getWidth(), 1);
+    }
+}
+
 TEST_F(TranslatorDDSTest, CanReadLooksAtTheMagicAndKeepsThePosition) {
     dir.write("yes.dds", ddsFile(DdsHeader(), {1, 2, 3, 4}));
     dir.write("no.dds", std::string("PNG and more"));

@@ -1,0 +1,158 @@
+#include "graphics3d/IndexMesh.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "container/Map.h"
+#include "graphics3d/Context.h"
+#include "graphics3d/MeshReader.h"
+#include "graphics3d/OpenGL.h"
+
+namespace korvane::graphics3d {
+
+types::String IndexMesh::getClassPath() const {
+    return types::String::concat(VertexMesh::getClassPath(), ":IndexMesh");
+}
+
+bool IndexMesh::hasSubRange() const {
+    return indexBuffer && first != end && (first != 0 || end != indexBuffer->getCount());
+}
+
+void IndexMesh::draw() {
+    if (!indexBuffer || bufferCount == 0)
+        return;
+    setPointers();
+    const void* base = indexBuffer->bind();
+    const uint32_t type = indexBuffer->getGLType();
+    const uint32_t size = indexBuffer->getIndexSize();
+    if (Context* context = Context::getThreadContext()) {
+        context->indexPointer = base;
+        context->indexType = type;
+        context->indexSize = size;
+    }
+    if (appearance)
+        appearance->bind();
+    const uint32_t total = indexBuffer->getCount();
+    uint32_t start = 0;
+    uint32_t count = total;
+    if (first != end) {
+        // Cut at the end of the index buffer.
+        start = std::min(first, total);
+        count = end > start ? std::min(end, total) - start : 0;
+    }
+    if (count == 0)
+        return;
+    // A buffer object takes a byte offset in place of an address.
+    const auto indices =
+        reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(base) + uintptr_t(start) * size);
+    glDrawElements(primitive, GLsizei(count), type, indices);
+}
+
+bool IndexMesh::computeBounds() {
+    return measure(0, std::numeric_limits<uint32_t>::max());
+}
+
+bool IndexMesh::readGeometry(container::Array<math::Vector3<float>>& vertices,
+                             container::Array<unsigned int>& indices) const {
+    if (!indexBuffer)
+        return false;
+    detail::IndexReader reader(indexBuffer);
+    if (!reader.isReady())
+        return false;
+    detail::PositionReader positions(vertexBuffers, MaximumBuffers);
+    if (!positions.isReady())
+        return false;
+    const uint32_t limit = positions.getCount();
+    vertices.clear();
+    indices.clear();
+
+    if (!hasSubRange()) {
+        const uint32_t count = reader.getCount();
+        indices.setSize(count);
+        for (uint32_t index = 0; index < count; ++index) {
+            indices[index] = reader[index];
+            if (indices[index] >= limit)
+                return false;
+        }
+        // Without indices nothing is drawn, so no vertex belongs to the geometry either.
+        if (count != 0) {
+            vertices.setSize(limit);
+            for (uint32_t vertex = 0; vertex < limit; ++vertex)
+                vertices[vertex] = positions[vertex];
+        }
+        return true;
+    }
+
+    // Only the vertices the range uses, numbered in order of first use.
+    const uint32_t total = reader.getCount();
+    const uint32_t start = std::min(first, total);
+    const uint32_t stop = end > start ? std::min(end, total) : start;
+    container::Map<unsigned int, unsigned int> numbers;
+    container::Array<unsigned int> used;
+    for (uint32_t index = start; index < stop; ++index) {
+        const uint32_t vertex = reader[index];
+        if (vertex >= limit)
+            return false;
+        auto* node = numbers.find(vertex);
+        if (!node) {
+            node = numbers.insert(vertex, used.getCount());
+            used.append(vertex);
+        }
+        indices.append(node->value);
+    }
+    vertices.setSize(used.getCount());
+    for (uint32_t number = 0; number < used.getCount(); ++number)
+        vertices[number] = positions[used[number]];
+    return true;
+}
+
+geometry::TriangleMesh3<float>* IndexMesh::createTriangleMesh() const {
+    auto* mesh = new geometry::TriangleMesh3<float>;
+    container::Array<unsigned int> indices;
+    if (!readGeometry(mesh->vertices, indices)) {
+        mesh->release();
+        return nullptr;
+    }
+    const uint32_t n = indices.getCount();
+    uint32_t triangle = 0;
+    switch (primitive) {
+    case geometry::primitive::Triangles:
+        for (uint32_t i = 0; i + 3 <= n; i += 3)
+            mesh->setTriangle(triangle++, indices[i], indices[i + 1], indices[i + 2]);
+        break;
+    case geometry::primitive::TriangleStrip: {
+        if (n < 3)
+            break;
+        // (a, b) is the edge the next index completes; strips joined by repeated indices leave
+        // degenerate triangles, which are dropped.
+        uint32_t a = indices[0];
+        uint32_t b = indices[1];
+        for (uint32_t i = 2; i < n; ++i) {
+            const uint32_t e = indices[i];
+            if (a != b && b != e && a != e)
+                mesh->setTriangle(triangle++, a, b, e);
+            if (i % 2 == 0)
+                a = e;
+            else
+                b = e;
+        }
+        break;
+    }
+    case geometry::primitive::TriangleFan:
+        for (uint32_t i = 0; i + 2 < n; ++i)
+            mesh->setTriangle(triangle++, indices[0], indices[i + 1], indices[i + 2]);
+        break;
+    case geometry::primitive::Quads:
+        for (uint32_t i = 0; i + 4 <= n; i += 4) {
+            mesh->setTriangle(triangle++, indices[i], indices[i + 1], indices[i + 2]);
+            mesh->setTriangle(triangle++, indices[i], indices[i + 2], indices[i + 3]);
+        }
+        break;
+    default:
+        break; // the vertices alone
+    }
+    return mesh;
+}
+
+} // namespace korvane::graphics3d

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+#include "graphics3d/IndexBuffer.h"
+#include "graphics3d/VertexMesh.h"
+
+namespace korvane::graphics3d {
+
+// A mesh drawn through an index buffer with glDrawElements. The draw range counts indices. An index mesh
+// without an index buffer draws nothing and has no readable geometry.
+class IndexMesh : public VertexMesh {
+public:
+    IndexMesh() = default;
+
+    types::String getClassPath() const override;
+
+    void draw() override;
+    geometry::TriangleMesh3<float>* createTriangleMesh() const override;
+    // Measures every vertex of the position buffer, whatever the range.
+    bool computeBounds() override;
+
+    void setIndexBuffer(IndexBuffer* buffer) { indexBuffer = buffer; }
+    IndexBuffer* getIndexBuffer() const { return indexBuffer; }
+
+    // Whether the range selects part of the index buffer rather than all of it.
+    bool hasSubRange() const;
+
+protected:
+    // With a sub-range, only the vertices its indices use, renumbered from 0 in order of first use;
+    // otherwise every vertex and every index as they are. False also when an index names a vertex past
+    // the end of the position buffer.
+    bool readGeometry(container::Array<math::Vector3<float>>& vertices,
+                      container::Array<unsigned int>& indices) const override;
+
+    object::Pointer<IndexBuffer> indexBuffer;
+};
+
+} // namespace korvane::graphics3d

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "graphics3d/Appearance.h"
+#include "graphics3d/FixedShader.h"
+#include "graphics3d/IndexMesh.h"
+#include "graphics3d/Material.h"
+#include "graphics3d/Model.h"
+
+// The geometry and set-up that the sky and geometry models share.
+namespace korvane::graphics3d::detail {
+
+// Makes `mesh` a sphere of the given radius around the origin: rings of segments + 1 vertices from the
+// south pole to the north pole, drawn as one triangle strip (neighbouring rings joined by repeated
+// indices). Facing outwards, or inwards (normals and winding turned) for a sky. Leaves the mesh without
+// buffers when they cannot be made or fewer than two segments are asked for.
+void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward);
+// Makes `mesh` a cube of the given half-size around the origin as twelve triangles, wound to face
+// outwards, or inwards for a sky; its normals point at the centre and its three texture coordinates
+// point at the corners. Leaves the mesh without buffers when they cannot be made.
+void buildBox(IndexMesh& mesh, float size, bool inward);
+// Gives the mesh the appearance with the material and shader, the parameter format with the model-view
+// matrix, and the model the mesh and the bounds of a sphere of radius `size`.
+void finishModel(Model& model, IndexMesh& mesh, Appearance& appearance, ColourMaterial& material,
+                 Shader& shader, float size);
+// Loads a row-major matrix as the model-view matrix of the thread's rendering context; false when the
+// thread has none.
+bool loadModelview(const float* matrix);
+
+} // namespace korvane::graphics3d::detail

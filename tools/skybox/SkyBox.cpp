@@ -101,7 +101,9 @@ const Noise& noise() {
     return instance;
 }
 
-const Direction Sun = normalise({0.55, 0.32, -0.77});
+// The demonstration's sky box samples the map at (x, y, -z) for the world direction (x, y, z): this sun
+// shows ahead of the starting camera (which looks along -z), up and to the right.
+const Direction Sun = normalise({0.3, 0.25, 0.92});
 const Colour Zenith{0.13, 0.32, 0.72};
 const Colour HorizonSky{0.68, 0.80, 0.92};
 const Colour Haze{0.62, 0.70, 0.76};

@@ -82,10 +82,15 @@ Picture capture(Display* display, ::Window window) {
     int width = 0, height = 0;
     if (!windowSize(display, window, width, height))
         return picture;
+    // Read from the root window: what the screen shows there, child windows (the GL view) included.
     XImage* image = nullptr;
     {
         ErrorTrap trap(display);
-        image = XGetImage(display, window, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        const ::Window root = DefaultRootWindow(display);
+        int x = 0, y = 0;
+        ::Window child = 0;
+        if (XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child))
+            image = XGetImage(display, root, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
     }
     if (!image)
         return picture;

@@ -115,6 +115,10 @@ void CubemapGenerator::generateIntoTargets(const math::Matrix& viewMatrix) {
         frameBuffers[face]->bind();
         renderFace(faceMatrices[face] * viewMatrix, faceTarget(face));
     }
+    // Drawing through a frame buffer leaves the other levels as they were, even with GL's automatic
+    // generation on.
+    texture->markLevelsDirty();
+    texture->updateLevels();
 }
 
 void CubemapGenerator::generateByCopying(const math::Matrix& viewMatrix) {
@@ -137,6 +141,11 @@ void CubemapGenerator::generateByCopying(const math::Matrix& viewMatrix) {
     for (int face = 0; face < CubeTexture::FaceCount; ++face) {
         renderFace(faceMatrices[face] * viewMatrix, faceTarget(face));
         context->copyToTexture(*texture, faceTarget(face), 0, {0, 0}, {0, 0, width, height});
+    }
+    // GL follows a copy with the other levels only when its automatic generation is on.
+    if (!texture->generatesLevels()) {
+        texture->markLevelsDirty();
+        texture->updateLevels();
     }
 }
 

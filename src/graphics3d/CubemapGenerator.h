@@ -15,7 +15,8 @@ namespace korvane::graphics3d {
 // Subclasses draw the scene in renderFace. In render-target mode every face is drawn straight into the
 // texture through a frame buffer of its own (the six share one depth buffer); in copy mode every face is
 // drawn into the top-left corner of the frame buffer in force and copied into the texture, so the texture
-// must fit into that frame buffer. Only level 0 of the texture is written.
+// must fit into that frame buffer. Faces are drawn into level 0; after the six faces the other levels
+// follow it in both modes when the texture has levels in use (Texture::hasLevelsInUse).
 class CubemapGenerator : public Resource {
 public:
     enum Mode : int32_t {

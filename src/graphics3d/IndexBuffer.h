@@ -2,43 +2,11 @@
 
 #include <cstdint>
 
+#include "graphics3d/BufferStorage.h"
 #include "graphics3d/Resource.h"
 #include "object/Noncopyable.h"
 
 namespace korvane::graphics3d {
-
-// Where a buffer keeps its data. The first four ask for a GL buffer object (with no usage, static, dynamic
-// and stream usage); a buffer falls back to client memory (StorageMemory) silently when the object cannot
-// be made.
-enum Storage : uint32_t {
-    StorageNone = 0,
-    StorageStatic = 1,
-    StorageDynamic = 2,
-    StorageStream = 3,
-    StorageMemory = 4,
-};
-
-// How a buffer is mapped.
-enum MapAccess : uint32_t {
-    MapRead = 0,
-    MapWrite = 1,
-    MapReadWrite = 2,
-    MapWriteOnly = 3,
-};
-
-namespace detail {
-uint32_t usageOf(uint32_t storage);
-uint32_t accessOf(uint32_t access);
-// Gives a new buffer its storage: a buffer object of `bytes` bytes on `target` when the bind entry point
-// is loaded, the requested storage is not client memory and the driver accepts it; otherwise zeroed client
-// memory, so that nothing uninitialised is ever drawn or read. Vertex buffers use the OpenGL 1.5 entry
-// points (core), index buffers the ARB ones. False when not even client memory can be had.
-bool allocateStorage(bool core, uint32_t target, uint64_t bytes, uint32_t usage, uint32_t requested,
-                     uint32_t& bufferObject, void*& data, uint32_t& storage);
-// Mapping shared by both kinds: a buffer object is mapped on its target; client memory is always there.
-bool map(uint32_t target, uint32_t bufferObject, uint32_t access, void*& data, bool& mapped);
-void unmap(uint32_t target, uint32_t bufferObject, void*& data, bool& mapped);
-} // namespace detail
 
 // 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory
 // otherwise. Write through map()/unmap() or update(); the buffer deletes its object (its GL context must be
@@ -68,24 +36,20 @@ public:
     uint32_t getIndexSize() const { return indexSize; }
     uint32_t getCount() const { return count; }
     uint32_t getByteSize() const { return count * indexSize; }
-    void* getData() const { return data; }
-    bool isMapped() const { return mapped; }
-    uint32_t getUsage() const { return usage; }
-    uint32_t getBufferObject() const { return bufferObject; }
+    void* getData() const { return buffer.getData(); }
+    bool isMapped() const { return buffer.isMapped(); }
+    uint32_t getUsage() const { return buffer.getUsage(); }
+    uint32_t getBufferObject() const { return buffer.getBufferObject(); }
     uint32_t getGLType() const { return glType; }
-    uint32_t getStorage() const { return storage; }
+    uint32_t getStorage() const { return buffer.getStorage(); }
 
 private:
     IndexBuffer(uint32_t indexSize, uint32_t count, uint32_t storage);
 
     uint32_t indexSize;
     uint32_t count;
-    void* data = nullptr;
-    bool mapped = false;
-    uint32_t usage;
-    uint32_t bufferObject = 0;
     uint32_t glType;
-    uint32_t storage = StorageMemory;
+    BufferStorage buffer;
 };
 
 } // namespace korvane::graphics3d

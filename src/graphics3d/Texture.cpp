@@ -18,6 +18,16 @@ Texture::Texture(uint32_t glName, uint32_t target, Configure) : Texture(glName, 
     GLint maxLevel = 0;
     glGetTexParameteriv(target, GL_TEXTURE_MAX_LEVEL, &maxLevel);
     levelCount = static_cast<uint32_t>(maxLevel) + 1;
+    GLint automatic = GL_FALSE;
+    glGetTexParameteriv(target, GL_GENERATE_MIPMAP, &automatic);
+    automaticLevels = automatic == GL_TRUE;
+    // Levels with storage, counted while they have a size (no edge allows more than 32).
+    definedLevels = 1;
+    for (GLint levelWidth = 0; definedLevels < 32; ++definedLevels) {
+        glGetTexLevelParameteriv(levelTarget, GLint(definedLevels), GL_TEXTURE_WIDTH, &levelWidth);
+        if (levelWidth <= 0)
+            break;
+    }
 
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -68,6 +78,34 @@ void Texture::setFilter(uint32_t newMinFilter, uint32_t newMagFilter) {
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
     glBindTexture(target, static_cast<GLuint>(saved));
+}
+
+bool Texture::hasLevelsInUse() const {
+    switch (minFilter) {
+    case GL_NEAREST_MIPMAP_NEAREST:
+    case GL_LINEAR_MIPMAP_NEAREST:
+    case GL_NEAREST_MIPMAP_LINEAR:
+    case GL_LINEAR_MIPMAP_LINEAR:
+        return true;
+    default:
+        return definedLevels > 1;
+    }
+}
+
+void Texture::updateLevels() {
+    if (!levelsDirty || !hasLevelsInUse())
+        return;
+    // The frame-buffer extension's generator where it exists (render targets need it anyway), else the
+    // core one; without either the levels stay out of date.
+    const auto generate = glGenerateMipmapEXT ? glGenerateMipmapEXT : glGenerateMipmap;
+    if (!generate)
+        return;
+    GLint saved = 0;
+    glGetIntegerv(bindingQuery, &saved);
+    glBindTexture(target, glName);
+    generate(target);
+    glBindTexture(target, static_cast<GLuint>(saved));
+    levelsDirty = false;
 }
 
 uint32_t Texture::bindingQueryOf(uint32_t target) {

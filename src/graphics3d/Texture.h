@@ -35,6 +35,21 @@ public:
     // Sets both filters. The texture that was bound to this texture's target before the call stays bound.
     void setFilter(uint32_t minFilter, uint32_t magFilter);
 
+    // Whether sampling can reach a level above 0: the minification filter is a mipmapped one, or more than
+    // one level had storage when the name was wrapped.
+    bool hasLevelsInUse() const;
+    // Whether GL itself regenerates the levels above 0 when level 0 is specified or copied into
+    // (GL_GENERATE_MIPMAP, as it was when the name was wrapped). Drawing into level 0 through a frame
+    // buffer does not trigger that.
+    bool generatesLevels() const { return automaticLevels; }
+    // Says that level 0 changed in a way GL did not follow with the other levels.
+    void markLevelsDirty() { levelsDirty = true; }
+    bool areLevelsDirty() const { return levelsDirty; }
+    // Brings the levels above 0 in line with level 0 when they are out of date and in use. Levels nobody
+    // samples are left out of date, at no cost, until they are in use. The texture bound to this
+    // texture's target stays bound.
+    void updateLevels();
+
     // The binding enum that goes with a texture target, 0 for an unknown target.
     static uint32_t bindingQueryOf(uint32_t target);
 
@@ -66,6 +81,9 @@ protected:
     uint32_t bindingQuery;
     int32_t width = 0;
     int32_t height = 0;
+    uint32_t definedLevels = 1;
+    bool automaticLevels = false;
+    bool levelsDirty = false;
 };
 
 } // namespace korvane::graphics3d

@@ -1,14 +1,12 @@
 #include "graphics3d/VertexBuffer.h"
 
-#include <cstdlib>
-
 #include "graphics3d/OpenGL.h"
 #include "graphics3d/TypeCode.h"
 
 namespace korvane::graphics3d {
 
 VertexBuffer::VertexBuffer(const VertexFormat& source, uint32_t count, uint32_t storage)
-    : format(source), count(count), usage(detail::usageOf(storage)) {
+    : format(source), count(count), buffer(GL_ARRAY_BUFFER, storage) {
     for (uint32_t index = 0; index < format.count && index < VertexFormat::MaximumComponents; ++index) {
         VertexFormat::Component& entry = format.components[index];
         if (entry.attributes == 0 || entry.type == 0)
@@ -27,22 +25,15 @@ VertexBuffer* VertexBuffer::create(const VertexFormat& format, uint32_t count, u
     const uint64_t bytes = uint64_t(count) * format.stride;
     if (bytes > UINT32_MAX)
         return nullptr;
-    VertexBuffer* buffer = new VertexBuffer(format, count, storage);
-
-    if (!detail::allocateStorage(true, GL_ARRAY_BUFFER, bytes, buffer->usage, storage, buffer->bufferObject,
-                                 buffer->data, buffer->storage)) {
-        buffer->release();
+    VertexBuffer* vertices = new VertexBuffer(format, count, storage);
+    if (!vertices->buffer.allocate(bytes)) {
+        vertices->release();
         return nullptr;
     }
-    return buffer;
+    return vertices;
 }
 
-VertexBuffer::~VertexBuffer() {
-    if (bufferObject != 0)
-        glDeleteBuffers(1, &bufferObject);
-    else
-        std::free(data);
-}
+VertexBuffer::~VertexBuffer() = default;
 
 types::String VertexBuffer::getClassPath() const {
     return types::String::concat(Resource::getClassPath(), ":VertexBuffer");
@@ -51,14 +42,7 @@ types::String VertexBuffer::getClassPath() const {
 void VertexBuffer::setPointers(uint32_t mask) const {
     const uint32_t present = mask & attributes;
     // A buffer object takes offsets; client memory takes addresses.
-    uintptr_t base = 0;
-    if (bufferObject != 0) {
-        glBindBufferARB(GL_ARRAY_BUFFER_ARB, bufferObject);
-    } else {
-        if (glBindBufferARB)
-            glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-        base = reinterpret_cast<uintptr_t>(data);
-    }
+    const uintptr_t base = reinterpret_cast<uintptr_t>(buffer.bind());
     const GLsizei stride = static_cast<GLsizei>(format.stride);
     auto pointer = [&](uint32_t bit) { return reinterpret_cast<const void*>(base + slots[bit].offset); };
     auto size = [&](uint32_t bit) { return static_cast<GLint>(slots[bit].size); };
@@ -86,11 +70,11 @@ void VertexBuffer::setPointers(uint32_t mask) const {
 }
 
 bool VertexBuffer::map(uint32_t access) {
-    return detail::map(GL_ARRAY_BUFFER_ARB, bufferObject, access, data, mapped);
+    return buffer.map(access);
 }
 
 void VertexBuffer::unmap() {
-    detail::unmap(GL_ARRAY_BUFFER_ARB, bufferObject, data, mapped);
+    buffer.unmap();
 }
 
 } // namespace korvane::graphics3d

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "graphics3d/IndexBuffer.h"
+#include "graphics3d/BufferStorage.h"
 #include "graphics3d/Resource.h"
 #include "graphics3d/VertexFormat.h"
 #include "object/Noncopyable.h"
@@ -42,24 +42,20 @@ public:
     uint32_t getCount() const { return count; }
     uint32_t getStride() const { return format.stride; }
     uint32_t getByteSize() const { return count * format.stride; }
-    void* getData() const { return data; }
-    bool isMapped() const { return mapped; }
-    uint32_t getUsage() const { return usage; }
-    uint32_t getBufferObject() const { return bufferObject; }
-    uint32_t getStorage() const { return storage; }
+    void* getData() const { return buffer.getData(); }
+    bool isMapped() const { return buffer.isMapped(); }
+    uint32_t getUsage() const { return buffer.getUsage(); }
+    uint32_t getBufferObject() const { return buffer.getBufferObject(); }
+    uint32_t getStorage() const { return buffer.getStorage(); }
 
 private:
     VertexBuffer(const VertexFormat& format, uint32_t count, uint32_t storage);
 
     Slot slots[attribute::Count];
     VertexFormat format;
-    void* data = nullptr;
     uint32_t count;
-    bool mapped = false;
     uint32_t attributes = 0;
-    uint32_t usage;
-    uint32_t bufferObject = 0;
-    uint32_t storage = StorageMemory;
+    BufferStorage buffer;
 };
 
 } // namespace korvane::graphics3d

@@ -60,7 +60,8 @@ TEST_F(BufferTest, IndexBufferLivesInABufferObjectWhenItCan) {
 
 TEST_F(BufferTest, IndexBufferFallsBackToClientMemory) {
     {
-        test::MissingEntryPoint missing(__glewBindBufferARB);
+        test::MissingEntryPoint missingARB(__glewGenBuffersARB);
+        test::MissingEntryPoint missingCore(__glewGenBuffers);
         auto buffer = Pointer<IndexBuffer>::adopt(IndexBuffer::create(2, 36, StorageStatic));
         ASSERT_NE(buffer, nullptr);
         EXPECT_EQ(buffer->getBufferObject(), 0u);
@@ -130,7 +131,8 @@ TEST_F(BufferTest, ArrayPointersAreOffsetsInABufferObjectAndAddressesInMemory) {
     glGetPointerv(GL_COLOR_ARRAY_POINTER, &pointer);
     EXPECT_EQ(pointer, colours);
 
-    test::MissingEntryPoint missing(__glewBindBuffer);
+    test::MissingEntryPoint missingARB(__glewGenBuffersARB);
+    test::MissingEntryPoint missingCore(__glewGenBuffers);
     auto memory = Pointer<VertexBuffer>::adopt(VertexBuffer::create(format, 4, StorageStatic));
     ASSERT_EQ(memory->getStorage(), uint32_t(StorageMemory));
     memory->setPointers(attribute::Position | attribute::Normal);
@@ -147,6 +149,68 @@ TEST_F(BufferTest, ArrayPointersAreOffsetsInABufferObjectAndAddressesInMemory) {
     EXPECT_EQ(memory->getData(), base);
     memory->unmap();
     EXPECT_EQ(memory->getData(), base);
+}
+
+// Sets every entry point of one family of buffer-object functions to null for its lifetime.
+class MissingFamily {
+public:
+    explicit MissingFamily(bool core)
+        : generate(core ? __glewGenBuffers : __glewGenBuffersARB),
+          bind(core ? __glewBindBuffer : __glewBindBufferARB),
+          data(core ? __glewBufferData : __glewBufferDataARB),
+          subData(core ? __glewBufferSubData : __glewBufferSubDataARB),
+          map(core ? __glewMapBuffer : __glewMapBufferARB),
+          unmap(core ? __glewUnmapBuffer : __glewUnmapBufferARB),
+          remove(core ? __glewDeleteBuffers : __glewDeleteBuffersARB) {}
+
+private:
+    test::MissingEntryPoint<PFNGLGENBUFFERSPROC> generate;
+    test::MissingEntryPoint<PFNGLBINDBUFFERPROC> bind;
+    test::MissingEntryPoint<PFNGLBUFFERDATAPROC> data;
+    test::MissingEntryPoint<PFNGLBUFFERSUBDATAPROC> subData;
+    test::MissingEntryPoint<PFNGLMAPBUFFERPROC> map;
+    test::MissingEntryPoint<PFNGLUNMAPBUFFERPROC> unmap;
+    test::MissingEntryPoint<PFNGLDELETEBUFFERSPROC> remove;
+};
+
+// A driver may offer buffer objects through one family of entry points only: everything a buffer does,
+// from creation through mapping and drawing to deletion, must then go through that family.
+TEST_F(BufferTest, BuffersWorkThroughWhicheverFamilyOfEntryPointsIsThere) {
+    VertexFormat format;
+    format.add(type::Float3, attribute::Position);
+    const float triangle[3][3] = {{-1, -1, 0}, {3, -1, 0}, {-1, 3, 0}};
+    const uint16_t order[3] = {0, 1, 2};
+    for (bool coreMissing : {true, false}) {
+        SCOPED_TRACE(coreMissing ? "without the core entry points" : "without the ARB entry points");
+        {
+            MissingFamily missing(coreMissing);
+            auto vertices = Pointer<VertexBuffer>::adopt(VertexBuffer::create(format, 3, StorageStatic));
+            auto indices = Pointer<IndexBuffer>::adopt(IndexBuffer::create(2, 3, StorageDynamic));
+            ASSERT_NE(vertices->getBufferObject(), 0u);
+            ASSERT_NE(indices->getBufferObject(), 0u);
+            ASSERT_TRUE(vertices->map(MapWriteOnly));
+            std::memcpy(vertices->getData(), triangle, sizeof triangle);
+            vertices->unmap();
+            ASSERT_TRUE(indices->update(0, order, 3));
+            ASSERT_TRUE(indices->map(MapRead));
+            EXPECT_EQ(static_cast<const uint16_t*>(indices->getData())[2], 2);
+            indices->unmap();
+
+            glClearColor(0, 0, 0, 0);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glColor3f(0, 1, 0);
+            glEnableClientState(GL_VERTEX_ARRAY);
+            vertices->setPointers(attribute::Position);
+            glDrawElements(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices->bind());
+            glDisableClientState(GL_VERTEX_ARRAY);
+            uint8_t pixel[4] = {};
+            glReadPixels(128, 128, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+            EXPECT_EQ(pixel[1], 255);
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
 }
 
 } // namespace

@@ -154,6 +154,49 @@ TEST_F(CubemapGeneratorTest, AutomaticModeWithoutFrameBufferObjectsCopies) {
                  UnsupportedFeatureException);
 }
 
+// The colour of one pixel of a level of a face, and whether the level has storage at all.
+std::vector<uint8_t> levelPixel(const CubeTexture& cube, int face, int level) {
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube.getGLName());
+    GLint size = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_TEXTURE_WIDTH, &size);
+    if (size <= 0)
+        return {};
+    std::vector<uint8_t> pixels(size_t(size) * size * 4);
+    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return {pixels[0], pixels[1], pixels[2]};
+}
+
+TEST_F(CubemapGeneratorTest, BothModesBringTheLevelsInLineWhenTheyAreSampled) {
+    for (int mode : {int(CubemapGenerator::CopyMode), int(CubemapGenerator::RenderTargetMode)}) {
+        SCOPED_TRACE(mode);
+        // GL's own generation on, a mipmapped filter: every level shows the face's colour.
+        auto sampled = makeCube(16);
+        sampled->setFilter(GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+        ColourGenerator generator(sampled, mode);
+        generator.generate(math::Matrix::identity());
+        EXPECT_FALSE(sampled->areLevelsDirty());
+        for (int face = 0; face < 6; ++face) {
+            const std::vector<uint8_t> expected = {uint8_t(faceColours[face][0] * 255),
+                                                   uint8_t(faceColours[face][1] * 255),
+                                                   uint8_t(faceColours[face][2] * 255)};
+            for (int level : {1, 4})
+                EXPECT_EQ(levelPixel(*sampled, face, level), expected) << face << " level " << level;
+        }
+
+        // One level and a plain filter: nothing samples the levels, so none are made.
+        auto single = Pointer<CubeTexture>::adopt(createCubeTexture(PixelFormat::RGB8, 16, 16, -1));
+        ASSERT_FALSE(single->hasLevelsInUse());
+        generator.setTexture(single, mode);
+        generator.generate(math::Matrix::identity());
+        EXPECT_TRUE(levelPixel(*single, 0, 1).empty()) << "levels made that nobody samples";
+        // ... until a filter samples them.
+        single->setFilter(GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST);
+        generator.generate(math::Matrix::identity());
+        EXPECT_EQ(levelPixel(*single, 2, 3), (std::vector<uint8_t>{0, 0, 255}));
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
 TEST_F(CubemapGeneratorTest, AFailedSetTextureLeavesTheGeneratorWorking) {
     auto cube = makeCube(32);
     ColourGenerator generator(cube, CubemapGenerator::AutomaticMode);

@@ -222,22 +222,29 @@ bool Root::onDeactivate() {
     return true;
 }
 
-// Views are visited with a reference held and their successor taken afterwards, so that a callback may
-// take views out of the root.
+View* Root::successor(View* view, View* following) const {
+    if (view->root == this)
+        return views.getNext(view);
+    return following && following->root == this ? following : nullptr;
+}
+
+// Views are visited with references to them and to their successors held, so that a callback may take
+// views out of the root.
 bool Root::onMouseMove(const gui::Point& position, uint32_t state) {
-    object::Pointer<View> view(views.getFirst());
-    for (; view; view = view->root == this ? views.getNext(view.get()) : nullptr) {
-        if (!view->contains(position))
-            continue;
-        const gui::Point local = view->toLocal(position);
-        if (view.get() != hoverView) {
-            if (View* previous = hoverView)
-                previous->onMouseLeave();
-            hoverView = view.get();
-            view->onMouseEnter(local, state);
+    for (object::Pointer<View> view(views.getFirst()); view;) {
+        const object::Pointer<View> following(views.getNext(view.get()));
+        if (view->contains(position)) {
+            const gui::Point local = view->toLocal(position);
+            if (view.get() != hoverView) {
+                if (View* previous = hoverView)
+                    previous->onMouseLeave();
+                hoverView = view->root == this ? view.get() : nullptr;
+                view->onMouseEnter(local, state);
+            }
+            if (view->onMouseMove(local, state))
+                return true;
         }
-        if (view->onMouseMove(local, state))
-            return true;
+        view = successor(view.get(), following.get());
     }
     if (View* previous = hoverView) {
         hoverView = nullptr;
@@ -247,19 +254,21 @@ bool Root::onMouseMove(const gui::Point& position, uint32_t state) {
 }
 
 bool Root::onMouseButton(const gui::Point& position, uint32_t code) {
-    object::Pointer<View> view(views.getFirst());
-    for (; view; view = view->root == this ? views.getNext(view.get()) : nullptr) {
+    for (object::Pointer<View> view(views.getFirst()); view;) {
+        const object::Pointer<View> following(views.getNext(view.get()));
         if (view->contains(position) && view->onMouseButton(view->toLocal(position), code))
             return true;
+        view = successor(view.get(), following.get());
     }
     return false;
 }
 
 bool Root::onMouseEnter(const gui::Point& position, uint32_t state) {
-    object::Pointer<View> view(views.getFirst());
-    for (; view; view = view->root == this ? views.getNext(view.get()) : nullptr) {
+    for (object::Pointer<View> view(views.getFirst()); view;) {
+        const object::Pointer<View> following(views.getNext(view.get()));
         if (view->contains(position) && view->onMouseEnter(view->toLocal(position), state))
             break;
+        view = successor(view.get(), following.get());
     }
     return true;
 }

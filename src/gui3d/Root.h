@@ -81,6 +81,8 @@ private:
     void readSize();
     bool deliver(application::Message* message, bool front);
     void takeOut(View* view);
+    // The next view to visit after a callback of `view`, whose successor was `following` before it.
+    View* successor(View* view, View* following) const;
     // Clears every pointer to a view that is going away.
     void forget(View* view);
 

@@ -4,10 +4,14 @@
 
 namespace korvane::input {
 
-// Keeps keyboard listeners. Key input is handled by the views and the overlay root themselves, so it
-// offers no dispatch operation.
+// Hands keyboard input to its listeners, in the order they were added. The views and the overlay root
+// handle their keys themselves; this serves listeners that want keys too.
 class KeyboardDispatcher : public application::Dispatcher<KeyboardListener> {
 public:
+    void dispatchKeyDown(uint32_t key);
+    void dispatchKeyUp(uint32_t key);
+    void dispatchChar(uint32_t code, uint32_t modifiers);
+
     types::String getClassPath() const override;
 };
 

@@ -173,15 +173,29 @@ TEST(MouseDispatcherTest, ListenerMayReleaseTheLastReferenceToItsDispatcher) {
     EXPECT_TRUE(b.getDispatchers().isEmpty());
 }
 
-TEST(MouseDispatcherTest, KeyboardListenersRegisterLikeMouseListeners) {
-    struct Keys : KeyboardListener {};
+TEST(MouseDispatcherTest, KeyboardListenersRegisterAndReceiveLikeMouseListeners) {
+    struct Keys : KeyboardListener {
+        explicit Keys(Log& log) : log(log) {}
+        void onKeyDown(uint32_t key) override { log.push_back("down " + std::to_string(key)); }
+        void onKeyUp(uint32_t key) override { log.push_back("up " + std::to_string(key)); }
+        void onChar(uint32_t code, uint32_t modifiers) override {
+            log.push_back("char " + std::to_string(code) + " " + std::to_string(modifiers));
+        }
+        Log& log;
+    };
+    Log log;
     auto dispatcher = object::Pointer<KeyboardDispatcher>::adopt(new KeyboardDispatcher);
     {
-        Keys keys;
+        Keys keys(log);
         dispatcher->addListener(&keys);
         dispatcher->addListener(&keys);
         EXPECT_EQ(dispatcher->getListenerCount(), 1u);
         EXPECT_EQ(keys.getDispatchers().getCount(), 1u);
+        dispatcher->dispatchKeyDown(0x41);
+        dispatcher->dispatchChar('a', gui::CharacterLeftShift);
+        dispatcher->dispatchKeyUp(0x41);
     }
     EXPECT_EQ(dispatcher->getListenerCount(), 0u);
+    dispatcher->dispatchKeyDown(0x42);
+    EXPECT_EQ(log, (Log{"down 65", "char 97 1", "up 65"}));
 }

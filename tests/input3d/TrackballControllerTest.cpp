@@ -328,3 +328,13 @@ TEST(TrackballControllerTest, DegenerateInputLeavesTheStateUsable) {
     EXPECT_EQ(trackball->getRotation(), math::Matrix::identity());
     EXPECT_EQ(trackball->getOffset(), (math::Vector3<float>{0, 0, 0}));
 }
+
+TEST(TrackballControllerTest, ADragStartsWhereTheButtonWentDown) {
+    // Moves taken by other views never reach the trackball; the press tells it where the drag begins.
+    auto trackball = object::Pointer<TrackballController>::adopt(new TrackballController);
+    trackball->onResize({0, 0, 600, 500});
+    trackball->onMouseMove({20, 30}, released);
+    trackball->onMouseButton({300, 250}, gui::ButtonLeftDown);
+    trackball->onMouseMove({300.02f, 250.01f}, left);
+    EXPECT_EQ(trackball->getRotation(), math::Matrix::identity());
+}

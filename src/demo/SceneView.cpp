@@ -19,6 +19,23 @@ namespace {
 
 constexpr float SpinPerMillisecond = 0.00025f;
 
+template <typename To, typename From> void fillIn(To& extension, From core) {
+    if (!extension && core)
+        extension = reinterpret_cast<To>(core);
+}
+
+// The rendering layer calls multitexturing, blending and fog coordinates through their ARB and EXT
+// names. A context can offer them as core GL only (Mesa hides those extension names when told to drop
+// an always-present extension such as GL_EXT_framebuffer_object): then the identical core entry points
+// stand in. Frame-buffer objects are left alone, so that their absence still selects copy mode.
+void fillInExtensionEntryPoints() {
+    fillIn(__glewActiveTextureARB, __glewActiveTexture);
+    fillIn(__glewClientActiveTextureARB, __glewClientActiveTexture);
+    fillIn(__glewBlendEquationEXT, __glewBlendEquation);
+    fillIn(__glewBlendColorEXT, __glewBlendColor);
+    fillIn(__glewFogCoordPointerEXT, __glewFogCoordPointer);
+}
+
 } // namespace
 
 SceneView::SceneView(const gui::Rectangle& frame) : OpenGL(frame) {
@@ -40,6 +57,7 @@ bool SceneView::attach() {
         throw graphics3d::UnsupportedFeatureException(
             "Korvane: no OpenGL context for the window (the display offers no suitable GLX visual).");
     }
+    fillInExtensionEntryPoints();
     sceneContext = graphics3d::Context::getThreadContext();
     if (!sceneContext)
         sceneContext = graphics3d::Context::current();
@@ -97,17 +115,19 @@ bool SceneView::initialiseScene() {
     buildScene();
 
     const bool copying = scene.renderers[0]->getMode() == graphics3d::CubemapGenerator::CopyMode;
-    auto label = object::Pointer<gui3d::StringView>::adopt(new gui3d::StringView(
+    auto view = object::Pointer<gui3d::StringView>::adopt(new gui3d::StringView(
         {10.0f, 480.0f, 170.0f, 40.0f}, types::String(copying ? CopyTextureLabel : RenderTargetLabel)));
-    label->setAnchors(gui::AnchorBottom);
-    label->setFont(gui->getFont());
-    gui->addView(label.get());
+    view->setAnchors(gui::AnchorBottom);
+    view->setFont(gui->getFont());
+    gui->addView(view.get());
+    label = view.get();
 
     timer.reset(0);
     return true;
 }
 
 void SceneView::releaseScene() {
+    label = nullptr;
     if (gui)
         gui->removeAllViews();
     demo::releaseScene();

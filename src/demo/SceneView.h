@@ -6,6 +6,10 @@
 #include "gui/OpenGL.h"
 #include "system/Timer.h"
 
+namespace korvane::gui3d {
+class StringView;
+} // namespace korvane::gui3d
+
 namespace korvane::demo {
 
 class Gui;
@@ -35,6 +39,8 @@ public:
 
     const graphics3d::PerspectiveCamera& getCamera() const { return camera; }
     Gui* getGui() const { return gui; }
+    // The mode label, null while detached.
+    const gui3d::StringView* getLabel() const { return label; }
 
 private:
     void setProjectionWindow(float width, float height);
@@ -42,6 +48,7 @@ private:
     graphics3d::Context* sceneContext = nullptr;
     graphics3d::MatrixStack* matrixStack = nullptr;
     Gui* gui = nullptr;
+    gui3d::StringView* label = nullptr;
     system::Timer timer;
     graphics3d::PerspectiveCamera camera;
 };

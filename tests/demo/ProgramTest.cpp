@@ -76,6 +76,22 @@ double horizonRow(const Picture& a, const Picture& b) {
     return columns >= 20 ? sum / columns : -1.0;
 }
 
+// Waits until the window has shown `frames` new pictures (each differing from the one before; the spheres
+// never stand still) and returns the last one. Frames can be slow on a loaded machine.
+Picture nextFrames(Display* display, ::Window window, int frames) {
+    Picture last = capture(display, window);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    for (int seen = 0; seen < frames && std::chrono::steady_clock::now() < deadline;) {
+        sleepFor(20);
+        Picture next = capture(display, window);
+        if (next.width != last.width || next.height != last.height || countDifferences(last, next, 6) > 300) {
+            ++seen;
+            last = std::move(next);
+        }
+    }
+    return last;
+}
+
 // Moves the pointer to a point of the window and drags with a button held, in small steps.
 void drag(Display* display, ::Window window, int button, int x0, int y0, int x1, int y1) {
     int rootX = 0, rootY = 0;
@@ -114,7 +130,15 @@ protected:
                 break;
             sleepFor(100);
         }
-        sleepFor(500);
+        // Then until the spheres move: the first frames after that may still wait for the driver.
+        Picture previous = capture(program.display(), window);
+        while (window && std::chrono::steady_clock::now() < deadline) {
+            sleepFor(200);
+            Picture next = capture(program.display(), window);
+            if (countDifferences(previous, next, 6) > 1000)
+                break;
+            previous = std::move(next);
+        }
         return window;
     }
 
@@ -138,11 +162,9 @@ TEST_F(ProgramTest, ShowsTheSkyFourReflectingSpheresAndTheLabelAndClosesWithExit
     EXPECT_EQ(width, 600);
     EXPECT_EQ(height, 500);
 
-    const Picture a = capture(program.display(), window);
-    sleepFor(400);
-    const Picture b = capture(program.display(), window);
-    sleepFor(400);
-    const Picture c = capture(program.display(), window);
+    const Picture a = nextFrames(program.display(), window, 1);
+    const Picture b = nextFrames(program.display(), window, 3);
+    const Picture c = nextFrames(program.display(), window, 3);
     ASSERT_EQ(a.width, 600);
     ASSERT_EQ(c.width, 600);
 
@@ -189,10 +211,10 @@ TEST_F(ProgramTest, DraggingTurnsTheCameraAndResizingKeepsTheLabelDownAndThePict
     const ::Window window = start(program);
     ASSERT_NE(window, 0u);
     Display* display = program.display();
+    // Two pictures of consecutive frames, after the frames that may still show the previous state.
     auto twoPictures = [&](Picture& first, Picture& second) {
-        first = capture(display, window);
-        sleepFor(250);
-        second = capture(display, window);
+        first = nextFrames(display, window, 2);
+        second = nextFrames(display, window, 1);
     };
 
     Picture before, before2;
@@ -202,7 +224,6 @@ TEST_F(ProgramTest, DraggingTurnsTheCameraAndResizingKeepsTheLabelDownAndThePict
 
     // Sideways: the view turns about the vertical, the sky moves past and the horizon stays.
     drag(display, window, 1, 300, 250, 420, 250);
-    sleepFor(500);
     Picture sideways, sideways2;
     twoPictures(sideways, sideways2);
     EXPECT_GT(countDifferences(before, sideways, 12, 0, 0, 600, 200), 600 * 200 / 3);
@@ -210,7 +231,6 @@ TEST_F(ProgramTest, DraggingTurnsTheCameraAndResizingKeepsTheLabelDownAndThePict
 
     // Up and down: the horizon moves.
     drag(display, window, 1, 300, 250, 300, 280);
-    sleepFor(500);
     Picture tilted, tilted2;
     twoPictures(tilted, tilted2);
     const double horizonTilted = horizonRow(tilted, tilted2);
@@ -223,22 +243,17 @@ TEST_F(ProgramTest, DraggingTurnsTheCameraAndResizingKeepsTheLabelDownAndThePict
     const ::Window second = start(resized);
     ASSERT_NE(second, 0u);
     display = resized.display();
-    Picture small, small2;
-    {
-        small = capture(display, second);
-        sleepFor(250);
-        small2 = capture(display, second);
-    }
+    const Picture small = nextFrames(display, second, 1);
+    const Picture small2 = nextFrames(display, second, 1);
     XResizeWindow(display, second, 800, 400);
     XSync(display, False);
-    sleepFor(1000);
+    nextFrames(display, second, 3);
     int width = 0, height = 0;
     ASSERT_TRUE(korvane::tools::windowSize(display, second, width, height));
     ASSERT_EQ(width, 800);
     ASSERT_EQ(height, 400);
-    const Picture wide = capture(display, second);
-    sleepFor(250);
-    const Picture wide2 = capture(display, second);
+    const Picture wide = nextFrames(display, second, 1);
+    const Picture wide2 = nextFrames(display, second, 1);
     EXPECT_GT(steadyWhite(wide, wide2, 0, 340, 260, 400), 60) << "the label follows the bottom edge";
 
     // Unstretched: the larger side always spans the same angle, so the mountains' outline scales by
@@ -264,18 +279,20 @@ TEST_F(ProgramTest, WithoutFrameBufferObjectsCopiesTheFacesAndShowsTheSamePictur
     Program fast(runDirectory());
     const ::Window fastWindow = start(fast);
     ASSERT_NE(fastWindow, 0u);
-    const Picture fastA = capture(fast.display(), fastWindow);
-    sleepFor(300);
-    const Picture fastB = capture(fast.display(), fastWindow);
+    const Picture fastA = nextFrames(fast.display(), fastWindow, 1);
+    const Picture fastB = nextFrames(fast.display(), fastWindow, 2);
     close(fast, fastWindow);
 
     Program slow(runDirectory(), {{"MESA_EXTENSION_OVERRIDE", "-GL_EXT_framebuffer_object"}});
     const ::Window slowWindow = start(slow);
     ASSERT_NE(slowWindow, 0u);
-    const Picture slowA = capture(slow.display(), slowWindow);
-    sleepFor(300);
-    const Picture slowB = capture(slow.display(), slowWindow);
-    EXPECT_TRUE(slow.isRunning()) << slow.output();
+    const Picture slowA = nextFrames(slow.display(), slowWindow, 1);
+    const Picture slowB = nextFrames(slow.display(), slowWindow, 2);
+    ASSERT_TRUE(slow.isRunning()) << slow.output();
+    ASSERT_EQ(slowA.width, 600);
+    ASSERT_EQ(slowB.width, 600);
+    ASSERT_EQ(fastA.width, 600);
+    ASSERT_EQ(fastB.width, 600);
 
     // Where neither run's spheres move and no label is, the two modes show the same sky.
     long compared = 0, differ = 0;

@@ -1,0 +1,47 @@
+# The demonstration: its layer, the program `korvane`, the data generator and the run directory the program
+# starts in (the program, data/ with the generated sky cube map and the shaders, and one TrueType font from a
+# Debian font package; the program finds all of them in its working directory).
+
+korvane_module(demo DEPS object types container system application gui graphics3d input input3d freetype gui3d)
+# The entry point is the program's, not the layer's.
+get_target_property(demo_sources korvane_demo SOURCES)
+list(REMOVE_ITEM demo_sources ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
+set_property(TARGET korvane_demo PROPERTY SOURCES ${demo_sources})
+
+set(KORVANE_RUN_DIR ${PROJECT_BINARY_DIR}/run)
+add_executable(korvane src/demo/main.cpp)
+target_link_libraries(korvane PRIVATE korvane_demo)
+set_target_properties(korvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVANE_RUN_DIR})
+
+add_executable(korvane_skybox tools/skybox/SkyBox.cpp tools/skybox/main.cpp)
+target_include_directories(korvane_skybox PRIVATE ${PROJECT_SOURCE_DIR})
+set(korvane_run_files ${KORVANE_RUN_DIR}/data/stpeters_cross.dds)
+add_custom_command(OUTPUT ${KORVANE_RUN_DIR}/data/stpeters_cross.dds
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${KORVANE_RUN_DIR}/data
+  COMMAND korvane_skybox ${KORVANE_RUN_DIR}/data/stpeters_cross.dds
+  DEPENDS korvane_skybox COMMENT "Generating the sky cube map" VERBATIM)
+foreach(shader cubeshader.vp cubeshader.pp)
+  add_custom_command(OUTPUT ${KORVANE_RUN_DIR}/data/${shader}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/data/${shader} ${KORVANE_RUN_DIR}/data/${shader}
+    DEPENDS ${PROJECT_SOURCE_DIR}/data/${shader} VERBATIM)
+  list(APPEND korvane_run_files ${KORVANE_RUN_DIR}/data/${shader})
+endforeach()
+find_file(KORVANE_FONT NAMES DejaVuSansCondensed.ttf DejaVuSans.ttf
+  PATHS /usr/share/fonts/truetype/dejavu NO_DEFAULT_PATH DOC "The TrueType font copied into the run directory")
+if(KORVANE_FONT)
+  get_filename_component(font_name ${KORVANE_FONT} NAME)
+  add_custom_command(OUTPUT ${KORVANE_RUN_DIR}/${font_name}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KORVANE_FONT} ${KORVANE_RUN_DIR}/${font_name}
+    DEPENDS ${KORVANE_FONT} VERBATIM)
+  list(APPEND korvane_run_files ${KORVANE_RUN_DIR}/${font_name})
+else()
+  message(WARNING "No DejaVu font found (Debian package fonts-dejavu-core): the demonstration will not start")
+endif()
+add_custom_target(korvane_run_directory ALL DEPENDS ${korvane_run_files})
+
+# Finds, reads back and closes a top-level window from scripts and end-to-end tests.
+add_library(korvane_xwindows STATIC tools/xwindow/XWindows.cpp)
+target_include_directories(korvane_xwindows PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(korvane_xwindows PUBLIC X11::X11)
+add_executable(korvane_xwindow tools/xwindow/main.cpp)
+target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "freetype/Font.h"
+#include "gui3d/Root.h"
+#include "input/KeyboardDispatcher.h"
+#include "input/MouseDispatcher.h"
+#include "input3d/FixedController.h"
+#include "input3d/FlightController.h"
+#include "input3d/Navigator.h"
+#include "input3d/TrackballController.h"
+#include "input3d/TransformConstraint.h"
+#include "object/Pointer.h"
+
+namespace korvane::demo {
+
+// The scene view's overlay root: it holds the label font and the camera navigation. Mouse input that no
+// overlay view takes drives a trackball (left drag turns, right drag pans, middle drag and the wheel move
+// in and out) whose parent, a fixed controller, places the camera 400 units out on +Z.
+class Gui : public gui3d::Root {
+public:
+    // The family the label font is looked up by among the working directory's font files; with no file of
+    // that family the last font found is used.
+    static constexpr const char* FontFamily = "Accidental Presidency";
+
+    // Builds on the rendering context current on the calling thread (the view's). Throws NoMatchException,
+    // naming the font, when the working directory holds no font file at all.
+    explicit Gui(graphics3d::Context* context);
+    ~Gui() override;
+
+    freetype::Font* getFont() const { return font.get(); }
+    // The camera's placement in the world: the navigator's combined transform.
+    const math::Matrix& getCameraTransform() const { return navigator->getMatrix(); }
+    input3d::TrackballController* getTrackball() const { return trackball.get(); }
+
+    bool onResize(const gui::Size& size) override;
+    bool onMouseMove(const gui::Point& position, uint32_t state) override;
+    bool onMouseButton(const gui::Point& position, uint32_t code) override;
+    bool onMouseWheel(float delta, uint32_t state) override;
+
+    types::String getClassPath() const override;
+
+private:
+    object::Pointer<input3d::Navigator> navigator;
+    object::Pointer<input3d::TrackballController> trackball;
+    object::Pointer<input3d::FlightController> flight;
+    object::Pointer<input3d::FixedController> fixed;
+    object::Pointer<input::MouseDispatcher> mouseDispatcher;
+    object::Pointer<input::KeyboardDispatcher> keyboardDispatcher;
+    object::Pointer<input3d::TransformConstraint> constraint;
+    object::Pointer<freetype::Font> font;
+};
+
+} // namespace korvane::demo

@@ -1,0 +1,188 @@
+#include "demo/Scene.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "demo/SkyShader.h"
+#include "demo/SphereRenderer.h"
+#include "graphics/Image.h"
+#include "graphics3d/CubeTexture.h"
+#include "graphics3d/GeometryModel.h"
+#include "graphics3d/Graphics3dException.h"
+#include "graphics3d/Material.h"
+#include "graphics3d/OpenGL.h"
+#include "graphics3d/ProgrammableShader.h"
+#include "graphics3d/ShaderProgram.h"
+#include "graphics3d/SkyModel.h"
+#include "io/Content.h"
+#include "io/IOException.h"
+#include "io/SystemFile.h"
+#include "io/TranslatorDDS.h"
+#include "math/Random.h"
+#include "object/Pointer.h"
+
+namespace korvane::demo {
+
+Scene scene;
+
+namespace {
+
+using graphics3d::ColourMaterial;
+using object::Pointer;
+using types::String;
+
+constexpr const char* SkyFile = "data/stpeters_cross.dds";
+constexpr const char* VertexProgramFile = "data/cubeshader.vp";
+constexpr const char* PixelProgramFile = "data/cubeshader.pp";
+
+void setColour(float (&colour)[4], float red, float green, float blue) {
+    colour[0] = red;
+    colour[1] = green;
+    colour[2] = blue;
+    colour[3] = 0.0f;
+}
+
+// Opens a data file for reading; a missing file names itself after the system's message.
+Pointer<io::SystemFile> openData(const char* path) {
+    try {
+        return Pointer<io::SystemFile>::adopt(io::SystemFile::open(String(path), io::File::Read));
+    } catch (const io::FileNotFoundException& exception) {
+        throw io::FileNotFoundException(String::concat(exception.getMessage(), String::concat(" (", path)) +
+                                        String(")"));
+    }
+}
+
+// The sky cube map: six faces of equal square size, OpenGL generating the mipmaps.
+Pointer<graphics3d::CubeTexture> loadSkyTexture() {
+    Pointer<io::SystemFile> file = openData(SkyFile);
+    io::TranslatorDDS translator;
+    io::InputStream& stream = file->getInputStream();
+    auto images = Pointer<graphics::Image>::adopt(translator.read(stream, uint32_t(stream.available())));
+    int faces = 0;
+    for (graphics::Image* image = images.get(); image && faces < 6; image = image->getNext(), ++faces)
+        if (image->getWidth() != images->getWidth() || image->getHeight() != images->getWidth())
+            break;
+    if (faces < 6)
+        throw graphics3d::TextureException(
+            String::concat(SkyFile, " is not a cube map with six square faces of one size"));
+    return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.get(), -2));
+}
+
+template <typename Program> Pointer<Program> loadProgram(const char* path) {
+    Pointer<io::SystemFile> file = openData(path);
+    io::Content content;
+    content.load(file->getInputStream());
+    return Pointer<Program>::adopt(Program::create(content.getData() ? content.getData() : ""));
+}
+
+void buildSky() {
+    scene.sky = new graphics3d::SkyModel(2, 1000.0f, 20);
+    Pointer<graphics3d::CubeTexture> texture = loadSkyTexture();
+    texture->setFilter(GL_NEAREST, GL_LINEAR);
+
+    auto material = Pointer<ColourMaterial>::adopt(new ColourMaterial);
+    setColour(material->ambient, 1.0f, 1.0f, 1.0f);
+    setColour(material->diffuse, 0.8f, 0.8f, 0.9f);
+    setColour(material->specular, 0.8f, 0.8f, 0.9f);
+    setColour(material->emission, 0.0f, 0.0f, 0.0f);
+
+    graphics3d::Appearance& appearance = scene.sky->appearance;
+    appearance.material = material;
+    appearance.shader = Pointer<SkyShader>::adopt(new SkyShader);
+    appearance.textures[0] = texture;
+}
+
+void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
+    math::Uniform random(0.0f, 1.0f);
+    random.setState(0);
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        const float radius = random.next() * 60.0f + 50.0f;
+        auto* model = new graphics3d::GeometryModel(0, radius, 75);
+        scene.sphereModels[i] = model;
+
+        const float blue = random.next(), green = random.next(), red = random.next();
+        auto material = Pointer<ColourMaterial>::adopt(new ColourMaterial);
+        setColour(material->ambient, 0.1f, 0.1f, 0.1f);
+        setColour(material->diffuse, std::min(red, 1.0f), std::min(green, 1.0f), std::min(blue, 1.0f));
+        setColour(material->specular, 1.0f, 1.0f, 1.0f);
+        setColour(material->emission, 0.0f, 0.0f, 0.0f);
+        material->shininess = 30.0f;
+
+        graphics3d::Appearance& appearance = model->appearance;
+        appearance.material = material;
+        appearance.textures[0] = scene.renderers[i]->getTexture();
+        appearance.shader = program;
+
+        math::Matrix& transform = scene.sphereTransforms[i] = math::Matrix();
+        const float z = random.next(), y = random.next(), x = random.next();
+        transform.elements[3] = x * 400.0f - 200.0f;
+        transform.elements[7] = y * 400.0f - 200.0f;
+        transform.elements[11] = z * 400.0f - 200.0f;
+
+        scene.sphereParameters[i] = graphics3d::ParameterBuffer::create(model->getParameters());
+        for (float& axis : scene.rotationAxes[i])
+            axis = random.next();
+    }
+}
+
+void build() {
+    auto* light = scene.light = new graphics3d::PointLight;
+    setColour(light->ambient, 0.3f, 0.3f, 0.3f);
+    setColour(light->diffuse, 0.7f, 0.7f, 0.7f);
+    setColour(light->specular, 1.0f, 1.0f, 1.0f);
+    light->position[0] = 300.0f;
+    light->position[1] = 200.0f;
+    light->position[2] = 400.0f;
+    light->constantAttenuation = 1.0f;
+    light->linearAttenuation = 0.0f;
+    light->quadraticAttenuation = 0.0f;
+
+    buildSky();
+    scene.skyParameters = graphics3d::ParameterBuffer::create(scene.sky->getParameters());
+
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        auto texture = Pointer<graphics3d::CubeTexture>::adopt(
+            graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -2));
+        scene.renderers[i] = new SphereRenderer(texture.get(), i);
+    }
+
+    auto program = Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());
+    program->attach(loadProgram<graphics3d::VertexProgram>(VertexProgramFile).get());
+    program->attach(loadProgram<graphics3d::PixelProgram>(PixelProgramFile).get());
+    program->link();
+
+    buildSpheres(program);
+}
+
+template <typename T> void drop(T*& object) {
+    if (object)
+        object->release();
+    object = nullptr;
+}
+
+} // namespace
+
+void buildScene() {
+    releaseScene();
+    try {
+        build();
+    } catch (...) {
+        releaseScene();
+        throw;
+    }
+}
+
+void releaseScene() {
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        drop(scene.renderers[i]);
+        drop(scene.sphereModels[i]);
+        drop(scene.sphereParameters[i]);
+        scene.sphereTransforms[i] = math::Matrix();
+        std::fill(std::begin(scene.rotationAxes[i]), std::end(scene.rotationAxes[i]), 0.0f);
+    }
+    drop(scene.sky);
+    drop(scene.skyParameters);
+    drop(scene.light);
+}
+
+} // namespace korvane::demo

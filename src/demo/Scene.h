@@ -1,0 +1,45 @@
+#pragma once
+
+#include "graphics3d/Light.h"
+#include "graphics3d/ParameterBuffer.h"
+#include "math/Matrix.h"
+
+namespace korvane::graphics3d {
+class GeometryModel;
+class SkyModel;
+} // namespace korvane::graphics3d
+
+namespace korvane::demo {
+
+class SphereRenderer;
+
+// The demonstration's scene: a sky box and four reflective spheres, each with its own cube map and
+// renderer, lit by one point light. Built once when the scene view's GL context exists, read every frame,
+// released when the view goes away; all of it on the window thread.
+struct Scene {
+    static constexpr int SphereCount = 4;
+
+    SphereRenderer* renderers[SphereCount] = {};
+    graphics3d::GeometryModel* sphereModels[SphereCount] = {};
+    // Each holds one "modelview" matrix for its sphere.
+    graphics3d::ParameterBuffer* sphereParameters[SphereCount] = {};
+    math::Matrix sphereTransforms[SphereCount];
+    float rotationAxes[SphereCount][3] = {};
+    graphics3d::ParameterBuffer* skyParameters = nullptr;
+    graphics3d::SkyModel* sky = nullptr;
+    graphics3d::PointLight* light = nullptr;
+};
+
+// The process-wide scene tables.
+extern Scene scene;
+
+// Builds the scene into `scene` with the thread's rendering context current. Radii, colours, positions
+// and axes come from a uniform generator started at state 0, so every run shows the same scene. Throws the
+// file exceptions for a missing or unreadable data file, TextureException for a sky file that is not a cube
+// map of six faces, and the shader exceptions (with the compiler's or linker's log) for broken programs;
+// whatever was built before the failure is released again.
+void buildScene();
+// Releases everything the scene holds and empties the tables; harmless when nothing is built.
+void releaseScene();
+
+} // namespace korvane::demo

@@ -1,0 +1,191 @@
+#include "demo/SceneView.h"
+
+#include <algorithm>
+
+#include "demo/Gui.h"
+#include "demo/Scene.h"
+#include "demo/SphereRenderer.h"
+#include "graphics3d/GeometryModel.h"
+#include "graphics3d/Graphics3dException.h"
+#include "graphics3d/OpenGL.h"
+#include "graphics3d/SkyModel.h"
+#include "gui/Input.h"
+#include "gui3d/StringView.h"
+#include "object/Pointer.h"
+
+namespace korvane::demo {
+
+namespace {
+
+constexpr float SpinPerMillisecond = 0.00025f;
+
+template <typename To, typename From> void fillIn(To& extension, From core) {
+    if (!extension && core)
+        extension = reinterpret_cast<To>(core);
+}
+
+// The rendering layer calls multitexturing, blending and fog coordinates through their ARB and EXT
+// names. A context can offer them as core GL only (Mesa hides those extension names when told to drop
+// an always-present extension such as GL_EXT_framebuffer_object): then the identical core entry points
+// stand in. Frame-buffer objects are left alone, so that their absence still selects copy mode.
+void fillInExtensionEntryPoints() {
+    fillIn(__glewActiveTextureARB, __glewActiveTexture);
+    fillIn(__glewClientActiveTextureARB, __glewClientActiveTexture);
+    fillIn(__glewBlendEquationEXT, __glewBlendEquation);
+    fillIn(__glewBlendColorEXT, __glewBlendColor);
+    fillIn(__glewFogCoordPointerEXT, __glewFogCoordPointer);
+}
+
+} // namespace
+
+SceneView::SceneView(const gui::Rectangle& frame) : OpenGL(frame) {
+    timer.reset(0);
+    pixelFormat.colorBits = 24;
+    pixelFormat.alphaBits = 8;
+    pixelFormat.stencilBits = 8;
+    pixelFormat.depthBits = 24;
+}
+
+SceneView::~SceneView() {
+    if (gui || scene.sky)
+        detach();
+}
+
+bool SceneView::attach() {
+    if (!OpenGL::attach()) {
+        OpenGL::detach();
+        throw graphics3d::UnsupportedFeatureException(
+            "Korvane: no OpenGL context for the window (the display offers no suitable GLX visual).");
+    }
+    fillInExtensionEntryPoints();
+    sceneContext = graphics3d::Context::getThreadContext();
+    if (!sceneContext)
+        sceneContext = graphics3d::Context::current();
+    matrixStack = &sceneContext->matrixStack;
+
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    const gui::Rectangle frame = getFrame();
+    glViewport(int(frame.x), int(float(sceneContext->size.height) - frame.y - frame.height), int(frame.width),
+               int(frame.height));
+
+    gui = new Gui(sceneContext);
+    timer.reset(0);
+    camera.near = 10.0f;
+    camera.far = 800.0f;
+    setProjectionWindow(frame.width, frame.height);
+    return initialiseScene();
+}
+
+bool SceneView::detach() {
+    if (getGraphicsContext())
+        getGraphicsContext()->makeCurrent();
+    releaseScene();
+    if (gui) {
+        gui->release();
+        gui = nullptr;
+    }
+    sceneContext = nullptr;
+    matrixStack = nullptr;
+    return OpenGL::detach();
+}
+
+bool SceneView::onFrameChanged(const gui::Rectangle& rectangle) {
+    OpenGL::onFrameChanged(rectangle);
+    setProjectionWindow(rectangle.width, rectangle.height);
+    return true;
+}
+
+void SceneView::setProjectionWindow(float width, float height) {
+    // The larger side spans 10 units at distance 10, so the picture is never stretched.
+    const float f = 1.0f / std::max({width, height, 1.0f});
+    camera.focal = 10.0f;
+    camera.window[0] = -width * f * 5.0f;
+    camera.window[1] = -height * f * 5.0f;
+    camera.window[2] = width * f * 10.0f;
+    camera.window[3] = height * f * 10.0f;
+}
+
+bool SceneView::initialiseScene() {
+    camera.near = 15.0f;
+    camera.far = 2500.0f;
+    camera.apply();
+
+    buildScene();
+
+    const bool copying = scene.renderers[0]->getMode() == graphics3d::CubemapGenerator::CopyMode;
+    auto view = object::Pointer<gui3d::StringView>::adopt(new gui3d::StringView(
+        {10.0f, 480.0f, 170.0f, 40.0f}, types::String(copying ? CopyTextureLabel : RenderTargetLabel)));
+    view->setAnchors(gui::AnchorBottom);
+    view->setFont(gui->getFont());
+    gui->addView(view.get());
+    label = view.get();
+
+    timer.reset(0);
+    return true;
+}
+
+void SceneView::releaseScene() {
+    label = nullptr;
+    if (gui)
+        gui->removeAllViews();
+    demo::releaseScene();
+}
+
+void SceneView::render() {
+    if (!scene.sky)
+        return;
+    graphics3d::Context& context = *sceneContext;
+    context.currentDepthMode = &context.defaultDepthMode;
+    context.defaultDepthMode.apply();
+    context.currentBlendMode = &context.defaultBlendMode;
+    context.defaultBlendMode.apply();
+
+    timer.update();
+    const float angle = float(timer.getElapsed()) * SpinPerMillisecond;
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        const float* axis = scene.rotationAxes[i];
+        math::rotate(scene.sphereTransforms[i], angle, {axis[0], axis[1], axis[2]});
+    }
+
+    math::Matrix view = gui->getCameraTransform();
+    math::invert(view);
+
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        const math::Vector3<float> position = scene.sphereTransforms[i].getTranslation();
+        scene.renderers[i]->generate(math::Matrix::translation(-position.x, -position.y, -position.z));
+    }
+
+    graphics3d::Context::bindDefaultFrameBuffer();
+    glClear(GL_DEPTH_BUFFER_BIT);
+
+    camera.apply();
+    matrixStack->setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    matrixStack->setMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    context.lightStack.lights[0] = scene.light;
+    glEnable(GL_LIGHT0);
+    scene.light->apply(0);
+
+    scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
+    scene.sky->draw(scene.skyParameters);
+
+    math::Matrix rotation = view;
+    math::invert(rotation);
+    rotation.setTranslation({0.0f, 0.0f, 0.0f});
+    matrixStack->setMode(GL_TEXTURE0);
+    glLoadTransposeMatrixf(rotation.data());
+
+    for (int j = 0; j < Scene::SphereCount; ++j) {
+        const math::Matrix modelView = view * scene.sphereTransforms[j];
+        scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
+        scene.sphereModels[j]->draw(scene.sphereParameters[j]);
+    }
+
+    gui->draw();
+}
+
+} // namespace korvane::demo

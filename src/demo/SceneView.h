@@ -1,0 +1,56 @@
+#pragma once
+
+#include "graphics3d/Camera.h"
+#include "graphics3d/Context.h"
+#include "graphics3d/MatrixStack.h"
+#include "gui/OpenGL.h"
+#include "system/Timer.h"
+
+namespace korvane::gui3d {
+class StringView;
+} // namespace korvane::gui3d
+
+namespace korvane::demo {
+
+class Gui;
+
+// The demonstration's OpenGL view. Attaching it sets up the rendering context, the camera, the overlay
+// with its navigation and the scene; every paint renders one frame: the spheres turn, their reflections
+// are regenerated, then the sky, the spheres and the mode label are drawn. Detaching releases it all.
+class SceneView : public gui::OpenGL {
+public:
+    explicit SceneView(const gui::Rectangle& frame);
+    ~SceneView() override;
+
+    bool handleMessage(application::Message*) override { return true; }
+    // Throws when the view gets no GL context (no GLX visual or context) and when the scene cannot be
+    // built (missing or broken data files, no font); the exception ends the window thread.
+    bool attach() override;
+    bool detach() override;
+    bool onFrameChanged(const gui::Rectangle& rectangle) override;
+    void render() override;
+
+    virtual bool initialiseScene();
+    virtual void releaseScene();
+
+    // The label's text, fixed when the scene is built: the generators' mode.
+    static constexpr const char* RenderTargetLabel = "RenderTarget-Mode (fast)";
+    static constexpr const char* CopyTextureLabel = "CopyTexture-Mode (slow)";
+
+    const graphics3d::PerspectiveCamera& getCamera() const { return camera; }
+    Gui* getGui() const { return gui; }
+    // The mode label, null while detached.
+    const gui3d::StringView* getLabel() const { return label; }
+
+private:
+    void setProjectionWindow(float width, float height);
+
+    graphics3d::Context* sceneContext = nullptr;
+    graphics3d::MatrixStack* matrixStack = nullptr;
+    Gui* gui = nullptr;
+    gui3d::StringView* label = nullptr;
+    system::Timer timer;
+    graphics3d::PerspectiveCamera camera;
+};
+
+} // namespace korvane::demo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+#include "graphics3d/CubemapGenerator.h"
+#include "graphics3d/MatrixStack.h"
+
+namespace korvane::demo {
+
+// The reflection of one sphere: a cube-map generator whose faces show the sky and the other three spheres
+// as seen from the sphere's centre. The mode is chosen automatically (render targets where frame-buffer
+// objects exist, copying from the window otherwise).
+class SphereRenderer : public graphics3d::CubemapGenerator {
+public:
+    // Works with the matrix stack of the rendering context current on the calling thread.
+    SphereRenderer(graphics3d::CubeTexture* texture, int32_t index);
+
+    void renderFace(const math::Matrix& viewMatrix, uint32_t face) override;
+
+    int32_t getIndex() const { return index; }
+
+    types::String getClassPath() const override;
+
+private:
+    int32_t index;
+    graphics3d::MatrixStack* matrixStack;
+};
+
+} // namespace korvane::demo

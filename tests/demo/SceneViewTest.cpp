@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "demo/MainWindow.h"
+#include "demo/SceneView.h"
+#include "gui3d/StringView.h"
+#include "object/Pointer.h"
+#include "support/demo/Program.h"
+#include "support/graphics3d/GLTestWindow.h"
+
+using korvane::demo::MainWindow;
+using korvane::demo::SceneView;
+using korvane::object::Pointer;
+
+namespace {
+
+// Opens the demonstration's window in this process, in the run directory, and reads the label's text on
+// the window thread.
+std::string labelOfAnOpenWindow() {
+    char* previous = ::get_current_dir_name();
+    EXPECT_EQ(::chdir(korvane::demo::test::runDirectory().c_str()), 0);
+    auto window = Pointer<MainWindow>::adopt(new MainWindow);
+    auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, 600.0f, 500.0f}));
+    window->addView(view.get());
+    std::string text;
+    if (window->open()) {
+        window->callOnWindowThread([&] {
+            if (view->getLabel())
+                text = view->getLabel()->getText().getText();
+            return true;
+        });
+        window->close();
+    }
+    EXPECT_EQ(::chdir(previous), 0);
+    ::free(previous);
+    return text;
+}
+
+} // namespace
+
+TEST(SceneViewTest, TheLabelNamesTheModeTheGeneratorsChose) {
+    EXPECT_EQ(labelOfAnOpenWindow(), "RenderTarget-Mode (fast)");
+    {
+        korvane::graphics3d::test::MissingEntryPoint missing(__glewGenFramebuffersEXT);
+        EXPECT_EQ(labelOfAnOpenWindow(), "CopyTexture-Mode (slow)");
+    }
+}
+
+TEST(SceneViewTest, TheLargerSideSpansTenUnitsSoThePictureIsNeverStretched) {
+    auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, 600.0f, 500.0f}));
+    struct Case {
+        float width, height, left, bottom, windowWidth, windowHeight;
+    };
+    for (const Case& c :
+         {Case{800, 400, -5.0f, -2.5f, 10.0f, 5.0f}, Case{300, 600, -2.5f, -5.0f, 5.0f, 10.0f},
+          Case{256, 256, -5.0f, -5.0f, 10.0f, 10.0f}}) {
+        view->onFrameChanged({0.0f, 0.0f, c.width, c.height});
+        const auto& camera = view->getCamera();
+        EXPECT_FLOAT_EQ(camera.focal, 10.0f);
+        EXPECT_FLOAT_EQ(camera.window[0], c.left) << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(camera.window[1], c.bottom);
+        EXPECT_FLOAT_EQ(camera.window[2], c.windowWidth);
+        EXPECT_FLOAT_EQ(camera.window[3], c.windowHeight);
+    }
+}

@@ -1,0 +1,176 @@
+#include "input3d/TransformConstraint.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace korvane::input3d {
+
+using math::Matrix;
+using Vector = math::Vector3<float>;
+
+namespace {
+
+Vector column(const Matrix& m, int c) {
+    return {m(0, c), m(1, c), m(2, c)};
+}
+
+void setColumn(Matrix& m, int c, const Vector& v) {
+    m(0, c) = v.x;
+    m(1, c) = v.y;
+    m(2, c) = v.z;
+}
+
+// The component of v perpendicular to the unit vector n, normalised (zero when v is parallel to n).
+Vector perpendicular(const Vector& v, const Vector& n) {
+    return math::normalize(v - math::dot(v, n) * n);
+}
+
+// The angle between the unit vectors a and b, safe against dot products that rounding pushed past 1.
+float angleBetween(const Vector& a, const Vector& b) {
+    return std::acos(std::clamp(math::dot(a, b), -1.0f, 1.0f));
+}
+
+// The angle of v away from `from` within the plane perpendicular to normal, negative towards -negative.
+float planeAngle(const Vector& v, const Vector& normal, const Vector& from, const Vector& positive) {
+    Vector projected = perpendicular(v, normal);
+    if (math::squaredLength(projected) == 0)
+        return 0;
+    float angle = angleBetween(projected, from);
+    return math::dot(projected, positive) < 0 ? -angle : angle;
+}
+
+// An angle beyond limit by more than rounding can explain comes back to the limit; anything else stays,
+// so that a transform corrected once passes the next check unchanged.
+float limitAngle(float angle, float limit) {
+    constexpr float slack = 1e-5f;
+    if (angle > limit + slack)
+        return limit;
+    if (angle < -limit - slack)
+        return -limit;
+    return angle;
+}
+
+bool isFinite(const Matrix& m) {
+    return std::all_of(std::begin(m.elements), std::end(m.elements),
+                       [](float e) { return std::isfinite(e); });
+}
+
+} // namespace
+
+TransformConstraint::TransformConstraint()
+    : yawLimit(std::numbers::pi_v<float>), pitchLimit(std::numbers::pi_v<float>),
+      rollLimit(std::numbers::pi_v<float>), side(math::normalize(math::cross(reference, up))) {}
+
+void TransformConstraint::setReference(const Vector& newReference) {
+    reference = math::normalize(newReference);
+    side = math::normalize(math::cross(reference, up));
+}
+
+void TransformConstraint::setUp(const Vector& newUp) {
+    up = math::normalize(newUp);
+    side = math::normalize(math::cross(reference, up));
+}
+
+void TransformConstraint::setLimits(float yaw, float pitch, float roll) {
+    yawLimit = std::fabs(yaw);
+    pitchLimit = std::fabs(pitch);
+    rollLimit = std::fabs(roll);
+}
+
+float TransformConstraint::measureYaw(const Vector& forward) const {
+    return planeAngle(forward, up, reference, side);
+}
+
+float TransformConstraint::measurePitch(const Vector& forward) const {
+    return planeAngle(forward, side, reference, up);
+}
+
+float TransformConstraint::measureRoll(const Vector& forward, const Vector& upward) const {
+    Vector axis = math::normalize(forward);
+    if (math::squaredLength(axis) == 0)
+        return 0;
+    Vector level = perpendicular(up, axis);
+    Vector actual = perpendicular(upward, axis);
+    if (math::squaredLength(level) == 0 || math::squaredLength(actual) == 0)
+        return 0;
+    float angle = angleBetween(level, actual);
+    return math::dot(math::cross(level, actual), axis) < 0 ? -angle : angle;
+}
+
+bool TransformConstraint::apply(Matrix& m) {
+    if (!isFinite(m))
+        return false;
+    const float lengths[3] = {math::length(column(m, 0)), math::length(column(m, 1)),
+                              math::length(column(m, 2))};
+    if (lengths[2] == 0)
+        return false;
+    Vector right = math::normalize(column(m, 0));
+    Vector upward = math::normalize(column(m, 1));
+    Vector forward = math::normalize(column(m, 2));
+    const float handedness =
+        math::dot(column(m, 0), math::cross(column(m, 1), column(m, 2))) < 0 ? -1.0f : 1.0f;
+    bool changed = false;
+
+    const float yaw = measureYaw(forward), pitch = measurePitch(forward);
+    const float clampedYaw = limitAngle(yaw, yawLimit);
+    const float clampedPitch = limitAngle(pitch, pitchLimit);
+    if (clampedYaw != yaw || clampedPitch != pitch) {
+        const float cy = std::cos(clampedYaw), sy = std::sin(clampedYaw);
+        const float cp = std::cos(clampedPitch), sp = std::sin(clampedPitch);
+        // The direction whose yaw and pitch, measured as above, are exactly the clamped angles, so that
+        // a corrected transform passes the next check unchanged. Beyond a quarter turn that direction is
+        // ambiguous and the elevation form takes over.
+        if (cy > 0 && cp > 0)
+            forward = math::normalize(sy * cp * side + cy * sp * up + cy * cp * reference);
+        else
+            forward = cp * (cy * reference + sy * side) + sp * up;
+        Vector candidates[] = {upward, up, reference, side};
+        for (const Vector& candidate : candidates) {
+            upward = perpendicular(candidate, forward);
+            if (math::squaredLength(upward) > 0)
+                break;
+        }
+        changed = true;
+    }
+
+    const float roll = measureRoll(forward, upward);
+    const float clampedRoll = limitAngle(roll, rollLimit);
+    if (clampedRoll != roll) {
+        // Turn the level up direction about the forward axis by the clamped angle.
+        Vector level = perpendicular(up, forward);
+        upward = math::normalize(std::cos(clampedRoll) * level +
+                                 std::sin(clampedRoll) * math::cross(forward, level));
+        changed = true;
+    }
+    if (!changed)
+        return false;
+
+    right = handedness * math::normalize(math::cross(upward, forward));
+    Matrix before = m;
+    setColumn(m, 0, right * lengths[0]);
+    setColumn(m, 1, upward * lengths[1]);
+    setColumn(m, 2, forward * lengths[2]);
+
+    // The change of rotation, new * old^-1, turns the transformed space about pivot: pivot stays fixed
+    // and the translation turns about it.
+    Matrix oldLinear = before, newLinear = m;
+    oldLinear.setTranslation({0, 0, 0});
+    newLinear.setTranslation({0, 0, 0});
+    const Vector translation = before.getTranslation();
+    if (math::invert(oldLinear)) {
+        Matrix change = newLinear * oldLinear;
+        m.setTranslation(math::transformVector(change, translation - pivot) + pivot);
+    } else {
+        // Without an inverse, at least keep the image of pivot where it was.
+        m.setTranslation(translation + math::transformVector(before, pivot) -
+                         math::transformVector(m, pivot));
+    }
+    return true;
+}
+
+types::String TransformConstraint::getClassPath() const {
+    return types::String::concat(Object::getClassPath(), ":TransformConstraint");
+}
+
+} // namespace korvane::input3d

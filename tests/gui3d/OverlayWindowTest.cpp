@@ -8,6 +8,7 @@
 #include "gui/Window.h"
 #include "gui3d/Root.h"
 #include "gui3d/StringView.h"
+#include "input/MouseDispatcher.h"
 #include "support/gui/GuiTesting.h"
 #include "support/gui3d/OverlayTesting.h"
 
@@ -29,16 +30,34 @@ public:
     EventLog& log;
 };
 
-// The overlay root of a scene: what no overlay view takes goes on (here, to the log).
-class SceneRoot : public Root {
+// A listener that logs what reaches it.
+class RecordingListener : public input::MouseListener {
 public:
-    SceneRoot(graphics3d::Context* context, EventLog& log) : Root(context), log(log) {}
-    bool onMouseButton(const gui::Point& position, uint32_t code) override {
-        if (!Root::onMouseButton(position, code))
-            log.add(Event("dispatch.button", code, 0, position));
-        return true;
+    explicit RecordingListener(EventLog& log) : log(log) {}
+    void onMouseButton(const gui::Point& position, uint32_t code) override {
+        log.add(Event("dispatch.button", code, 0, position));
     }
     EventLog& log;
+};
+
+// The overlay root of a scene: mouse input that no overlay view takes goes to its dispatcher.
+class SceneRoot : public Root {
+public:
+    SceneRoot(graphics3d::Context* context, EventLog& log) : Root(context), listener(log) {
+        dispatcher.addListener(&listener);
+    }
+    bool onMouseMove(const gui::Point& position, uint32_t state) override {
+        if (!Root::onMouseMove(position, state))
+            dispatcher.dispatchMouseMove(position, state);
+        return true;
+    }
+    bool onMouseButton(const gui::Point& position, uint32_t code) override {
+        if (!Root::onMouseButton(position, code))
+            dispatcher.dispatchMouseButton(position, code);
+        return true;
+    }
+    input::MouseDispatcher dispatcher;
+    RecordingListener listener;
 };
 
 // An OpenGL view with an overlay, made and drawn as a scene view does: in attach and after the scene.

@@ -3,3 +3,5 @@
 target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/graphics3d/GLTestWindow.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/support/gui/GuiTesting.cpp)
 target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst OpenGL::GL)
+# Mouse input the overlay leaves goes to a real mouse dispatcher.
+target_link_libraries(${target} PRIVATE korvane_input)

@@ -47,7 +47,8 @@ SceneView::SceneView(const gui::Rectangle& frame) : OpenGL(frame) {
 }
 
 SceneView::~SceneView() {
-    if (gui || scene.sky)
+    // A window detaches its views when it closes; this only catches a view released while attached.
+    if (gui)
         detach();
 }
 

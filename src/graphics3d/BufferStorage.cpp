@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "graphics3d/Context.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/OpenGL.h"
 
@@ -26,11 +27,17 @@ BufferStorage::BufferStorage(uint32_t target, uint32_t requested)
     : target(target), requested(requested), usage(usageOf(requested)) {}
 
 BufferStorage::~BufferStorage() {
-    // Deleting a buffer object unmaps it.
-    if (bufferObject != 0)
-        call<PFNGLDELETEBUFFERSPROC>(family.remove)(1, &bufferObject);
-    else
+    if (bufferObject == 0) {
         std::free(data);
+        return;
+    }
+    // Deleting a buffer object unmaps it.
+    const auto remove = call<PFNGLDELETEBUFFERSPROC>(family.remove);
+    Context::Scope scope(owner.get());
+    if (scope.getState() == Context::Scope::Ready)
+        remove(1, &bufferObject);
+    else if (scope.getState() == Context::Scope::Elsewhere)
+        owner->defer([name = GLuint(bufferObject), remove](Context&) { remove(1, &name); });
 }
 
 uint32_t BufferStorage::usageOf(uint32_t storage) {
@@ -94,6 +101,7 @@ bool BufferStorage::allocate(uint64_t bytes) {
     if (family.generate && requested != StorageMemory) {
         bufferObject = createBufferObject(bytes);
         if (bufferObject != 0) {
+            owner = Context::getOwner();
             storage = requested;
             return true;
         }

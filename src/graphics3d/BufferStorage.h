@@ -3,8 +3,11 @@
 #include <cstdint>
 
 #include "object/Noncopyable.h"
+#include "object/Pointer.h"
 
 namespace korvane::graphics3d {
+
+class Context;
 
 // Where a buffer keeps its data. The first four ask for a GL buffer object (with no usage, static, dynamic
 // and stream usage); a buffer falls back to client memory (StorageMemory) silently when the object cannot
@@ -37,7 +40,7 @@ public:
     // Storage for `target` (GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER) of the requested kind; nothing is
     // allocated yet.
     BufferStorage(uint32_t target, uint32_t requested);
-    // Deletes the buffer object or frees the client memory.
+    // Deletes the buffer object, in the rendering context it was made in, or frees the client memory.
     ~BufferStorage();
 
     // Gives the storage `bytes` bytes: a buffer object when a family of entry points is loaded, the
@@ -97,6 +100,7 @@ private:
     bool core = false;
     uint32_t bufferObject = 0;
     uint32_t storage = StorageMemory;
+    object::Pointer<Context> owner;
 };
 
 } // namespace korvane::graphics3d

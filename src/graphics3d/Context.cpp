@@ -88,6 +88,8 @@ Context::Context() {
 Context::~Context() {
     if (threadContext == this)
         threadContext = nullptr;
+    std::lock_guard<std::mutex> guard(deferLock);
+    deferred.clear();
     if (renderContext) {
         platform::deleteContext(renderContext);
         renderContext = nullptr;
@@ -108,21 +110,107 @@ uint32_t Context::getContextCount() {
     return list.contexts.getCount();
 }
 
+namespace {
+
+// The registered Context of a GL context, null when it has none.
+Context* findContext(platform::GLContext renderContext) {
+    Registry& list = registry();
+    std::lock_guard<std::mutex> guard(list.lock);
+    for (Context* context : list.contexts) {
+        if (context->getRenderContext() == renderContext)
+            return context;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 Context* Context::current() {
     const platform::GLContext renderContext = platform::getCurrentContext();
     if (!renderContext)
         return nullptr;
-    {
-        Registry& list = registry();
-        std::lock_guard<std::mutex> guard(list.lock);
-        for (Context* context : list.contexts) {
-            if (context->renderContext == renderContext) {
-                threadContext = context;
-                return context;
-            }
-        }
+    if (Context* context = findContext(renderContext)) {
+        threadContext = context;
+        context->runDeferred();
+        return context;
     }
     return create();
+}
+
+Context* Context::getOwner() {
+    const platform::GLContext renderContext = platform::getCurrentContext();
+    if (!renderContext)
+        return nullptr;
+    if (threadContext && threadContext->renderContext == renderContext)
+        return threadContext;
+    return findContext(renderContext);
+}
+
+bool Context::isOpen() const {
+    std::lock_guard<std::mutex> guard(deferLock);
+    return renderContext != nullptr;
+}
+
+void Context::defer(std::function<void(Context&)> work) {
+    std::lock_guard<std::mutex> guard(deferLock);
+    if (renderContext)
+        deferred.push_back(std::move(work));
+}
+
+void Context::runDeferred() {
+    std::vector<std::function<void(Context&)>> work;
+    {
+        std::lock_guard<std::mutex> guard(deferLock);
+        work.swap(deferred);
+    }
+    for (const auto& item : work)
+        item(*this);
+}
+
+void Context::forgetTexture(const Texture* texture) {
+    for (Texture*& bound : boundTextures) {
+        if (bound == texture)
+            bound = nullptr;
+    }
+}
+
+Context::Scope::Scope(Context* owner) {
+    if (!owner)
+        return;
+    platform::GLContext ownerContext = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(owner->deferLock);
+        ownerContext = owner->renderContext;
+    }
+    if (!ownerContext) {
+        state = Closed;
+        return;
+    }
+    // A GL context can be made current only on its own thread, which is also the only one that closes it.
+    previousThreadContext = threadContext;
+    const platform::GLContext current = platform::getCurrentContext();
+    if (current != ownerContext) {
+        previousContext = current;
+        previousDC = platform::getCurrentDC();
+        if (!platform::makeCurrent(owner->deviceContext, ownerContext)) {
+            state = Elsewhere;
+            return;
+        }
+        switched = true;
+    }
+    threadContext = owner;
+}
+
+Context::Scope::~Scope() {
+    if (state != Ready)
+        return;
+    if (switched) {
+        if (previousContext)
+            platform::makeCurrent(previousDC, previousContext);
+        else
+            platform::makeCurrent(nullptr, nullptr);
+    }
+    threadContext = previousThreadContext;
 }
 
 Context* Context::create() {
@@ -157,17 +245,23 @@ bool Context::makeCurrent() {
     if (currentFrameBuffer == &defaultFrameBuffer)
         size = {defaultFrameBuffer.width, defaultFrameBuffer.height};
     threadContext = this;
+    runDeferred();
     return true;
 }
 
 void Context::close() {
     if (threadContext == this)
         threadContext = nullptr;
-    if (renderContext) {
-        if (platform::getCurrentContext() == renderContext)
-            platform::makeCurrent(nullptr, nullptr);
-        platform::deleteContext(renderContext);
-        renderContext = nullptr;
+    {
+        // Queued deletions go with the GL context, which takes its objects along.
+        std::lock_guard<std::mutex> guard(deferLock);
+        deferred.clear();
+        if (renderContext) {
+            if (platform::getCurrentContext() == renderContext)
+                platform::makeCurrent(nullptr, nullptr);
+            platform::deleteContext(renderContext);
+            renderContext = nullptr;
+        }
     }
     // The registry's reference may be the last one: keep this alive until the lock is given up.
     addReference();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <mutex>
+#include <vector>
 
 #include "container/Chain.h"
 #include "graphics3d/Capabilities.h"
@@ -51,6 +54,33 @@ public:
 
     static constexpr int TextureUnits = 8;
 
+    // Puts the GL context of an object's owning Context in force on the calling thread for GL work on that
+    // object (its deletion), so that the work reaches the object and not one of the same name in whatever
+    // context happens to be current. Ready when the owner's GL context is current for the scope's lifetime
+    // (made current, on the owner's own thread, if need be; the previous one is made current again after)
+    // and the owner is the thread's current Context; also Ready without an owner, for whatever is current.
+    // Closed when the owner's GL context is gone, and with it every object it had. Elsewhere when it cannot
+    // be made current here (it belongs to another thread, or its window is gone): the owner's queue
+    // (defer()) then takes the work.
+    class Scope {
+    public:
+        enum State { Ready, Closed, Elsewhere };
+
+        explicit Scope(Context* owner);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+        State getState() const { return state; }
+
+    private:
+        State state = Ready;
+        bool switched = false;
+        Context* previousThreadContext = nullptr;
+        platform::GLContext previousContext = nullptr;
+        platform::DeviceContext previousDC = nullptr;
+    };
+
     ~Context() override;
 
     types::String getClassPath() const override;
@@ -67,6 +97,10 @@ public:
     // thread's current Context. The first Context of the process initialises GLEW.
     static Context* create();
 
+    // The Context of the GL context current on the calling thread, null when there is none or it has no
+    // Context yet (none is created). Objects take it as their owner when they make their GL object.
+    static Context* getOwner();
+
     // The number of registered (not yet closed) Contexts.
     static uint32_t getContextCount();
 
@@ -78,6 +112,18 @@ public:
     // this Context out of the registry (dropping the registry's reference) and clears the calling thread's
     // slot when it names this Context. A closed Context can no longer be found or made current.
     void close();
+
+    // Whether the GL context still exists (close() has not run). Callable from any thread.
+    bool isOpen() const;
+
+    // Queues GL work on an object of this Context that could not be done where the object went (see
+    // Scope): it runs on this Context's thread, with its GL context current, when the Context is next made
+    // current or looked up. Dropped when the Context is closed first, since its objects go with it.
+    // Callable from any thread.
+    void defer(std::function<void(Context&)> work);
+
+    // Forgets every record of `texture` as the one bound on a unit.
+    void forgetTexture(const Texture* texture);
 
     // Copies a rectangle of the frame buffer in force (top-left origin) into one face of a cube texture at
     // destination (top-left origin inside the face). The texture bound to the cube-map target is kept.
@@ -132,10 +178,15 @@ private:
     Context();
 
     void readWindowSize();
+    // Runs the queued work; this Context's GL context is current on the calling thread.
+    void runDeferred();
 
     platform::DeviceContext deviceContext = nullptr;
     platform::WindowHandle window = nullptr;
     platform::GLContext renderContext = nullptr;
+    // Guards renderContext against close() while another thread queues work, and the queue itself.
+    mutable std::mutex deferLock;
+    std::vector<std::function<void(Context&)>> deferred;
 };
 
 } // namespace korvane::graphics3d

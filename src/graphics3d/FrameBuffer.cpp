@@ -7,19 +7,37 @@
 
 namespace korvane::graphics3d {
 
+FrameBuffer::FrameBuffer(uint32_t glName) : glName(glName) {
+    // The window's frame buffer is embedded in its context and must not hold a reference to it.
+    if (glName != 0)
+        owner = Context::getOwner();
+}
+
 FrameBuffer::~FrameBuffer() {
-    if (Context* context = Context::getThreadContext()) {
-        // A frame buffer that disappears while in force leaves the window's frame buffer in force.
-        if (context->currentFrameBuffer == this && this != &context->defaultFrameBuffer)
-            Context::bindDefaultFrameBuffer();
+    Context::Scope scope(owner.get());
+    if (scope.getState() == Context::Scope::Ready) {
+        if (Context* context = Context::getThreadContext()) {
+            // A frame buffer that disappears while in force leaves the window's frame buffer in force.
+            if (context->currentFrameBuffer == this && this != &context->defaultFrameBuffer)
+                Context::bindDefaultFrameBuffer();
+        }
+        for (const Binding& binding : bindings)
+            binding.target->detachFrom(*this, binding.attachment);
+        if (glName != 0 && glDeleteFramebuffersEXT)
+            glDeleteFramebuffersEXT(1, &glName);
+    } else if (scope.getState() == Context::Scope::Elsewhere && glDeleteFramebuffersEXT) {
+        // Deleting the frame buffer detaches its targets.
+        owner->defer([name = GLuint(glName), frameBuffer = this](Context& context) {
+            if (context.currentFrameBuffer == frameBuffer) {
+                // Its viewport is not saved: the frame buffer is gone.
+                context.currentFrameBuffer = nullptr;
+                context.switchFrameBuffer(&context.defaultFrameBuffer);
+            }
+            glDeleteFramebuffersEXT(1, &name);
+        });
     }
-    for (const Binding& binding : bindings)
-        binding.target->detachFrom(*this, binding.attachment);
+    glName = 0;
     bindings.clear();
-    if (glName != 0 && glDeleteFramebuffersEXT) {
-        glDeleteFramebuffersEXT(1, &glName);
-        glName = 0;
-    }
 }
 
 types::String FrameBuffer::getClassPath() const {

@@ -9,6 +9,8 @@
 
 namespace korvane::graphics3d {
 
+class Context;
+
 // A frame buffer with its attachments, size and viewport. GL name 0 stands for the window's own frame
 // buffer, which every rendering context embeds so that the frame buffer in force is always a FrameBuffer.
 //
@@ -23,8 +25,10 @@ public:
         uint32_t attachment = 0;
     };
 
-    explicit FrameBuffer(uint32_t glName = 0) : glName(glName) {}
-    // Detaches and releases every target and deletes the GL frame buffer.
+    // Wraps a frame-buffer name of the current GL context (0: the window's frame buffer).
+    explicit FrameBuffer(uint32_t glName = 0);
+    // Detaches and releases every target and deletes the GL frame buffer, in the context it belongs to.
+    // A frame buffer in force there leaves the window's frame buffer in force.
     ~FrameBuffer() override;
 
     FrameBuffer(const FrameBuffer&) = delete;
@@ -53,6 +57,10 @@ public:
 
 protected:
     uint32_t glName;
+
+private:
+    // The rendering context the name belongs to; null for the window's frame buffer.
+    object::Pointer<Context> owner;
 };
 
 // A new, empty frame-buffer object. Throws UnsupportedFeatureException without frame-buffer objects and

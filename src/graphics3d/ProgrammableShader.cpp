@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graphics3d/CommandList.h"
+#include "graphics3d/Context.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
 #include "graphics3d/OpenGL.h"
@@ -69,10 +70,26 @@ ProgrammableShader* ProgrammableShader::create() {
     return new ProgrammableShader(program);
 }
 
+ProgrammableShader::ProgrammableShader(uint32_t program) : program(program), owner(Context::getOwner()) {}
+
 ProgrammableShader::~ProgrammableShader() {
-    unbindIfCurrent();
-    if (program != 0)
-        glDeleteProgram(program);
+    Context::Scope scope(owner.get());
+    if (scope.getState() == Context::Scope::Ready) {
+        unbindIfCurrent();
+        if (program != 0)
+            glDeleteProgram(program);
+    } else if (scope.getState() == Context::Scope::Elsewhere) {
+        owner->defer([name = GLuint(program), shader = static_cast<Shader*>(this)](Context& context) {
+            if (context.currentShader == shader)
+                context.currentShader = nullptr;
+            GLint inUse = 0;
+            glGetIntegerv(GL_CURRENT_PROGRAM, &inUse);
+            if (GLuint(inUse) == name)
+                glUseProgram(0);
+            glDeleteProgram(name);
+        });
+    }
+    // The attached shaders go while the scope is gone; each has its own owner.
 }
 
 types::String ProgrammableShader::getClassPath() const {

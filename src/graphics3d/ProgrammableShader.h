@@ -9,6 +9,8 @@
 
 namespace korvane::graphics3d {
 
+class Context;
+
 // A shader made of a GLSL program object and the compiled shaders attached to it. After link() its
 // `arrays` mask holds the client arrays named by the program's active built-in attributes, and its sampler
 // uniforms are assigned texture units 0, 1, 2, ... in the order in which GL lists the active uniforms,
@@ -45,10 +47,12 @@ public:
     static uint32_t attributeBit(const char* name);
 
 private:
-    explicit ProgrammableShader(uint32_t program) : program(program) {}
+    explicit ProgrammableShader(uint32_t program);
 
     container::Array<object::Pointer<ShaderProgram>> programs;
     uint32_t program;
+    // The rendering context the program belongs to: destruction deletes it there.
+    object::Pointer<Context> owner;
 };
 
 } // namespace korvane::graphics3d

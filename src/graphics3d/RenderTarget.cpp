@@ -1,5 +1,6 @@
 #include "graphics3d/RenderTarget.h"
 
+#include "graphics3d/Context.h"
 #include "graphics3d/CubeTexture.h"
 #include "graphics3d/FrameBuffer.h"
 #include "graphics3d/GLError.h"
@@ -11,7 +12,8 @@
 
 namespace korvane::graphics3d {
 
-RenderTarget::RenderTarget(uint32_t renderBuffer) : renderBuffer(renderBuffer) {
+RenderTarget::RenderTarget(uint32_t renderBuffer)
+    : renderBuffer(renderBuffer), owner(renderBuffer != 0 ? Context::getOwner() : nullptr) {
     glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, renderBuffer);
     GLint value = 0;
     glGetRenderbufferParameterivEXT(GL_RENDERBUFFER_EXT, GL_RENDERBUFFER_WIDTH_EXT, &width);
@@ -37,8 +39,13 @@ RenderTarget::RenderTarget(Texture* texture, uint32_t face)
 }
 
 RenderTarget::~RenderTarget() {
-    if (renderBuffer != 0 && glDeleteRenderbuffersEXT)
-        glDeleteRenderbuffersEXT(1, &renderBuffer);
+    if (renderBuffer != 0 && glDeleteRenderbuffersEXT) {
+        Context::Scope scope(owner.get());
+        if (scope.getState() == Context::Scope::Ready)
+            glDeleteRenderbuffersEXT(1, &renderBuffer);
+        else if (scope.getState() == Context::Scope::Elsewhere)
+            owner->defer([name = GLuint(renderBuffer)](Context&) { glDeleteRenderbuffersEXT(1, &name); });
+    }
     renderBuffer = 0;
     texture = nullptr;
 }

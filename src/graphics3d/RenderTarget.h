@@ -9,6 +9,7 @@
 
 namespace korvane::graphics3d {
 
+class Context;
 class FrameBuffer;
 
 // One surface a frame buffer can draw into: a render buffer of its own, or level 0 of a texture (one face
@@ -16,7 +17,8 @@ class FrameBuffer;
 // to its texture; frame buffers hold references to their targets.
 class RenderTarget : public Resource {
 public:
-    // Wraps a render buffer name (taking it over) and reads its size and internal format.
+    // Wraps a render buffer name of the current GL context (taking it over: destruction deletes it there)
+    // and reads its size and internal format.
     explicit RenderTarget(uint32_t renderBuffer);
     // Level 0 of a texture: `face` is the face target of a cube map or the slice of a 3D texture, and is
     // not used for other kinds.
@@ -54,6 +56,8 @@ private:
     uint32_t face = 0;
     uint32_t renderBuffer = 0;
     uint32_t textureName = 0;
+    // The rendering context the render buffer belongs to; null for a texture target.
+    object::Pointer<Context> owner;
 };
 
 // A render buffer of the internal format and size. Throws UnsupportedFeatureException without frame-buffer

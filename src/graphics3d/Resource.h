@@ -7,8 +7,8 @@
 namespace korvane::graphics3d {
 
 // Base of every GPU-side and render-state object of the rendering layer: an object with a display name.
-// A resource never holds a rendering context; subclasses that own GL objects delete them themselves,
-// which requires their GL context to be current on the destroying thread.
+// Subclasses that own GL objects keep a reference to the rendering context they made them in and delete
+// them there (Context::Scope), whichever context is current when they go.
 class Resource : public object::Object, public object::Nonassignable {
 public:
     Resource() = default;

@@ -1,14 +1,23 @@
 #include "graphics3d/ShaderProgram.h"
 
+#include "graphics3d/Context.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
 #include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
 
+ShaderProgram::ShaderProgram(uint32_t handle)
+    : handle(handle), owner(handle != 0 ? Context::getOwner() : nullptr) {}
+
 ShaderProgram::~ShaderProgram() {
-    if (handle != 0)
+    if (handle == 0)
+        return;
+    Context::Scope scope(owner.get());
+    if (scope.getState() == Context::Scope::Ready)
         glDeleteShader(handle);
+    else if (scope.getState() == Context::Scope::Elsewhere)
+        owner->defer([name = GLuint(handle)](Context&) { glDeleteShader(name); });
 }
 
 types::String ShaderProgram::getClassPath() const {

@@ -4,10 +4,13 @@
 
 #include "graphics3d/Resource.h"
 #include "object/Noncopyable.h"
+#include "object/Pointer.h"
 
 namespace korvane::graphics3d {
 
-// One compiled GLSL shader object, owned: destruction deletes it (the GL context must be current).
+class Context;
+
+// One compiled GLSL shader object, owned: destruction deletes it in the rendering context it was made in.
 class ShaderProgram : public Resource, public object::Noncopyable {
 public:
     ~ShaderProgram() override;
@@ -17,7 +20,7 @@ public:
     uint32_t getHandle() const { return handle; }
 
 protected:
-    explicit ShaderProgram(uint32_t handle) : handle(handle) {}
+    explicit ShaderProgram(uint32_t handle);
 
     // Compiles `source` as a shader of `type` and returns the shader object. Throws
     // UnsupportedFeatureException without the shading-language entry points, InvalidOperationException when
@@ -26,6 +29,7 @@ protected:
     static uint32_t compile(uint32_t type, const char* source);
 
     uint32_t handle;
+    object::Pointer<Context> owner;
 };
 
 // A compiled vertex shader.

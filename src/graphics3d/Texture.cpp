@@ -7,7 +7,8 @@
 namespace korvane::graphics3d {
 
 Texture::Texture(uint32_t glName, uint32_t target)
-    : glName(glName), target(target), bindingQuery(bindingQueryOf(target)) {}
+    : glName(glName), target(target), bindingQuery(bindingQueryOf(target)),
+      owner(glName != 0 ? Context::getOwner() : nullptr) {}
 
 Texture::Texture(uint32_t glName, uint32_t target, Configure) : Texture(glName, target) {
     glBindTexture(target, glName);
@@ -48,13 +49,22 @@ Texture::Texture(uint32_t glName, uint32_t target, Configure) : Texture(glName, 
 }
 
 Texture::~Texture() {
-    if (glName != 0)
-        glDeleteTextures(1, &glName);
-    if (Context* context = Context::getThreadContext()) {
-        for (Texture*& bound : context->boundTextures) {
-            if (bound == this)
-                bound = nullptr;
-        }
+    Context::Scope scope(owner.get());
+    switch (scope.getState()) {
+    case Context::Scope::Ready:
+        if (glName != 0)
+            glDeleteTextures(1, &glName);
+        if (Context* context = Context::getThreadContext())
+            context->forgetTexture(this);
+        break;
+    case Context::Scope::Elsewhere:
+        owner->defer([name = GLuint(glName), texture = this](Context& context) {
+            context.forgetTexture(texture);
+            glDeleteTextures(1, &name);
+        });
+        break;
+    case Context::Scope::Closed:
+        break;
     }
 }
 

@@ -5,13 +5,17 @@
 #include "graphics/PixelFormat.h"
 #include "graphics3d/Resource.h"
 #include "object/Noncopyable.h"
+#include "object/Pointer.h"
 
 namespace korvane::graphics3d {
 
+class Context;
+
 // One OpenGL texture object: its name, its target (GL_TEXTURE_1D, _2D, _3D or _CUBE_MAP) and the binding
 // query that saves and restores the target's binding, with the sampling state the framework tracks for it.
-// Owns the name: destruction deletes it and clears every texture-unit record of the thread's rendering
-// context that still names this texture, so the GL context must be current on the destroying thread.
+// Owns the name, which belongs to the rendering context current when it was wrapped: destruction deletes
+// it there (see Context::Scope) and clears every texture-unit record of that context that still names
+// this texture.
 class Texture : public Resource, public object::Noncopyable {
 public:
     ~Texture() override;
@@ -54,7 +58,8 @@ public:
     static uint32_t bindingQueryOf(uint32_t target);
 
 protected:
-    // Wraps an existing texture name; the texture takes ownership of it. GL is not touched.
+    // Wraps an existing texture name of the current GL context; the texture takes ownership of it. GL is
+    // not touched.
     Texture(uint32_t glName, uint32_t target);
 
     struct Configure {};
@@ -84,6 +89,8 @@ protected:
     uint32_t definedLevels = 1;
     bool automaticLevels = false;
     bool levelsDirty = false;
+    // The rendering context the name belongs to, null when it was made without one.
+    object::Pointer<Context> owner;
 };
 
 } // namespace korvane::graphics3d

@@ -21,7 +21,12 @@ Message* messageOf(const platform::Msg& msg) {
 } // namespace
 
 bool Looper::LooperThread::run() {
-    looper->loop();
+    Looper* const owner = looper;
+    owner->loop();
+    // The reference the loop kept when everybody else let go: the looper is destroyed here, after its
+    // loop has left, and nothing touches it afterwards.
+    if (owner->orphaned)
+        owner->release();
     return true;
 }
 
@@ -32,8 +37,22 @@ types::String Looper::LooperThread::getClassPath() const {
 Looper::Looper() = default;
 
 Looper::~Looper() {
-    if (getThread())
-        quit();
+    system::Thread* thread = getThread();
+    if (!thread)
+        return;
+    if (onLooperThread()) {
+        // Destroyed by its own thread after the loop has left: the thread ends by itself, holding its own
+        // reference to its Thread object until then.
+        setThread(nullptr);
+        thread->release();
+        return;
+    }
+    quit();
+}
+
+bool Looper::onLooperThread() const {
+    system::Thread* thread = getThread();
+    return thread && thread == system::Thread::getCurrent();
 }
 
 bool Looper::start() {
@@ -54,6 +73,12 @@ bool Looper::start() {
 }
 
 bool Looper::quit() {
+    if (onLooperThread()) {
+        platform::postThreadMessage(platform::currentThreadId(), platform::WM_QUIT, 0, 0);
+        return true;
+    }
+    // Another thread quitting at the same time could otherwise release the thread under our feet.
+    std::lock_guard guard(quitLock);
     system::Thread* thread = getThread();
     if (!thread)
         return false;
@@ -98,13 +123,26 @@ void Looper::loop() {
     ready.set();
 
     platform::Msg msg;
+    orphaned = false;
     while (platform::getMessage(msg)) {
+        // What the loop runs may drop the last reference to the looper (a window procedure closing and
+        // releasing its window): the loop holds one of its own meanwhile, unless the looper is already
+        // being destroyed by another thread, which then waits for this thread.
+        const bool held = tryAddReference();
         if (msg.window) {
             platform::translateMessage(msg);
             platform::dispatchMessage(msg);
         } else if (msg.message == ThreadMessageDeliver) {
             Delivered delivered{messageOf(msg)};
             delivered.message->target->handleMessage(delivered.message);
+        }
+        if (held) {
+            // Nobody else can reach the looper any more: leave, and let the thread destroy it.
+            if (getReferenceCount() == 1) {
+                orphaned = true;
+                break;
+            }
+            release();
         }
     }
 

@@ -31,14 +31,17 @@ public:
     };
 
     Looper();
-    // Quits the loop if it runs.
+    // Quits the loop if it runs. The last reference may also go on the looper thread itself, from a
+    // handler or a window procedure that the loop runs: the looper is then destroyed there once its loop
+    // has left, and its thread ends by itself.
     ~Looper() override;
 
     // Starts the looper thread and returns once it runs its loop. False if it runs already.
     bool start();
     // Asks the loop to end and, from another thread, waits for the thread. Called on the looper thread it
     // cannot wait: the loop ends when control returns to it, and the thread stays set until a later
-    // quit() (or the destructor) from another thread collects it. False when no thread is set.
+    // quit() (or the destructor) from another thread collects it. False when no thread is set. Any number
+    // of threads may quit at once.
     bool quit();
 
     bool deliverSent(Message* message) override;
@@ -55,8 +58,17 @@ protected:
     // Set once the looper thread can receive messages and enters its loop.
     system::Signal ready;
 
+    // True on the looper thread itself.
+    bool onLooperThread() const;
+
 private:
     bool deliver(Message* message);
+
+    // Set by the loop when everybody else let go of the looper while it ran a handler or a window
+    // procedure: the loop leaves and its thread then drops the last reference.
+    bool orphaned = false;
+    // Serialises quits from other threads, which join and release the thread.
+    std::mutex quitLock;
 
     // The looper thread's id while its loop accepts messages, 0 otherwise.
     std::atomic<platform::ThreadId> route{0};

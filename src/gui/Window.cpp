@@ -58,9 +58,17 @@ bool Window::onWindowThread() const {
 
 bool Window::callOnWindowThread(const std::function<bool()>& work) {
     for (;;) {
-        platform::WindowHandle handle = getHandle();
-        if (!isCreated() || !handle || onWindowThread())
+        if (onWindowThread())
             return work();
+        platform::WindowHandle handle;
+        {
+            // Without a window the work runs here, under the lock that creation takes while it reads the
+            // fields: it sees either all of the work or none of it.
+            std::lock_guard guard(fields);
+            handle = getHandle();
+            if (!isCreated() || !handle)
+                return work();
+        }
         const platform::Result result =
             platform::sendMessage(handle, WindowCall, 0, reinterpret_cast<platform::LParam>(&work));
         if (result != 0)
@@ -73,17 +81,46 @@ bool Window::callOnWindowThread(const std::function<bool()>& work) {
 }
 
 void Window::setTitle(const types::String& text) {
-    title = text;
-    if (platform::WindowHandle handle = getHandle(); handle && isCreated())
-        platform::setWindowText(handle, title.getText());
+    callOnWindowThread([this, &text] {
+        {
+            std::lock_guard guard(fields);
+            title = text;
+        }
+        if (platform::WindowHandle handle = getHandle(); handle && isCreated())
+            platform::setWindowText(handle, text.getText());
+        return true;
+    });
+}
+
+types::String Window::getTitle() const {
+    std::lock_guard guard(fields);
+    return title;
+}
+
+Rectangle Window::getFrame() const {
+    std::lock_guard guard(fields);
+    return frame;
+}
+
+Size Window::getMinimumSize() const {
+    std::lock_guard guard(fields);
+    return minimumSize;
+}
+
+Size Window::getMaximumSize() const {
+    std::lock_guard guard(fields);
+    return maximumSize;
 }
 
 void Window::setSize(const Size& size) {
     callOnWindowThread([this, size] {
         if (!isCreated()) {
-            frame.width = size.width;
-            frame.height = size.height;
-            onResize(frame);
+            {
+                std::lock_guard guard(fields);
+                frame.width = size.width;
+                frame.height = size.height;
+            }
+            onResize(getFrame());
             return true;
         }
         // The size notification sets the frame to the size the window really gets (its tracking sizes
@@ -98,6 +135,7 @@ void Window::setSize(const Size& size) {
 
 void Window::setMinimumSize(const Size& size) {
     callOnWindowThread([this, size] {
+        std::lock_guard guard(fields);
         minimumSize = size;
         return true;
     });
@@ -105,12 +143,31 @@ void Window::setMinimumSize(const Size& size) {
 
 void Window::setMaximumSize(const Size& size) {
     callOnWindowThread([this, size] {
+        std::lock_guard guard(fields);
         maximumSize = size;
         return true;
     });
 }
 
+void Window::stateChanged() {
+    signal.pulse();
+}
+
+void Window::waitUntil(const std::function<bool()>& done) {
+    for (;;) {
+        // Taken before looking, so that a change between the look and the wait is not missed.
+        const uint64_t generation = signal.getGeneration();
+        if (done())
+            return;
+        signal.waitSince(generation);
+    }
+}
+
 bool Window::open() {
+    // The window thread runs already when the window itself asks.
+    if (onWindowThread())
+        return false;
+    std::lock_guard guard(control);
     if (system::Thread* thread = getThread()) {
         if (thread->isAlive())
             return false;
@@ -121,12 +178,14 @@ bool Window::open() {
     }
     if (isCreated() || !start())
         return false;
-    signal.reset();
-    if (!send(this, application::MessageWindowCreate)) {
-        quit();
-        return false;
+    looping.store(true, std::memory_order_release);
+    const uint64_t attempts = creations.load(std::memory_order_acquire);
+    if (send(this, application::MessageWindowCreate)) {
+        waitUntil([&] {
+            return creations.load(std::memory_order_acquire) != attempts ||
+                   !looping.load(std::memory_order_acquire);
+        });
     }
-    signal.wait();
     if (!isCreated()) {
         // Creation failed: stop the thread so that a later open() can try again.
         quit();
@@ -136,14 +195,28 @@ bool Window::open() {
 }
 
 bool Window::close() {
-    if (!getThread() || !isCreated())
+    if (onWindowThread()) {
+        // From the window's own callbacks the request is carried out at once; the loop ends when control
+        // returns to it.
+        if (!isCreated())
+            return false;
+        destroy();
+        quit();
+        return true;
+    }
+    std::lock_guard guard(control);
+    if (!getThread())
         return false;
-    signal.reset();
-    // On the window thread the request is carried out at once and the signal is set before the wait.
-    if (send(this, application::MessageWindowDestroy))
-        signal.wait();
+    const bool wasCreated = isCreated();
+    if (wasCreated) {
+        // If the window thread closes the window itself meanwhile, or its loop ends first, the request is
+        // dropped or finds nothing to do; either way the window is gone when the wait returns.
+        send(this, application::MessageWindowDestroy);
+        waitUntil([&] { return !isCreated(); });
+    }
+    // Also collects a thread whose window closed itself.
     quit();
-    return true;
+    return wasCreated;
 }
 
 void Window::loop() {
@@ -153,64 +226,76 @@ void Window::loop() {
     // caller whose request was dropped behind the quit message.
     if (isCreated())
         destroy();
-    else
-        signal.set();
+    looping.store(false, std::memory_order_release);
+    stateChanged();
 }
 
 void Window::create() {
     if (isCreated()) {
-        signal.set();
+        creations.fetch_add(1, std::memory_order_acq_rel);
+        stateChanged();
         return;
     }
     registerClass();
-    style = Style;
-    const platform::Rect outer = outerRectangle(frame, style);
-    const platform::WindowHandle handle = platform::createWindow(
-        platform::WS_EX_CLIENTEDGE, ClassName, title.getText(), style, platform::CW_USEDEFAULT,
-        platform::CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, this);
-    const platform::DeviceContext dc = handle ? platform::getDC(handle) : nullptr;
-    if (!dc) {
-        if (handle)
-            platform::destroyWindow(handle);
-        signal.set();
-        return;
-    }
+    {
+        // Setters on other threads wait until the window exists and then hand their values over.
+        std::lock_guard guard(fields);
+        style = Style;
+        const platform::Rect outer = outerRectangle(frame, style);
+        const platform::WindowHandle handle = platform::createWindow(
+            platform::WS_EX_CLIENTEDGE, ClassName, title.getText(), style, platform::CW_USEDEFAULT,
+            platform::CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, this);
+        const platform::DeviceContext dc = handle ? platform::getDC(handle) : nullptr;
+        if (!dc) {
+            if (handle)
+                platform::destroyWindow(handle);
+            creations.fetch_add(1, std::memory_order_acq_rel);
+            stateChanged();
+            return;
+        }
 
-    platform::Rect client;
-    platform::getClientRect(handle, client);
-    platform::Point origin{client.left, client.top};
-    platform::clientToScreen(handle, origin);
-    frame = {float(origin.x), float(origin.y), float(client.right - client.left),
-             float(client.bottom - client.top)};
-    hdc = dc;
-    context.set(handle, dc);
-    hwnd.store(handle, std::memory_order_release);
-    focusView = nullptr;
-    created.store(true, std::memory_order_release);
+        platform::Rect client;
+        platform::getClientRect(handle, client);
+        platform::Point origin{client.left, client.top};
+        platform::clientToScreen(handle, origin);
+        frame = {float(origin.x), float(origin.y), float(client.right - client.left),
+                 float(client.bottom - client.top)};
+        hdc = dc;
+        context.set(handle, dc);
+        hwnd.store(handle, std::memory_order_release);
+        focusView = nullptr;
+        created.store(true, std::memory_order_release);
+    }
+    const platform::WindowHandle handle = getHandle();
 
     // The views are attached and the window shown before open() returns, so that the caller finds every
     // child window in place and never races the attachment.
     attachViews();
     platform::showWindow(handle, platform::SW_SHOW);
     platform::updateWindow(handle);
-    signal.set();
+    creations.fetch_add(1, std::memory_order_acq_rel);
+    stateChanged();
 }
 
 void Window::destroy() {
-    detachViews();
-    if (platform::WindowHandle handle = getHandle()) {
-        if (hdc) {
-            platform::releaseDC(handle, hdc);
-            hdc = nullptr;
+    // A second request (the window closing itself while another thread closes it) finds nothing to do.
+    if (isCreated()) {
+        detachViews();
+        std::lock_guard guard(fields);
+        if (platform::WindowHandle handle = getHandle()) {
+            if (hdc) {
+                platform::releaseDC(handle, hdc);
+                hdc = nullptr;
+            }
+            if (platform::destroyWindow(handle)) {
+                hwnd.store(nullptr, std::memory_order_release);
+                context.clear();
+            }
         }
-        if (platform::destroyWindow(handle)) {
-            hwnd.store(nullptr, std::memory_order_release);
-            context.clear();
-        }
+        created.store(false, std::memory_order_release);
+        focusView = nullptr;
     }
-    created.store(false, std::memory_order_release);
-    focusView = nullptr;
-    signal.set();
+    stateChanged();
 }
 
 bool Window::handleMessage(application::Message* message) {
@@ -413,17 +498,23 @@ platform::Result Window::procedure(platform::WindowHandle handle, uint32_t messa
         getClientRect(handle, client);
         platform::Point origin{client.left, client.top};
         clientToScreen(handle, origin);
-        window->frame.x = float(origin.x);
-        window->frame.y = float(origin.y);
-        window->onMove({window->frame.x, window->frame.y});
+        {
+            std::lock_guard guard(window->fields);
+            window->frame.x = float(origin.x);
+            window->frame.y = float(origin.y);
+        }
+        window->onMove({float(origin.x), float(origin.y)});
         return 0;
     }
     case WM_SIZE: {
         Rect client;
         getClientRect(handle, client);
-        window->frame.width = float(client.right - client.left);
-        window->frame.height = float(client.bottom - client.top);
-        window->onResize(window->frame);
+        {
+            std::lock_guard guard(window->fields);
+            window->frame.width = float(client.right - client.left);
+            window->frame.height = float(client.bottom - client.top);
+        }
+        window->onResize(window->getFrame());
         return 0;
     }
     case WM_ACTIVATE: {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 
 #include "application/Looper.h"
 #include "container/Chain.h"
@@ -10,6 +11,7 @@
 #include "gui/Geometry.h"
 #include "gui/View.h"
 #include "platform/Window.h"
+#include "system/Mutex.h"
 #include "system/Signal.h"
 #include "types/String.h"
 
@@ -20,11 +22,14 @@ namespace korvane::gui {
 // procedure turns window messages into calls of the virtual operations below.
 //
 // open() and close() may be called from any thread; they wait until the window thread has done the work.
-// While the window is open, view management and sizes are carried out on the window thread, so views and
-// their child windows (and GL contexts) are only ever touched there.
+// Closing is idempotent: from the window's own callbacks, and from several threads at once. Setters may
+// also be called from any thread: while the window thread runs, their values are handed to it (at once
+// when the window does not exist yet, under a lock that its creation takes too), so views, their child
+// windows (and GL contexts) and the fields the window thread reads are only ever touched there.
 //
 // Close a window (and so stop its thread) before releasing it: a subclass's operations are gone by the
-// time this class's destructor could close it.
+// time this class's destructor could close it. The last reference may be dropped from the window's own
+// callbacks (onClose closing and releasing it): the window is then destroyed after its loop has left.
 class Window : public application::Looper {
 public:
     // Registered name of the class of top-level windows.
@@ -36,15 +41,15 @@ public:
     ~Window() override;
 
     void setTitle(const types::String& text);
-    types::String getTitle() const { return title; }
+    types::String getTitle() const;
     // Sets the client size: at once (laying out anchored views) while the window does not exist,
     // otherwise by resizing the window, whose size notification updates the frame and the layout.
     void setSize(const Size& size);
     // Tracking sizes of the whole window; defaults (2, 2) and (4096, 4096).
     void setMinimumSize(const Size& size);
     void setMaximumSize(const Size& size);
-    Size getMinimumSize() const { return minimumSize; }
-    Size getMaximumSize() const { return maximumSize; }
+    Size getMinimumSize() const;
+    Size getMaximumSize() const;
 
     // Starts the window thread and creates the window and the child windows of its views there. False
     // when the window is open already or cannot be created.
@@ -64,7 +69,7 @@ public:
     View* getFocusView() const { return focusView; }
 
     // While the window exists: the screen position and size of the client area.
-    Rectangle getFrame() const { return frame; }
+    Rectangle getFrame() const;
     bool isCreated() const { return created.load(std::memory_order_acquire); }
     platform::WindowHandle getHandle() const { return hwnd.load(std::memory_order_acquire); }
     const Context& getContext() const { return context; }
@@ -73,7 +78,7 @@ public:
     // Runs work on the window thread while the window exists (the caller waits), otherwise at once.
     bool callOnWindowThread(const std::function<bool()>& work);
 
-    types::String getName() const override { return title; }
+    types::String getName() const override { return getTitle(); }
     types::String getClassPath() const override;
 
     // Creates and destroys the window, paints and re-frames views; everything else goes to Looper.
@@ -108,6 +113,10 @@ private:
     bool insertView(View* view);
     bool takeOutView(View* view);
     bool onWindowThread() const;
+    // Waits until the window thread has changed the state so that done() holds.
+    void waitUntil(const std::function<bool()>& done);
+    // Tells waiters that the state changed.
+    void stateChanged();
 
     container::Chain<View> views;
     Rectangle frame;
@@ -117,7 +126,18 @@ private:
     types::String title;
     View* focusView = nullptr;
     std::atomic<bool> created{false};
+    // Pulsed by the window thread whenever a create or destroy request is done or its loop ends; waiters
+    // wait for the state they need, so two threads waiting at once cannot take each other's wake-up.
     system::Signal signal;
+    // Finished creation attempts, successful or not.
+    std::atomic<uint64_t> creations{0};
+    // Set while the loop runs.
+    std::atomic<bool> looping{false};
+    // Guards the fields the window thread reads (title, frame, sizes, views) against writers on other
+    // threads while the window does not exist, and the creation that reads them.
+    mutable system::Mutex fields;
+    // One open or close from another thread at a time.
+    std::mutex control;
     Context context;
     std::atomic<platform::WindowHandle> hwnd{nullptr};
     platform::DeviceContext hdc = nullptr;

@@ -30,6 +30,16 @@ public:
         if (referenceCount.fetch_sub(1, std::memory_order_acq_rel) == 1)
             delete this;
     }
+    // Adds a reference unless the last one is already gone (the object is being destroyed); for code that
+    // reaches an object through a plain pointer, such as the thread that runs the object's own loop.
+    bool tryAddReference() const {
+        int32_t count = referenceCount.load(std::memory_order_relaxed);
+        while (count > 0) {
+            if (referenceCount.compare_exchange_weak(count, count + 1, std::memory_order_acq_rel))
+                return true;
+        }
+        return false;
+    }
     int32_t getReferenceCount() const { return referenceCount.load(std::memory_order_relaxed); }
 
 private:

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/Error.h"
+
 // Files and directory search, shaped after the Win32 kernel calls: a file is opened with an access mask,
 // a share mode and a creation disposition; every failing call leaves a Win32 error code in the calling
 // thread's last-error slot. Paths accept '\' as well as '/' as a separator.
@@ -70,10 +72,6 @@ constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
-
-// The calling thread's last error, set by every failing call of this layer.
-uint32_t getLastError();
-void setLastError(uint32_t error);
 
 // Opens or creates a file. Returns null on failure (the Win32 INVALID_HANDLE_VALUE). A file opened with a
 // share mode that excludes another opener's access, or one whose access another opener's share mode

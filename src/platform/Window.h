@@ -13,7 +13,8 @@
 // dispatchMessage or from a synchronous call made by the layer (creation, size, move, destruction).
 // Operations called from another thread are carried out on the owning thread while the caller waits,
 // except invalidateRect, which only marks the window and wakes its thread. A child window whose parent
-// belongs to another thread is created on the parent's thread and belongs to it.
+// belongs to another thread is created on the parent's thread and belongs to it. An exception escaping a
+// procedure goes up the owning thread's stack, whichever thread sent the message; the sender's call fails.
 namespace korvane::platform {
 
 using WindowProcedure = Result (*)(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 
 #include "object/Noncopyable.h"
 #include "object/Object.h"
@@ -27,9 +28,11 @@ public:
     Ticker();
     ~Ticker() override;
 
+    // Starts the ticks; also right after a stop, even while the stopped ticker thread is still leaving
+    // (a new thread then takes over once it has ended). Safe from any thread and from tick().
     bool start();
     // Stops the ticks and waits for the ticker thread to end; called on the ticker thread (from tick())
-    // it cannot wait, and the thread ends after the current tick.
+    // it cannot wait, and the thread ends after the current tick unless tick() starts the ticker again.
     void stop();
     // Stores the period; a running ticker is re-armed at once, which also ticks at once.
     void setPeriod(int milliseconds);
@@ -42,11 +45,18 @@ public:
 
 private:
     void arm();
+    bool onTickerThread() const;
 
     TickerThread thread;
     std::atomic<int> period{1000};
     std::atomic<bool> running{false};
+    // Set by the ticker thread once it has decided to leave its loop; it ends without looking again.
+    bool leaving = false;
     WaitableTimer timer;
+    // Guards running, leaving and the timer's setting against the ticker thread's decision to leave.
+    std::mutex state;
+    // One start or stop from threads other than the ticker thread at a time (they join and restart it).
+    std::mutex control;
 };
 
 } // namespace korvane::system

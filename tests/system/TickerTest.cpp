@@ -156,3 +156,28 @@ TEST(TickerTest, StopFromInsideTickWhileAnotherThreadStopsIt) {
     outer.join();
     EXPECT_EQ(ticker.ticks.load(), 1);
 }
+
+TEST(TickerTest, AStartRightAfterAStopFromInsideTickAlwaysTicks) {
+    CountingTicker ticker;
+    ticker.setPeriod(1);
+    for (int attempt = 0; attempt < 300; ++attempt) {
+        ticker.stopInside = true;
+        const int before = ticker.ticks.load();
+        ASSERT_TRUE(ticker.start());
+        // The tick stops the ticker; start it again while its thread may still be leaving.
+        const auto deadline = Clock::now() + std::chrono::seconds(5);
+        while (ticker.ticks.load() == before || ticker.isRunning()) {
+            ASSERT_LT(Clock::now(), deadline) << "attempt " << attempt << ": the first tick never stopped it";
+            std::this_thread::yield();
+        }
+        ticker.stopInside = false;
+        const int stopped = ticker.ticks.load();
+        ASSERT_TRUE(ticker.start());
+        while (ticker.ticks.load() == stopped) {
+            ASSERT_LT(Clock::now(), deadline) << "attempt " << attempt << ": running but no tick came";
+            std::this_thread::yield();
+        }
+        EXPECT_TRUE(ticker.isRunning());
+        ticker.stop();
+    }
+}

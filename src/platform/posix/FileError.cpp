@@ -6,17 +6,6 @@
 
 namespace korvane::platform {
 
-namespace {
-thread_local uint32_t lastError = ERROR_SUCCESS;
-}
-
-uint32_t getLastError() {
-    return lastError;
-}
-void setLastError(uint32_t error) {
-    lastError = error;
-}
-
 namespace posix {
 
 uint32_t win32ErrorFromErrno(int error, uint32_t ioFault) {

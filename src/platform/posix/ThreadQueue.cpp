@@ -48,7 +48,6 @@ thread_local QueueHolder holder;
 struct ThreadQueue::SentCall {
     std::function<void()> call;
     std::shared_ptr<ThreadQueue> sender;
-    std::exception_ptr error;
     std::atomic<int> state{0}; // 0 waiting, 1 done, 2 dropped
 
     void finish(int result) {
@@ -107,10 +106,13 @@ void ThreadQueue::runSentCalls() {
             sent = std::move(sent_.front());
             sent_.pop_front();
         }
+        // An exception is the owning thread's failure, as if its own code had thrown it: it goes up this
+        // thread's stack, and the sender learns only that the call did not complete.
         try {
             sent->call();
         } catch (...) {
-            sent->error = std::current_exception();
+            sent->finish(2);
+            throw;
         }
         sent->finish(1);
     }
@@ -199,9 +201,6 @@ bool ThreadQueue::sendTo(ThreadId thread, std::function<void()> call) {
         // A wake meant for this thread's own loop is not lost: that loop looks at every source before it
         // waits.
         self.waitForWake(false);
-    }
-    if (sent->error) {
-        std::rethrow_exception(sent->error);
     }
     return sent->state.load(std::memory_order_acquire) == 1;
 }

@@ -53,7 +53,8 @@ public:
     EventSource* eventSource() const { return source_.get(); }
 
     // Runs call on the owning thread and waits for it, running calls sent to the calling thread
-    // meanwhile. Returns false when the owning thread ends before running it; rethrows what call throws.
+    // meanwhile. Returns false when the owning thread ends before running it, or when call throws: the
+    // exception goes up the owning thread's stack (out of its wait for messages), never to the sender.
     static bool sendTo(ThreadId thread, std::function<void()> call);
 
     // Owner thread, at thread end: destroys the event source, refuses further posts, fails pending calls.

@@ -5,17 +5,14 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/File.h"
 #include "platform/x11/X11Window.h"
 
 namespace korvane::platform::x11 {
 
 namespace {
 
-// Errors of requests on windows that another client or the server has already dropped are expected
-// (e.g. focusing a window a window manager has not mapped yet); they must not end the process.
-int ignoreErrors(Display*, XErrorEvent*) {
-    return 0;
-}
+thread_local ErrorTrap* currentTrap = nullptr;
 
 uint32_t mouseKeys(unsigned int state) {
     uint32_t keys = 0;
@@ -67,6 +64,55 @@ Display* openDisplay() {
 
 } // namespace
 
+// Errors of requests on windows that another client or the server has already dropped are expected
+// (e.g. focusing a window a window manager has not mapped yet); they must not end the process. Errors of
+// requests made under a trap are recorded for it.
+int trapError(Display* display, XErrorEvent* event) {
+    for (ErrorTrap* trap = currentTrap; trap; trap = trap->outer) {
+        if (trap->display == display && event->serial >= trap->firstRequest) {
+            if (!trap->error) {
+                trap->error = event->error_code;
+            }
+            break;
+        }
+    }
+    return 0;
+}
+
+ErrorTrap::ErrorTrap(Display* display)
+    : display(display), firstRequest(NextRequest(display)), outer(currentTrap) {
+    currentTrap = this;
+}
+
+ErrorTrap::~ErrorTrap() {
+    currentTrap = outer;
+}
+
+int ErrorTrap::check() {
+    XSync(display, False);
+    return error;
+}
+
+uint32_t ErrorTrap::lastError(uint32_t mismatch) {
+    switch (check()) {
+    case Success:
+        return 0;
+    case BadAlloc:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case BadMatch:
+        return mismatch;
+    case BadWindow:
+    case BadDrawable:
+        return ERROR_INVALID_WINDOW_HANDLE;
+    case BadValue:
+    case BadColor:
+    case BadAtom:
+        return ERROR_INVALID_PARAMETER;
+    default:
+        return ERROR_GEN_FAILURE;
+    }
+}
+
 Connection* Connection::currentIfAny() {
     detail::ThreadQueue* queue = detail::currentQueueIfAny();
     return queue ? static_cast<Connection*>(queue->eventSource()) : nullptr;
@@ -80,7 +126,7 @@ Connection* Connection::current() {
     static std::once_flag once;
     std::call_once(once, [] {
         XInitThreads();
-        XSetErrorHandler(ignoreErrors);
+        XSetErrorHandler(trapError);
     });
     Display* display = openDisplay();
     if (!display) {

@@ -1,9 +1,13 @@
 #include <GL/glx.h>
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <memory>
 #include <mutex>
 #include <unordered_set>
+#include <vector>
 
+#include "platform/File.h"
 #include "platform/GL.h"
 #include "platform/x11/X11Window.h"
 
@@ -51,35 +55,6 @@ GLContextRecord* liveContext(GLContext context) {
     return registry.contexts.count(context) ? context : nullptr;
 }
 
-void listFormats(x11::Connection& connection) {
-    if (connection.formatsListed) {
-        return;
-    }
-    connection.formatsListed = true;
-    int count = 0;
-    GLXFBConfig* configs = glXGetFBConfigs(connection.display, connection.screen, &count);
-    for (int i = 0; i < count; ++i) {
-        int drawable = 0, render = 0, visual = 0;
-        glXGetFBConfigAttrib(connection.display, configs[i], GLX_DRAWABLE_TYPE, &drawable);
-        glXGetFBConfigAttrib(connection.display, configs[i], GLX_RENDER_TYPE, &render);
-        glXGetFBConfigAttrib(connection.display, configs[i], GLX_VISUAL_ID, &visual);
-        if ((drawable & GLX_WINDOW_BIT) && (render & GLX_RGBA_BIT) && visual != 0) {
-            connection.formats.push_back(configs[i]);
-        }
-    }
-    if (configs) {
-        XFree(configs);
-    }
-}
-
-GLXFBConfig formatConfig(x11::Connection& connection, int format) {
-    listFormats(connection);
-    if (format < 1 || static_cast<size_t>(format) > connection.formats.size()) {
-        return nullptr;
-    }
-    return static_cast<GLXFBConfig>(connection.formats[static_cast<size_t>(format) - 1]);
-}
-
 uint8_t shiftOf(unsigned long mask) {
     if (!mask) {
         return 0;
@@ -103,14 +78,21 @@ struct FormatInfo {
     int visualDepth = 0;
 };
 
-FormatInfo describe(x11::Connection& connection, GLXFBConfig config) {
-    Display* display = connection.display;
+// A pixel format is a GL-capable visual of the screen, described through GLX 1.2's per-visual queries.
+// Visuals are the server's, the same on every connection; frame-buffer configurations are not: listing
+// them makes the GL library keep a record of every configuration of every connection for good.
+struct Format {
+    VisualID visual = 0;
+    FormatInfo info;
+};
+
+bool describe(Display* display, XVisualInfo& visual, FormatInfo& info) {
     auto attribute = [&](int name) {
         int value = 0;
-        glXGetFBConfigAttrib(display, config, name, &value);
-        return value;
+        return glXGetConfig(display, &visual, name, &value) == 0 ? value : 0;
     };
-    FormatInfo info;
+    if (!attribute(GLX_USE_GL) || !attribute(GLX_RGBA))
+        return false;
     PixelFormatDescriptor& d = info.descriptor;
     d.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
     if (attribute(GLX_DOUBLEBUFFER)) {
@@ -131,20 +113,69 @@ FormatInfo describe(x11::Connection& connection, GLXFBConfig config) {
     d.depthBits = clampBits(attribute(GLX_DEPTH_SIZE));
     d.stencilBits = clampBits(attribute(GLX_STENCIL_SIZE));
     d.auxBuffers = clampBits(attribute(GLX_AUX_BUFFERS));
-    info.samples = attribute(GLX_SAMPLES);
-    info.caveat = attribute(GLX_CONFIG_CAVEAT);
-    if (XVisualInfo* visual = glXGetVisualFromFBConfig(display, config)) {
-        d.redShift = shiftOf(visual->red_mask);
-        d.greenShift = shiftOf(visual->green_mask);
-        d.blueShift = shiftOf(visual->blue_mask);
-        info.visualDepth = visual->depth;
-        XFree(visual);
-    }
+    d.redShift = shiftOf(visual.red_mask);
+    d.greenShift = shiftOf(visual.green_mask);
+    d.blueShift = shiftOf(visual.blue_mask);
     if (d.alphaBits) {
         d.alphaShift = static_cast<uint8_t>(
             std::max({d.redShift + d.redBits, d.greenShift + d.greenBits, d.blueShift + d.blueBits}));
     }
-    return info;
+    info.samples = attribute(GLX_SAMPLES);
+    info.caveat = attribute(GLX_CONFIG_CAVEAT);
+    info.visualDepth = visual.depth;
+    return true;
+}
+
+// The formats of the screen, listed once per process on the first connection that asks (and again
+// later only while no format was found).
+const std::vector<Format>& formatsOf(x11::Connection& connection) {
+    static std::mutex mutex;
+    static std::atomic<const std::vector<Format>*> listed{nullptr};
+    static const std::vector<Format> none;
+    if (const std::vector<Format>* formats = listed.load(std::memory_order_acquire)) {
+        return *formats;
+    }
+    std::lock_guard lock(mutex);
+    if (const std::vector<Format>* formats = listed.load(std::memory_order_acquire)) {
+        return *formats;
+    }
+    XVisualInfo pattern{};
+    pattern.screen = connection.screen;
+    int count = 0;
+    XVisualInfo* visuals = XGetVisualInfo(connection.display, VisualScreenMask, &pattern, &count);
+    auto formats = std::make_unique<std::vector<Format>>();
+    for (int i = 0; i < count; ++i) {
+        Format format;
+        format.visual = visuals[i].visualid;
+        if (describe(connection.display, visuals[i], format.info)) {
+            formats->push_back(format);
+        }
+    }
+    if (visuals) {
+        XFree(visuals);
+    }
+    if (formats->empty()) {
+        return none;
+    }
+    listed.store(formats.release(), std::memory_order_release);
+    return *listed.load(std::memory_order_acquire);
+}
+
+const Format* formatOf(x11::Connection& connection, int index) {
+    const std::vector<Format>& formats = formatsOf(connection);
+    if (index < 1 || static_cast<size_t>(index) > formats.size()) {
+        return nullptr;
+    }
+    return &formats[static_cast<size_t>(index) - 1];
+}
+
+// The connection's description of a format's visual; free it with XFree.
+XVisualInfo* visualOf(x11::Connection& connection, const Format& format) {
+    XVisualInfo pattern{};
+    pattern.visualid = format.visual;
+    pattern.screen = connection.screen;
+    int count = 0;
+    return XGetVisualInfo(connection.display, VisualIDMask | VisualScreenMask, &pattern, &count);
 }
 
 // Lower is better: missing planes that were asked for weigh most, then extra planes.
@@ -255,13 +286,12 @@ WindowHandle windowFromDC(DeviceContext dc) {
 int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
     return onDCOwner(dc, 0, [&request](WindowRecord* window) {
         x11::Connection& connection = *window->connection;
-        listFormats(connection);
+        const std::vector<Format>& formats = formatsOf(connection);
         int defaultDepth = DefaultDepth(connection.display, connection.screen);
         int best = 0;
         long long bestScore = LLONG_MAX;
-        for (size_t i = 0; i < connection.formats.size(); ++i) {
-            long long s = score(
-                request, describe(connection, static_cast<GLXFBConfig>(connection.formats[i])), defaultDepth);
+        for (size_t i = 0; i < formats.size(); ++i) {
+            long long s = score(request, formats[i].info, defaultDepth);
             if (s < bestScore) {
                 bestScore = s;
                 best = static_cast<int>(i + 1);
@@ -277,12 +307,10 @@ bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor&) 
             return false;
         }
         x11::Connection& connection = *window->connection;
-        GLXFBConfig config = formatConfig(connection, format);
-        if (!config) {
-            return false;
-        }
-        XVisualInfo* visual = glXGetVisualFromFBConfig(connection.display, config);
+        const Format* chosen = formatOf(connection, format);
+        XVisualInfo* visual = chosen ? visualOf(connection, *chosen) : nullptr;
         if (!visual) {
+            setLastError(ERROR_INVALID_PIXEL_FORMAT);
             return false;
         }
         // X fixes a window's visual when it is created: create the window again behind the same handle.
@@ -298,11 +326,13 @@ bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor&) 
 int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out) {
     return onDCOwner(dc, 0, [format, &out](WindowRecord* window) {
         x11::Connection& connection = *window->connection;
-        GLXFBConfig config = formatConfig(connection, format);
-        if (config) {
-            out = describe(connection, config).descriptor;
+        const Format* described = formatOf(connection, format);
+        if (!described) {
+            setLastError(ERROR_INVALID_PIXEL_FORMAT);
+            return 0;
         }
-        return config ? static_cast<int>(connection.formats.size()) : 0;
+        out = described->info.descriptor;
+        return static_cast<int>(formatsOf(connection).size());
     });
 }
 
@@ -313,12 +343,23 @@ int getPixelFormat(DeviceContext dc) {
 GLContext createContext(DeviceContext dc) {
     return onDCOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
         x11::Connection& connection = *window->connection;
-        GLXFBConfig config = formatConfig(connection, window->dc.pixelFormat);
-        if (!config) {
+        const Format* format = formatOf(connection, window->dc.pixelFormat);
+        XVisualInfo* visual = format ? visualOf(connection, *format) : nullptr;
+        if (!visual) {
+            setLastError(ERROR_INVALID_PIXEL_FORMAT);
             return nullptr;
         }
-        GLXContext glx = glXCreateNewContext(connection.display, config, GLX_RGBA_TYPE, nullptr, True);
-        if (!glx) {
+        // The server may refuse the context after the library has made its part: wait for its answer.
+        x11::ErrorTrap trap(connection.display);
+        GLXContext glx = glXCreateContext(connection.display, visual, nullptr, True);
+        XFree(visual);
+        uint32_t error = trap.lastError(ERROR_INVALID_PIXEL_FORMAT);
+        if (!glx || error) {
+            if (glx) {
+                glXDestroyContext(connection.display, glx);
+                trap.check();
+            }
+            setLastError(error ? error : ERROR_INVALID_PIXEL_FORMAT);
             return nullptr;
         }
         auto* context = new GLContextRecord{&connection, currentThreadId(), glx, window->dc.pixelFormat};

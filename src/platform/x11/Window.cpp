@@ -4,6 +4,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/File.h"
 #include "platform/x11/X11Window.h"
 
 namespace korvane::platform {
@@ -82,8 +83,12 @@ void setTitle(x11::Connection& connection, WindowRecord* window) {
                     static_cast<int>(window->title.size()));
 }
 
-// Creates the X window of a record (the record's geometry, parent and visibility are set).
+// Creates the X window of a record (the record's geometry, parent and visibility are set). A request the
+// server refuses (a parent that another client destroyed, a visual the parent cannot hold) fails the
+// creation with the Win32 code of the error in the last-error slot.
 bool createXWindow(x11::Connection& connection, WindowRecord* window, XVisualInfo* visual) {
+    Display* display = connection.display;
+    x11::ErrorTrap trap(display);
     XSetWindowAttributes attributes{};
     unsigned long mask = CWBackPixmap | CWBorderPixel | CWEventMask | CWBitGravity;
     attributes.background_pixmap = None;
@@ -94,26 +99,39 @@ bool createXWindow(x11::Connection& connection, WindowRecord* window, XVisualInf
     int depth = CopyFromParent;
     Visual* xvisual = CopyFromParent;
     if (visual) {
-        window->colormap = XCreateColormap(connection.display, connection.root, visual->visual, AllocNone);
+        window->colormap = XCreateColormap(display, connection.root, visual->visual, AllocNone);
         attributes.colormap = window->colormap;
         mask |= CWColormap;
         depth = visual->depth;
         xvisual = visual->visual;
     }
-    window->configureSerial = NextRequest(connection.display);
+    window->configureSerial = NextRequest(display);
     window->xwindow = XCreateWindow(
-        connection.display, parent, window->x, window->y, static_cast<unsigned>(window->width),
+        display, parent, window->x, window->y, static_cast<unsigned>(window->width),
         static_cast<unsigned>(window->height), 0, depth, InputOutput, xvisual, mask, &attributes);
-    if (!window->xwindow) {
-        return false;
-    }
-    XWindowAttributes actual;
-    XGetWindowAttributes(connection.display, window->xwindow, &actual);
-    window->visual = XVisualIDFromVisual(actual.visual);
-    if (!window->parent) {
-        XSetWMProtocols(connection.display, window->xwindow, &connection.wmDeleteWindow, 1);
+    if (window->xwindow && !window->parent) {
+        XSetWMProtocols(display, window->xwindow, &connection.wmDeleteWindow, 1);
         setTitle(connection, window);
     }
+    XWindowAttributes actual{};
+    uint32_t error = trap.lastError(visual ? ERROR_INVALID_PIXEL_FORMAT : ERROR_INVALID_PARAMETER);
+    if (!error && (!window->xwindow || !XGetWindowAttributes(display, window->xwindow, &actual))) {
+        error = ERROR_INVALID_PARAMETER;
+    }
+    if (error) {
+        if (window->xwindow) {
+            XDestroyWindow(display, window->xwindow);
+            window->xwindow = 0;
+        }
+        if (window->colormap) {
+            XFreeColormap(display, window->colormap);
+            window->colormap = 0;
+        }
+        trap.check();
+        setLastError(error);
+        return false;
+    }
+    window->visual = XVisualIDFromVisual(actual.visual);
     return true;
 }
 
@@ -461,6 +479,7 @@ WindowHandle createWindow(uint32_t exStyle, const char* className, const char* t
         std::lock_guard lock(registry.mutex);
         auto found = className ? registry.classes.find(className) : registry.classes.end();
         if (found == registry.classes.end()) {
+            setLastError(ERROR_CANNOT_FIND_WND_CLASS);
             return nullptr;
         }
         windowClass = found->second;

@@ -109,9 +109,6 @@ public:
     Atom utf8String = 0;
     bool detectableRepeat = false;
 
-    // Pixel formats (GLX frame-buffer configurations usable for windows), listed on first use.
-    std::vector<void*> formats;
-    bool formatsListed = false;
     // GL contexts created on this connection; destroyed before the connection closes.
     std::vector<GLContextRecord*> contexts;
 
@@ -138,6 +135,32 @@ private:
     bool closing = false;
     unsigned char keysDown[32] = {};
     Input lastKey{};
+};
+
+// Catches the X errors of the requests the calling thread makes on a connection while the trap is set, so
+// that a failure that matters can be reported instead of ignored. X reports errors asynchronously: check()
+// waits for the server's answer to everything asked so far. Errors outside any trap are ignored, as before.
+// Each connection belongs to one thread and its errors are handled on that thread, so traps are per thread.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(Display* display);
+    ~ErrorTrap();
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+    // The X error code of the first failed request since the trap was set, 0 for none.
+    int check();
+    // check() as a Win32 error code (0 for none); mismatch stands in for BadMatch, whose meaning depends
+    // on the request.
+    uint32_t lastError(uint32_t mismatch);
+
+private:
+    friend int trapError(Display*, XErrorEvent*);
+
+    Display* display;
+    unsigned long firstRequest;
+    int error = 0;
+    ErrorTrap* outer;
 };
 
 // Client area of the window clipped update rectangle; false when nothing needs painting. Registry lock

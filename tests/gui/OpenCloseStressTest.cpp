@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "graphics3d/OpenGL.h"
+#include "gui/OpenGL.h"
+#include "gui/Window.h"
+#include "object/Pointer.h"
+#include "support/gui/GuiTesting.h"
+
+// Allocator statistics of the sanitizers, whose allocator mallinfo2 does not see.
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+
+namespace korvane::gui {
+namespace {
+
+using object::Pointer;
+
+class PaintedView : public OpenGL {
+public:
+    explicit PaintedView(const Rectangle& frame) : OpenGL(frame) {
+        pixelFormat.colorBits = 24;
+        pixelFormat.depthBits = 24;
+    }
+    void render() override {
+        glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+};
+
+size_t entriesOf(const char* directory) {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
+        ++count;
+    return count;
+}
+
+struct Usage {
+    size_t heap = 0; // bytes in use
+    size_t rss = 0;  // bytes resident
+    size_t threads = 0;
+    size_t files = 0;
+};
+
+Usage usage() {
+    Usage now;
+    now.heap = __sanitizer_get_current_allocated_bytes ? __sanitizer_get_current_allocated_bytes()
+                                                       : mallinfo2().uordblks;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        unsigned long size = 0, resident = 0;
+        if (std::fscanf(statm, "%lu %lu", &size, &resident) == 2)
+            now.rss = resident * size_t(sysconf(_SC_PAGESIZE));
+        std::fclose(statm);
+    }
+    now.threads = entriesOf("/proc/self/task");
+    now.files = entriesOf("/proc/self/fd");
+    return now;
+}
+
+// Opens and closes a window with an OpenGL view many times: after the first cycles (which load the
+// driver and fill its process-wide caches) heap, threads and descriptors stay where they are. Each cycle
+// costs the GL library's set-up of a new X connection (about 50 ms), so the suite runs a short version
+// and the build adds a long one (KORVANE_STRESS_CYCLES).
+TEST(OpenCloseStress, AWindowWithAnOpenGLViewLeavesNothingBehind) {
+    int cycles = 60;
+    if (const char* asked = std::getenv("KORVANE_STRESS_CYCLES"))
+        cycles = std::max(40, std::atoi(asked));
+    const int settled = 20;
+
+    Usage atSettled;
+    Usage checkpoints[3];
+    const int marks[3] = {settled, std::max(settled + 1, cycles / 5), cycles};
+    const auto begun = std::chrono::steady_clock::now();
+    for (int cycle = 1; cycle <= cycles; ++cycle) {
+        auto window = Pointer<Window>::adopt(new Window());
+        window->setSize({64, 64});
+        auto view = Pointer<PaintedView>::adopt(new PaintedView({0, 0, 64, 64}));
+        window->addView(view);
+        ASSERT_TRUE(window->open()) << "cycle " << cycle;
+        ASSERT_NE(view->getGraphicsContext(), nullptr) << "cycle " << cycle;
+        ASSERT_TRUE(window->close());
+        window->removeAllViews();
+        for (int i = 0; i < 3; ++i) {
+            if (cycle == marks[i])
+                checkpoints[i] = usage();
+        }
+        if (cycle == settled)
+            atSettled = checkpoints[0];
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+    for (int i = 0; i < 3; ++i) {
+        std::printf("cycle %4d: heap %8zu kB  rss %8zu kB  threads %zu  fds %zu\n", marks[i],
+                    checkpoints[i].heap / 1024, checkpoints[i].rss / 1024, checkpoints[i].threads,
+                    checkpoints[i].files);
+    }
+    std::printf("%d cycles in %.1f s\n", cycles, seconds);
+
+    const Usage& last = checkpoints[2];
+    EXPECT_EQ(last.threads, atSettled.threads);
+    EXPECT_EQ(last.files, atSettled.files);
+    // Flat, give or take allocator slack: a leak of even 1 kB per cycle exceeds this.
+    EXPECT_LT(last.heap, atSettled.heap + 256 * 1024)
+        << "heap grew from " << atSettled.heap << " to " << last.heap << " bytes";
+}
+
+} // namespace
+} // namespace korvane::gui

@@ -106,6 +106,8 @@ void FlightController::onMouseButton(const gui::Point& position, uint32_t code) 
 }
 
 void FlightController::onMouseWheel(float delta) {
+    if (!std::isfinite(delta))
+        return;
     move(delta * step);
 }
 

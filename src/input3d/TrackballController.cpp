@@ -126,6 +126,8 @@ void TrackballController::onMouseButton(const gui::Point& position, uint32_t cod
 }
 
 void TrackballController::onMouseWheel(float delta) {
+    if (!std::isfinite(delta))
+        return;
     moveOffset(column(rotation, 2), delta * speed);
 }
 

@@ -1,3 +1,7 @@
-# The overlay tests draw into the GL test windows of the rendering layer's tests.
-target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/graphics3d/GLTestWindow.cpp)
-target_link_libraries(${target} PRIVATE OpenGL::GL)
+# The overlay tests draw into the GL test windows of the rendering layer's tests, and into real windows
+# driven by synthetic input as the window tests do.
+target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/graphics3d/GLTestWindow.cpp
+                                 ${PROJECT_SOURCE_DIR}/tests/support/gui/GuiTesting.cpp)
+target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst OpenGL::GL)
+# Mouse input the overlay leaves goes to a real mouse dispatcher.
+target_link_libraries(${target} PRIVATE korvane_input)

@@ -315,6 +315,7 @@ TEST(TrackballControllerTest, DegenerateInputLeavesTheStateUsable) {
     trackball->onMouseMove({120, 50}, left);
     trackball->onMouseMove({NAN, 50}, left | gui::ButtonRightDown);
     trackball->onMouseMove({140, INFINITY}, left);
+    trackball->onMouseWheel(NAN);
     EXPECT_FALSE(trackball->setRadius(0));
     EXPECT_FALSE(trackball->setRadius(-1));
     EXPECT_TRUE(trackball->setRadius(0.5f));

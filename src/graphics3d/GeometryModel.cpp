@@ -1,6 +1,5 @@
 #include "graphics3d/GeometryModel.h"
 
-#include "graphics3d/Graphics3dException.h"
 #include "graphics3d/ModelGeometry.h"
 
 namespace korvane::graphics3d {

@@ -2,6 +2,7 @@
 
 #include "graphics3d/Appearance.h"
 #include "graphics3d/FixedShader.h"
+#include "graphics3d/Graphics3dException.h"
 #include "graphics3d/IndexMesh.h"
 #include "graphics3d/Material.h"
 #include "graphics3d/Model.h"

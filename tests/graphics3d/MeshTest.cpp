@@ -60,6 +60,11 @@ protected:
         }
         plain = Pointer<Appearance>::adopt(new Appearance); // white, unlit, positions only
     }
+    // The appearance holds the context's default states: it goes before the context does.
+    void TearDown() override {
+        plain = nullptr;
+        GLTest::TearDown();
+    }
 
     // The points of pointRow() that a draw of `mesh` lights.
     std::set<int> drawnPoints(Mesh& mesh) {

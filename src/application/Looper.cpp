@@ -23,10 +23,10 @@ Message* messageOf(const platform::Msg& msg) {
 bool Looper::LooperThread::run() {
     Looper* const owner = looper;
     owner->loop();
-    // The reference the loop kept when everybody else let go: the looper is destroyed here, after its
+    // Its last reference went on this thread while the loop ran: the looper is destroyed here, after its
     // loop has left, and nothing touches it afterwards.
     if (owner->orphaned)
-        owner->release();
+        delete owner;
     return true;
 }
 
@@ -126,9 +126,8 @@ void Looper::loop() {
     orphaned = false;
     while (platform::getMessage(msg)) {
         // What the loop runs may drop the last reference to the looper (a window procedure closing and
-        // releasing its window): the loop holds one of its own meanwhile, unless the looper is already
-        // being destroyed by another thread, which then waits for this thread.
-        const bool held = tryAddReference();
+        // releasing its window): its destruction is then held back until the loop has left.
+        object::Object::KeepAlive keep(this);
         if (msg.window) {
             platform::translateMessage(msg);
             platform::dispatchMessage(msg);
@@ -136,13 +135,9 @@ void Looper::loop() {
             Delivered delivered{messageOf(msg)};
             delivered.message->target->handleMessage(delivered.message);
         }
-        if (held) {
-            // Nobody else can reach the looper any more: leave, and let the thread destroy it.
-            if (getReferenceCount() == 1) {
-                orphaned = true;
-                break;
-            }
-            release();
+        if (keep.released()) {
+            orphaned = true;
+            break;
         }
     }
 

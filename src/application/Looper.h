@@ -64,8 +64,8 @@ protected:
 private:
     bool deliver(Message* message);
 
-    // Set by the loop when everybody else let go of the looper while it ran a handler or a window
-    // procedure: the loop leaves and its thread then drops the last reference.
+    // Set by the loop when the last reference went on the looper thread while it ran a handler or a
+    // window procedure: the loop leaves and its thread then destroys the looper.
     bool orphaned = false;
     // Serialises quits from other threads, which join and release the thread.
     std::mutex quitLock;

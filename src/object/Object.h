@@ -28,21 +28,32 @@ public:
     void addReference() const { referenceCount.fetch_add(1, std::memory_order_relaxed); }
     void release() const {
         if (referenceCount.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            delete this;
-    }
-    // Adds a reference unless the last one is already gone (the object is being destroyed); for code that
-    // reaches an object through a plain pointer, such as the thread that runs the object's own loop.
-    bool tryAddReference() const {
-        int32_t count = referenceCount.load(std::memory_order_relaxed);
-        while (count > 0) {
-            if (referenceCount.compare_exchange_weak(count, count + 1, std::memory_order_acq_rel))
-                return true;
-        }
-        return false;
+            destroy();
     }
     int32_t getReferenceCount() const { return referenceCount.load(std::memory_order_relaxed); }
 
+    // Holds back the destruction of an object whose last reference goes on this thread while the
+    // holder's scope lasts (a looper running a handler that lets go of the looper): the holder then
+    // learns that it has to destroy the object itself once the code it runs has returned.
+    class KeepAlive {
+    public:
+        explicit KeepAlive(const Object* object);
+        ~KeepAlive();
+        KeepAlive(const KeepAlive&) = delete;
+        KeepAlive& operator=(const KeepAlive&) = delete;
+        // The last reference went meanwhile: the object waits for the holder to delete it.
+        bool released() const { return lastReleased; }
+
+    private:
+        friend class Object;
+        const Object* object;
+        bool lastReleased = false;
+        KeepAlive* outer;
+    };
+
 private:
+    void destroy() const;
+
     mutable std::atomic<int32_t> referenceCount{1};
 };
 

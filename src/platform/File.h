@@ -76,6 +76,11 @@ constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 // Opens or creates a file. Returns null on failure (the Win32 INVALID_HANDLE_VALUE). A file opened with a
 // share mode that excludes another opener's access, or one whose access another opener's share mode
 // excludes, fails with ERROR_SHARING_VIOLATION and is left untouched (CREATE_ALWAYS does not truncate it).
+// Share modes of regular files hold between all processes that open files through this layer (they are
+// kept as open-file-description locks); programs that do not use it are not bound by them, and a file
+// opened for writing only, which the process may not read, is checked against this process's openers only.
+// A missing directory on the way fails with ERROR_PATH_NOT_FOUND, a missing file with ERROR_FILE_NOT_FOUND.
+// A '\' that separates nothing but is part of an existing entry's name (Linux allows it) is read as such.
 // Directories cannot be opened (ERROR_ACCESS_DENIED).
 FileHandle createFile(const char* path, uint32_t access, uint32_t shareMode, uint32_t disposition,
                       uint32_t attributes);

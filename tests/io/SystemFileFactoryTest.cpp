@@ -132,3 +132,30 @@ TEST(SystemFileFactoryTest, LongNamesAreCutTo255Characters) {
     EXPECT_EQ(info.getModified(), 3u);
     EXPECT_EQ(info.getAccessed(), 4u);
 }
+
+TEST(SystemFileFactoryTest, EveryListedEntryOpensThroughTheFactory) {
+    korvane::test::TemporaryDirectory dir;
+    dir.write("plain.ttf", "p");
+    dir.write("back\\slash.ttf", "b");
+    SystemFileFactory factory(String(dir.path().c_str()));
+    auto directory = Pointer<Directory>::adopt(factory.openDirectory());
+    int opened = 0;
+    for (const FileInfo& info : directory->getEntries()) {
+        if (info.getFlags() & FileInfo::IsDirectory)
+            continue;
+        EXPECT_TRUE(factory.exists(info.getName())) << info.getNameText();
+        auto file = Pointer<File>::adopt(factory.open(info.getName(), File::Read));
+        EXPECT_EQ(file->getSize(), 1) << info.getNameText();
+        ++opened;
+    }
+    EXPECT_EQ(opened, 2);
+    // A missing directory on the way is not a missing file.
+    SystemFileFactory missing(String(dir.path("nowhere").c_str()));
+    try {
+        missing.open("a.txt", File::Read);
+        ADD_FAILURE() << "opened a file in a missing directory";
+    } catch (const FileNotFoundException&) {
+        ADD_FAILURE() << "a missing directory reported as a missing file";
+    } catch (const IOException&) {
+    }
+}

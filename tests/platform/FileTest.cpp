@@ -401,3 +401,106 @@ TEST_F(FileTest, ExclusiveOpensFromSeveralThreadsNeverOverlap) {
     EXPECT_EQ(overlaps.load(), 0);
     EXPECT_GT(successes.load(), 0);
 }
+
+TEST_F(FileTest, AMissingDirectoryOnTheWayIsPathNotFound) {
+    EXPECT_EQ(open(path("nowhere/a.txt")), nullptr);
+    EXPECT_EQ(getLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(open(root + "\\nowhere\\deeper\\a.txt"), nullptr);
+    EXPECT_EQ(getLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(createFile(path("nowhere/a.txt").c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, 0), nullptr);
+    EXPECT_EQ(getLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(getFileAttributes(path("nowhere/a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(getLastError(), ERROR_PATH_NOT_FOUND);
+    // The directory is there, the file is not.
+    EXPECT_EQ(open(path("a.txt")), nullptr);
+    EXPECT_EQ(getLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(getFileAttributes(path("a.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(getLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(FileTest, NamesHoldingABackslashStillOpenFindAndDescribe) {
+    writeText("a\\b.txt", "literal");
+    fs::create_directories(path("a"));
+    fs::create_directories(path("x\\y"));
+    writeText("x\\y/in.txt", "inside");
+
+    FileHandle file = open(root + "\\a\\b.txt");
+    ASSERT_NE(file, nullptr) << "the separator reading names nothing, the literal one does";
+    char text[16] = {};
+    uint32_t got = 0;
+    ASSERT_TRUE(readFile(file, text, sizeof text, &got));
+    EXPECT_EQ(std::string(text, got), "literal");
+    closeHandle(file);
+    EXPECT_NE(getFileAttributes((root + "\\x\\y\\in.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    FindData data;
+    FindHandle search = findFirstFile((root + "\\x\\y\\*.txt").c_str(), &data);
+    ASSERT_NE(search, nullptr);
+    EXPECT_STREQ(data.fileName, "in.txt");
+    findClose(search);
+
+    // Where both readings name something, the separator wins, as on Win32.
+    writeText("a/b.txt", "separated");
+    file = open(root + "\\a\\b.txt");
+    ASSERT_NE(file, nullptr);
+    ASSERT_TRUE(readFile(file, text, sizeof text, &got));
+    EXPECT_EQ(std::string(text, got), "separated");
+    closeHandle(file);
+    // A new file is created where the separators say.
+    FileHandle created = createFile((root + "\\a\\c.txt").c_str(), GENERIC_WRITE, 0, CREATE_NEW, 0);
+    ASSERT_NE(created, nullptr);
+    closeHandle(created);
+    EXPECT_TRUE(fs::exists(path("a/c.txt")));
+}
+
+TEST_F(FileTest, ShareModesHoldBetweenProcesses) {
+    writeText("p.txt", "shared");
+    // This process reads and lets others read only.
+    FileHandle reader = open(path("p.txt"), GENERIC_READ, FILE_SHARE_READ);
+    ASSERT_NE(reader, nullptr);
+    auto inOther = [&](uint32_t access, uint32_t share) {
+        return inChild([&] {
+            FileHandle file = open(path("p.txt"), access, share);
+            if (!file)
+                return int(getLastError());
+            closeHandle(file);
+            return 0;
+        });
+    };
+    EXPECT_EQ(inOther(GENERIC_READ, FILE_SHARE_READ), 0);
+    EXPECT_EQ(inOther(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE), 0);
+    EXPECT_EQ(inOther(GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE), int(ERROR_SHARING_VIOLATION))
+        << "writing is not shared";
+    EXPECT_EQ(inOther(GENERIC_READ, FILE_SHARE_WRITE), int(ERROR_SHARING_VIOLATION))
+        << "the other opener would refuse this process's reading";
+    closeHandle(reader);
+
+    // Another process writes and shares both: this process may read only if it shares writing.
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        FileHandle writer = open(path("p.txt"), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        char signal = writer ? 'y' : 'n';
+        (void)!write(ready[1], &signal, 1);
+        (void)!read(release[0], &signal, 1);
+        _exit(0);
+    }
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1);
+    EXPECT_EQ(signal, 'y');
+    EXPECT_EQ(open(path("p.txt"), GENERIC_READ, FILE_SHARE_READ), nullptr);
+    EXPECT_EQ(getLastError(), ERROR_SHARING_VIOLATION);
+    FileHandle both = open(path("p.txt"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_NE(both, nullptr);
+    closeHandle(both);
+    (void)!write(release[1], &signal, 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]})
+        close(fd);
+    // Once the other process has gone, its share modes are gone too.
+    FileHandle alone = open(path("p.txt"), GENERIC_READ, 0);
+    EXPECT_NE(alone, nullptr);
+    closeHandle(alone);
+}

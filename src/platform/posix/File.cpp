@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +16,8 @@ namespace korvane::platform {
 
 struct FileRecord {
     int descriptor = -1;
+    // Holds the share-mode locks: the descriptor itself when it can read, else a second one for reading.
+    int lockDescriptor = -1;
     dev_t device = 0;
     ino_t inode = 0;
     uint32_t access = 0;
@@ -108,11 +111,76 @@ void closeQuietly(int descriptor) {
     errno = saved;
 }
 
+// Share modes between processes. Every opener of a regular file holds shared open-file-description locks
+// on four bytes far beyond any data: one for each access it has (read, write) and one for each access its
+// share mode denies. An opener conflicts when a byte it must find free is locked by another open file
+// description (of this or another process): its accesses against the others' denials, its denials against
+// the others' accesses. The check and the taking of the locks happen under an exclusive flock, so two
+// openers cannot both pass. Locks need a descriptor that can read; a file open for writing only gets a
+// second descriptor for them when the file may be read, otherwise only the openers of this process see it.
+constexpr off_t lockBase = off_t(1) << 62;
+constexpr off_t readAccessByte = lockBase;
+constexpr off_t writeAccessByte = lockBase + 1;
+constexpr off_t denyReadByte = lockBase + 2;
+constexpr off_t denyWriteByte = lockBase + 3;
+
+bool lockedElsewhere(int descriptor, off_t byte) {
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    probe.l_start = byte;
+    probe.l_len = 1;
+    return ::fcntl(descriptor, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
+
+bool holdShared(int descriptor, off_t byte) {
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = byte;
+    lock.l_len = 1;
+    return ::fcntl(descriptor, F_OFD_SETLK, &lock) == 0;
+}
+
+// Checks the share modes of the openers of other open file descriptions and registers this one; false on
+// a sharing violation.
+bool shareAcrossProcesses(int descriptor, uint32_t access, uint32_t shareMode) {
+    // Held only for the check by openers of this layer; a program that keeps the file flocked for long
+    // does not stall the open, which then checks without it.
+    bool gated = false;
+    for (int attempt = 0; attempt < 100 && !gated; ++attempt) {
+        gated = ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+        if (!gated && errno != EWOULDBLOCK && errno != EINTR)
+            break;
+        if (!gated)
+            ::usleep(1000);
+    }
+    const bool deniesRead = !(shareMode & FILE_SHARE_READ);
+    const bool deniesWrite = !(shareMode & FILE_SHARE_WRITE);
+    bool violation = ((access & GENERIC_READ) && lockedElsewhere(descriptor, denyReadByte)) ||
+                     ((access & GENERIC_WRITE) && lockedElsewhere(descriptor, denyWriteByte)) ||
+                     (deniesRead && lockedElsewhere(descriptor, readAccessByte)) ||
+                     (deniesWrite && lockedElsewhere(descriptor, writeAccessByte));
+    if (!violation) {
+        if (access & GENERIC_READ)
+            holdShared(descriptor, readAccessByte);
+        if (access & GENERIC_WRITE)
+            holdShared(descriptor, writeAccessByte);
+        if (deniesRead)
+            holdShared(descriptor, denyReadByte);
+        if (deniesWrite)
+            holdShared(descriptor, denyWriteByte);
+    }
+    if (gated)
+        ::flock(descriptor, LOCK_UN);
+    return !violation;
+}
+
 } // namespace
 
 FileHandle createFile(const char* path, uint32_t access, uint32_t shareMode, uint32_t disposition,
                       uint32_t attributes) {
-    std::string native = posix::nativePath(path);
+    std::string native = posix::resolvePath(path);
     if (native.empty()) {
         setLastError(ERROR_PATH_NOT_FOUND);
         return nullptr;
@@ -130,7 +198,10 @@ FileHandle createFile(const char* path, uint32_t access, uint32_t shareMode, uin
         descriptor = openForDisposition(native, openFlags(access), disposition, mode, existed);
     while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
+        const bool missingDirectory = errno == ENOENT && posix::parentMissing(native);
         failWithErrno(ERROR_OPEN_FAILED);
+        if (missingDirectory)
+            setLastError(ERROR_PATH_NOT_FOUND);
         return nullptr;
     }
 
@@ -162,13 +233,18 @@ FileHandle createFile(const char* path, uint32_t access, uint32_t shareMode, uin
             return open->device == record->device && open->inode == record->inode &&
                    conflicts(*open, record->access, record->shareMode);
         });
-        // Other processes that open files through this layer see an exclusive open as a lock too.
+        // Other processes that open files through this layer see the share modes too.
         if (!violation && record->regular) {
-            int lock = (record->shareMode == 0 ? LOCK_EX : LOCK_SH) | LOCK_NB;
-            if (::flock(descriptor, lock) != 0 && errno == EWOULDBLOCK)
-                violation = true;
+            record->lockDescriptor = descriptor;
+            if (!(record->access & GENERIC_READ))
+                record->lockDescriptor = ::open(("/proc/self/fd/" + std::to_string(descriptor)).c_str(),
+                                                O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+            if (record->lockDescriptor >= 0)
+                violation = !shareAcrossProcesses(record->lockDescriptor, record->access, record->shareMode);
         }
         if (violation) {
+            if (record->lockDescriptor >= 0 && record->lockDescriptor != descriptor)
+                ::close(record->lockDescriptor);
             ::close(descriptor);
             delete record;
             setLastError(ERROR_SHARING_VIOLATION);
@@ -199,6 +275,8 @@ bool closeHandle(FileHandle file) {
         std::lock_guard<std::mutex> guard(openFilesLock);
         openFiles.erase(std::remove(openFiles.begin(), openFiles.end(), file), openFiles.end());
     }
+    if (file->lockDescriptor >= 0 && file->lockDescriptor != file->descriptor)
+        ::close(file->lockDescriptor);
     // The descriptor is gone whatever close reports; a failure still means data may be lost.
     int result = ::close(file->descriptor);
     int error = errno;

@@ -1,4 +1,6 @@
 #include <cerrno>
+#include <sys/stat.h>
+#include <vector>
 
 #include "platform/File.h"
 #include "platform/Time.h"
@@ -75,6 +77,76 @@ std::string nativePath(const char* path) {
         if (c == '\\')
             c = '/';
     return native;
+}
+
+namespace {
+
+// Looks for an existing entry that the pieces name when some of the backslashes between them are part of
+// a name: each component takes as few pieces as it can, so the separator reading wins wherever it names
+// something. Pieces after '/' always start a new component. Gives up after a bounded number of lookups.
+bool resolvePieces(const std::string& base, const std::vector<std::string>& pieces,
+                   const std::vector<bool>& afterBackslash, size_t first, int& lookups, std::string& found) {
+    for (size_t last = first; last < pieces.size(); ++last) {
+        if (last > first && !afterBackslash[last])
+            break;
+        std::string component;
+        for (size_t i = first; i <= last; ++i)
+            component += (i > first ? "\\" : "") + pieces[i];
+        const std::string candidate = base.empty()  ? component
+                                      : base == "/" ? "/" + component
+                                                    : base + "/" + component;
+        if (--lookups < 0)
+            return false;
+        struct stat status {};
+        if (last + 1 == pieces.size()) {
+            if (::lstat(candidate.c_str(), &status) == 0) {
+                found = candidate;
+                return true;
+            }
+        } else if (::stat(candidate.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+                   resolvePieces(candidate, pieces, afterBackslash, last + 1, lookups, found)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::string resolvePath(const char* path) {
+    std::string native = nativePath(path);
+    const std::string original(path ? path : "");
+    struct stat status {};
+    if (original.find('\\') == std::string::npos || ::lstat(native.c_str(), &status) == 0)
+        return native;
+    std::vector<std::string> pieces{""};
+    std::vector<bool> afterBackslash{false};
+    for (char c : original) {
+        if (c == '/' || c == '\\') {
+            pieces.emplace_back();
+            afterBackslash.push_back(c == '\\');
+        } else {
+            pieces.back() += c;
+        }
+    }
+    std::string base;
+    size_t first = 0;
+    if (pieces.size() > 1 && pieces[0].empty() && !afterBackslash[1]) {
+        base = "/";
+        first = 1;
+    }
+    int lookups = 64;
+    std::string found;
+    return resolvePieces(base, pieces, afterBackslash, first, lookups, found) ? found : native;
+}
+
+bool parentMissing(const std::string& native) {
+    size_t slash = native.find_last_not_of('/');
+    slash = slash == std::string::npos ? std::string::npos : native.rfind('/', slash);
+    if (slash == std::string::npos || slash == 0)
+        return false;
+    struct stat status {};
+    return ::stat(native.substr(0, slash).c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
 uint64_t fileTimeFromUnix(int64_t seconds, uint32_t nanoseconds) {

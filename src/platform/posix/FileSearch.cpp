@@ -68,7 +68,7 @@ bool describe(int directory, const char* path, const char* name, FindData& data)
 } // namespace
 
 uint32_t getFileAttributes(const char* path) {
-    std::string native = posix::nativePath(path);
+    std::string native = posix::resolvePath(path);
     while (native.size() > 1 && native.back() == '/')
         native.pop_back();
     if (native.empty()) {
@@ -79,19 +79,22 @@ uint32_t getFileAttributes(const char* path) {
     std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
     FindData data;
     if (!describe(AT_FDCWD, native.c_str(), name.c_str(), data)) {
+        const bool missingDirectory = errno == ENOENT && posix::parentMissing(native);
         posix::failWithErrno(ERROR_READ_FAULT);
+        if (missingDirectory)
+            setLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
     return data.attributes;
 }
 
 FindHandle findFirstFile(const char* pattern, FindData* data) {
-    std::string native = posix::nativePath(pattern);
-    size_t slash = native.rfind('/');
+    const std::string original(pattern ? pattern : "");
+    size_t slash = original.find_last_of("/\\");
     std::string directory = slash == std::string::npos ? std::string(".")
                             : slash == 0               ? std::string("/")
-                                                       : native.substr(0, slash);
-    std::string match = slash == std::string::npos ? native : native.substr(slash + 1);
+                                         : posix::resolvePath(original.substr(0, slash).c_str());
+    std::string match = slash == std::string::npos ? original : original.substr(slash + 1);
     if (match.empty()) {
         setLastError(ERROR_FILE_NOT_FOUND);
         return nullptr;

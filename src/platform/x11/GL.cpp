@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
@@ -391,6 +394,22 @@ bool deleteContext(GLContext context) {
     return true;
 }
 
+// Mesa unloads its DRI driver with a connection's last context and loads it again for the next window.
+// Keeping it for the life of the process spares that, and keeps the driver's own allocations reachable
+// for leak checks at exit.
+static void keepDriverLoaded() {
+    static std::once_flag pinned;
+    std::call_once(pinned, [] {
+        dl_iterate_phdr(
+            [](dl_phdr_info* info, size_t, void*) {
+                if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
+                    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+                return 0;
+            },
+            nullptr);
+    });
+}
+
 bool makeCurrent(DeviceContext dc, GLContext context) {
     if (!context) {
         return release();
@@ -405,6 +424,7 @@ bool makeCurrent(DeviceContext dc, GLContext context) {
     }
     currentContext = context;
     currentDC = &window->dc;
+    keepDriverLoaded();
     return true;
 }
 

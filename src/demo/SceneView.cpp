@@ -1,11 +1,6 @@
 #include "demo/SceneView.h"
 
-#include <dlfcn.h>
-#include <link.h>
-
 #include <algorithm>
-#include <cstring>
-#include <mutex>
 
 #include "demo/Gui.h"
 #include "demo/Scene.h"
@@ -23,38 +18,6 @@ namespace korvane::demo {
 namespace {
 
 constexpr float SpinPerMillisecond = 0.00025f;
-
-template <typename To, typename From> void fillIn(To& extension, From core) {
-    if (!extension && core)
-        extension = reinterpret_cast<To>(core);
-}
-
-// Keeps Mesa's DRI driver loaded until the process ends. It would be unloaded with the last GL context,
-// before the leak check at exit, which then could not tell the driver's own small leaks apart from ours.
-void keepDriverLoaded() {
-    static std::once_flag pinned;
-    std::call_once(pinned, [] {
-        dl_iterate_phdr(
-            [](dl_phdr_info* info, size_t, void*) {
-                if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
-                    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-                return 0;
-            },
-            nullptr);
-    });
-}
-
-// The rendering layer calls multitexturing, blending and fog coordinates through their ARB and EXT
-// names. A context can offer them as core GL only (Mesa hides those extension names when told to drop
-// an always-present extension such as GL_EXT_framebuffer_object): then the identical core entry points
-// stand in. Frame-buffer objects are left alone, so that their absence still selects copy mode.
-void fillInExtensionEntryPoints() {
-    fillIn(__glewActiveTextureARB, __glewActiveTexture);
-    fillIn(__glewClientActiveTextureARB, __glewClientActiveTexture);
-    fillIn(__glewBlendEquationEXT, __glewBlendEquation);
-    fillIn(__glewBlendColorEXT, __glewBlendColor);
-    fillIn(__glewFogCoordPointerEXT, __glewFogCoordPointer);
-}
 
 } // namespace
 
@@ -78,8 +41,6 @@ bool SceneView::attach() {
         throw graphics3d::UnsupportedFeatureException(
             "Korvane: no OpenGL context for the window (the display offers no suitable GLX visual).");
     }
-    keepDriverLoaded();
-    fillInExtensionEntryPoints();
     sceneContext = graphics3d::Context::getThreadContext();
     if (!sceneContext)
         sceneContext = graphics3d::Context::current();

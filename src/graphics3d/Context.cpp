@@ -28,6 +28,23 @@ thread_local Context* threadContext = nullptr;
 
 std::once_flag glewInitialised;
 
+template <typename To, typename From> void standIn(To& extension, From core) {
+    if (!extension && core)
+        extension = reinterpret_cast<To>(core);
+}
+
+// The layer calls multitexturing, blending and fog coordinates through their ARB and EXT names. A context
+// may offer them as core GL only (Mesa hides those extension names when told to drop an always-present
+// extension): then the identical core entry points stand in. Frame-buffer objects are left alone, so that
+// their absence still selects the copying fall-backs.
+void standInCoreEntryPoints() {
+    standIn(__glewActiveTextureARB, __glewActiveTexture);
+    standIn(__glewClientActiveTextureARB, __glewClientActiveTexture);
+    standIn(__glewBlendEquationEXT, __glewBlendEquation);
+    standIn(__glewBlendColorEXT, __glewBlendColor);
+    standIn(__glewFogCoordPointerEXT, __glewFogCoordPointer);
+}
+
 Context::Size windowSize(platform::WindowHandle window) {
     platform::Rect rectangle;
     if (!window || !platform::getWindowRect(window, rectangle))
@@ -82,6 +99,7 @@ Context::Context() {
     std::call_once(glewInitialised, [] {
         glewExperimental = GL_FALSE;
         glewInit();
+        standInCoreEntryPoints();
     });
 }
 

@@ -132,7 +132,7 @@ std::string resolvePath(const char* path) {
     std::string base;
     size_t first = 0;
     if (pieces.size() > 1 && pieces[0].empty() && !afterBackslash[1]) {
-        base = "/";
+        base.push_back('/');
         first = 1;
     }
     int lookups = 64;

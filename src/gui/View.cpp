@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "gui/Input.h"
+#include "gui/Messages.h"
 #include "gui/Window.h"
 
 namespace korvane::gui {
@@ -10,11 +11,6 @@ namespace korvane::gui {
 namespace {
 
 std::once_flag viewClassRegistered;
-
-Point positionOf(platform::LParam lParam) {
-    // Signed: positions left of or above the view (while a button is held) are negative.
-    return {float(platform::getXLParam(lParam)), float(platform::getYLParam(lParam))};
-}
 
 platform::Result handled(bool result) {
     return result ? 0 : -1;
@@ -168,6 +164,34 @@ platform::Result View::procedure(platform::WindowHandle handle, uint32_t message
     if (!view)
         return defWindowProc(handle, message, wParam, lParam);
 
+    if (const std::optional<detail::InputMessage> input = detail::decodeInput(message, wParam, lParam)) {
+        using Kind = detail::InputMessage::Kind;
+        switch (input->kind) {
+        case Kind::KeyDown:
+            return handled(view->onKeyDown(input->code));
+        case Kind::KeyRepeat:
+            return -1;
+        case Kind::KeyUp:
+            return handled(view->onKeyUp(input->code));
+        case Kind::Character:
+            return handled(view->onChar(input->code, input->state));
+        case Kind::MouseMove:
+            if (!view->hovering) {
+                view->hovering = true;
+                view->onMouseEnter(input->position, input->state);
+                TrackMouseEvent request;
+                request.flags = TME_LEAVE;
+                request.window = handle;
+                trackMouseEvent(request);
+            }
+            return handled(view->onMouseMove(input->position, input->state));
+        case Kind::MouseButton:
+            return handled(view->onMouseButton(input->position, input->code));
+        case Kind::MouseWheel:
+            return view->onMouseWheel(input->delta, input->state) ? 1 : 0;
+        }
+    }
+
     switch (message) {
     case WM_MOVE: {
         view->frame.x = float(getXLParam(lParam));
@@ -187,50 +211,11 @@ platform::Result View::procedure(platform::WindowHandle handle, uint32_t message
         view->frame.height = float(highWord(uintptr_t(lParam)));
         view->onFrameChanged(view->frame);
         return 0;
-    case WM_PAINT: {
-        PaintStruct paint;
-        beginPaint(handle, paint);
-        view->paint(view->context, paintRectangle(paint));
-        endPaint(handle, paint);
+    case WM_PAINT:
+        detail::paintMessage(handle, [&](const Rectangle& area) { view->paint(view->context, area); });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
-    case WM_KEYDOWN:
-        if (lParam & KF_REPEAT)
-            return -1;
-        return handled(view->onKeyDown(uint32_t(wParam)));
-    case WM_KEYUP:
-        return handled(view->onKeyUp(uint32_t(wParam)));
-    case WM_CHAR:
-        return handled(view->onChar(uint32_t(wParam), getCharacterModifiers()));
-    case WM_MOUSEMOVE: {
-        const gui::Point position = positionOf(lParam);
-        const uint32_t state = getMouseState(wParam);
-        if (!view->hovering) {
-            view->hovering = true;
-            view->onMouseEnter(position, state);
-            TrackMouseEvent request;
-            request.flags = TME_LEAVE;
-            request.window = handle;
-            trackMouseEvent(request);
-        }
-        return handled(view->onMouseMove(position, state));
-    }
-    case WM_LBUTTONDOWN:
-        return handled(view->onMouseButton(positionOf(lParam), ButtonLeftDown));
-    case WM_LBUTTONUP:
-        return handled(view->onMouseButton(positionOf(lParam), ButtonLeftUp));
-    case WM_RBUTTONDOWN:
-        return handled(view->onMouseButton(positionOf(lParam), ButtonRightDown));
-    case WM_RBUTTONUP:
-        return handled(view->onMouseButton(positionOf(lParam), ButtonRightUp));
-    case WM_MBUTTONDOWN:
-        return handled(view->onMouseButton(positionOf(lParam), ButtonMiddleDown));
-    case WM_MBUTTONUP:
-        return handled(view->onMouseButton(positionOf(lParam), ButtonMiddleUp));
-    case WM_MOUSEWHEEL:
-        return view->onMouseWheel(float(getWheelDelta(wParam)), getMouseState(lowWord(wParam))) ? 1 : 0;
     case WM_MOUSELEAVE:
         view->hovering = false;
         view->onMouseLeave();

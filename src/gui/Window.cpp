@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "gui/Input.h"
+#include "gui/Messages.h"
 
 namespace korvane::gui {
 
@@ -13,11 +14,6 @@ namespace {
 constexpr uint32_t WindowCall = platform::WM_USER + 0x200;
 
 std::once_flag windowClassRegistered;
-
-Point positionOf(platform::LParam lParam) {
-    // Signed: positions left of or above the window (while a button is held) are negative.
-    return {float(platform::getXLParam(lParam)), float(platform::getYLParam(lParam))};
-}
 
 platform::Rect outerRectangle(const Rectangle& client, uint32_t style) {
     platform::Rect outer{int32_t(client.x), int32_t(client.y), int32_t(client.x + client.width),
@@ -491,7 +487,33 @@ platform::Result Window::procedure(platform::WindowHandle handle, uint32_t messa
     if (!window)
         return message == WM_GETMINMAXINFO ? 1 : defWindowProc(handle, message, wParam, lParam);
 
-    View* focus = window->focusView;
+    if (const std::optional<detail::InputMessage> input = detail::decodeInput(message, wParam, lParam)) {
+        // Keys and characters go to the focus view when there is one, the pointer to the window.
+        View* focus = window->focusView;
+        using Kind = detail::InputMessage::Kind;
+        switch (input->kind) {
+        case Kind::KeyDown:
+            focus ? focus->onKeyDown(input->code) : window->onKeyDown(input->code);
+            return 0;
+        case Kind::KeyRepeat:
+            return 0;
+        case Kind::KeyUp:
+            focus ? focus->onKeyUp(input->code) : window->onKeyUp(input->code);
+            return 0;
+        case Kind::Character:
+            focus ? focus->onChar(input->code, input->state) : window->onChar(input->code, input->state);
+            return 0;
+        case Kind::MouseMove:
+            window->onMouseMove(input->position, input->state);
+            return 0;
+        case Kind::MouseButton:
+            window->onMouseButton(input->position, input->code);
+            return 0;
+        case Kind::MouseWheel:
+            return window->onMouseWheel(input->delta, input->state) ? 1 : 0;
+        }
+    }
+
     switch (message) {
     case WM_MOVE: {
         Rect client;
@@ -525,13 +547,9 @@ platform::Result Window::procedure(platform::WindowHandle handle, uint32_t messa
             window->onDeactivate();
         return 0;
     }
-    case WM_PAINT: {
-        PaintStruct paint;
-        beginPaint(handle, paint);
-        window->onPaint(window->context, paintRectangle(paint));
-        endPaint(handle, paint);
+    case WM_PAINT:
+        detail::paintMessage(handle, [&](const Rectangle& area) { window->onPaint(window->context, area); });
         return 0;
-    }
     case WM_CLOSE:
         window->onClose();
         return 0;
@@ -543,42 +561,6 @@ platform::Result Window::procedure(platform::WindowHandle handle, uint32_t messa
     }
     case WM_ERASEBKGND:
         return 1;
-    case WM_KEYDOWN:
-        if (lParam & KF_REPEAT)
-            return 0;
-        focus ? focus->onKeyDown(uint32_t(wParam)) : window->onKeyDown(uint32_t(wParam));
-        return 0;
-    case WM_KEYUP:
-        focus ? focus->onKeyUp(uint32_t(wParam)) : window->onKeyUp(uint32_t(wParam));
-        return 0;
-    case WM_CHAR: {
-        const uint32_t modifiers = getCharacterModifiers();
-        focus ? focus->onChar(uint32_t(wParam), modifiers) : window->onChar(uint32_t(wParam), modifiers);
-        return 0;
-    }
-    case WM_MOUSEMOVE:
-        window->onMouseMove(positionOf(lParam), getMouseState(wParam));
-        return 0;
-    case WM_LBUTTONDOWN:
-        window->onMouseButton(positionOf(lParam), ButtonLeftDown);
-        return 0;
-    case WM_LBUTTONUP:
-        window->onMouseButton(positionOf(lParam), ButtonLeftUp);
-        return 0;
-    case WM_RBUTTONDOWN:
-        window->onMouseButton(positionOf(lParam), ButtonRightDown);
-        return 0;
-    case WM_RBUTTONUP:
-        window->onMouseButton(positionOf(lParam), ButtonRightUp);
-        return 0;
-    case WM_MBUTTONDOWN:
-        window->onMouseButton(positionOf(lParam), ButtonMiddleDown);
-        return 0;
-    case WM_MBUTTONUP:
-        window->onMouseButton(positionOf(lParam), ButtonMiddleUp);
-        return 0;
-    case WM_MOUSEWHEEL:
-        return window->onMouseWheel(float(getWheelDelta(wParam)), getMouseState(lowWord(wParam))) ? 1 : 0;
     case WM_QUERYNEWPALETTE:
     case WM_PALETTECHANGED:
         // True-colour displays only: the window never has a palette to realise.

@@ -3,15 +3,11 @@
 // GoogleTest goes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "WindowTesting.h"
-#include "platform/x11/X11Window.h"
 
 using namespace korvane::platform;
 using namespace korvane::platform::testing;
@@ -22,16 +18,12 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override { Recorder::instance().clear(); }
     void TearDown() override {
-        // Every test leaves the thread without windows, and so without an X connection.
+        // Every test leaves the thread without windows, and so without a display connection.
         pumpFor(0);
-        EXPECT_EQ(x11::Connection::currentIfAny(), nullptr);
+        EXPECT_FALSE(threadHoldsDisplay());
     }
     Recorder& recorder() { return Recorder::instance(); }
 };
-
-::Window xwindowOf(WindowHandle window) {
-    return window->xwindow;
-}
 
 } // namespace
 
@@ -237,13 +229,10 @@ TEST_F(WindowTest, MovesAndSizesReportWhatChangedAndMapToTheScreen) {
     pumpFor(100);
     EXPECT_EQ(recorder().of(window, WM_SIZE).size(), 2u);
     EXPECT_EQ(recorder().of(window, WM_MOVE).size(), 1u);
-    TestDisplay display;
-    int x, y;
-    ::Window unused;
-    XTranslateCoordinates(display.get(), xwindowOf(child), DefaultRootWindow(display.get()), 0, 0, &x, &y,
-                          &unused);
-    EXPECT_EQ(x, 110);
-    EXPECT_EQ(y, 100);
+    OtherClient display;
+    Point origin = display.screenOrigin(child);
+    EXPECT_EQ(origin.x, 110);
+    EXPECT_EQ(origin.y, 100);
     destroyWindow(window);
 }
 
@@ -280,19 +269,17 @@ TEST_F(WindowTest, TrackingSizesAreEnforcedOnEverySizeChange) {
     EXPECT_EQ(client.bottom, 700);
 
     // A resize from outside (as a window manager would do it) is held to the limits as well.
-    TestDisplay display;
-    XResizeWindow(display.get(), xwindowOf(window), 50, 300);
-    XSync(display.get(), False);
+    OtherClient display;
+    display.resize(window, 50, 300);
     EXPECT_TRUE(pumpUntil([&] { return recorder().of(window, WM_SIZE).size() >= 3; }));
     auto sizes = recorder().of(window, WM_SIZE);
     EXPECT_EQ(sizes.back().lParam, makeLParam(256, 300));
     getClientRect(window, client);
     EXPECT_EQ(client.right, 256);
     pumpFor(100);
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display.get(), xwindowOf(window), &attributes);
-    EXPECT_EQ(attributes.width, 256);
-    EXPECT_EQ(attributes.height, 300);
+    Point shown = display.clientSize(window);
+    EXPECT_EQ(shown.x, 256);
+    EXPECT_EQ(shown.y, 300);
 
     // SWP_NOSENDCHANGING skips the limits, as on Win32.
     setWindowPos(window, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOSENDCHANGING);
@@ -424,16 +411,8 @@ TEST_F(WindowTest, InvalidationFromAnotherThreadWakesTheOwner) {
 TEST_F(WindowTest, CloseRequestBecomesWmClose) {
     WindowHandle window = createTopLevel();
     showWindow(window, SW_SHOW);
-    TestDisplay display;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = xwindowOf(window);
-    event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display.get(), xwindowOf(window), False, NoEventMask, &event);
-    XSync(display.get(), False);
+    OtherClient display;
+    display.requestClose(window);
     // The default handling of WM_CLOSE destroys the window.
     EXPECT_TRUE(pumpUntil([&] { return !isWindow(window); }));
     EXPECT_EQ(recorder().of(window, WM_CLOSE).size(), 1u);
@@ -451,9 +430,8 @@ class InputTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        ASSERT_NE(user.get(), nullptr);
-        int event, error, major, minor;
-        ASSERT_TRUE(XTestQueryExtension(user.get(), &event, &error, &major, &minor));
+        ASSERT_TRUE(user.connected());
+        ASSERT_TRUE(user.canFakeInput());
         window = createTopLevel(200, 150);
         child = createChild(window, 100, 0, 100, 150);
         showWindow(window, SW_SHOW);
@@ -465,23 +443,14 @@ protected:
         WindowTest::TearDown();
     }
     // Synthetic input in screen coordinates; the window's client area starts at (40, 30).
-    void moveTo(int x, int y) {
-        XTestFakeMotionEvent(user.get(), -1, 40 + x, 30 + y, CurrentTime);
-        XSync(user.get(), False);
-    }
-    void button(unsigned int which, bool press) {
-        XTestFakeButtonEvent(user.get(), which, press, CurrentTime);
-        XSync(user.get(), False);
-    }
-    void key(KeySym keysym, bool press) {
-        XTestFakeKeyEvent(user.get(), XKeysymToKeycode(user.get(), keysym), press, CurrentTime);
-        XSync(user.get(), False);
-    }
+    void moveTo(int x, int y) { user.moveTo(40 + x, 30 + y); }
+    void button(UserButton which, bool press) { user.button(which, press); }
+    void key(UserKey which, bool press) { user.key(which, press); }
     bool waitFor(WindowHandle target, uint32_t message, size_t count = 1) {
         return pumpUntil([&] { return recorder().of(target, message).size() >= count; }, 3000);
     }
 
-    TestDisplay user;
+    OtherClient user;
     WindowHandle window = nullptr;
     WindowHandle child = nullptr;
 };
@@ -494,10 +463,10 @@ TEST_F(InputTest, MouseMessagesCarryPositionAndButtonBits) {
     EXPECT_EQ(getYLParam(move.lParam), 20);
     EXPECT_EQ(move.wParam, 0u);
 
-    button(Button1, true);
+    button(UserButton::Left, true);
     ASSERT_TRUE(waitFor(window, WM_LBUTTONDOWN));
     EXPECT_EQ(recorder().of(window, WM_LBUTTONDOWN)[0].wParam, MK_LBUTTON);
-    key(XK_Shift_L, true);
+    key(UserKey::LeftShift, true);
     moveTo(12, 22);
     ASSERT_TRUE(waitFor(window, WM_MOUSEMOVE, 2));
     EXPECT_EQ(recorder().of(window, WM_MOUSEMOVE).back().wParam, MK_LBUTTON | MK_SHIFT);
@@ -505,28 +474,28 @@ TEST_F(InputTest, MouseMessagesCarryPositionAndButtonBits) {
     EXPECT_LT(getKeyState(VK_LSHIFT), 0);
     EXPECT_EQ(getKeyState(VK_RSHIFT), 0);
     EXPECT_LT(getKeyState(VK_LBUTTON), 0);
-    key(XK_Shift_L, false);
-    button(Button1, false);
+    key(UserKey::LeftShift, false);
+    button(UserButton::Left, false);
     ASSERT_TRUE(waitFor(window, WM_LBUTTONUP));
     Recorded up = recorder().of(window, WM_LBUTTONUP)[0];
     EXPECT_EQ(up.wParam, 0u);
     EXPECT_EQ(up.lParam, makeLParam(12, 22));
     EXPECT_GE(getKeyState(VK_SHIFT), 0);
 
-    button(Button3, true);
-    button(Button3, false);
-    button(Button2, true);
-    button(Button2, false);
+    button(UserButton::Right, true);
+    button(UserButton::Right, false);
+    button(UserButton::Middle, true);
+    button(UserButton::Middle, false);
     ASSERT_TRUE(waitFor(window, WM_MBUTTONUP));
     EXPECT_EQ(recorder().of(window, WM_RBUTTONDOWN)[0].wParam, MK_RBUTTON);
     EXPECT_EQ(recorder().of(window, WM_RBUTTONUP).size(), 1u);
     EXPECT_EQ(recorder().of(window, WM_MBUTTONDOWN)[0].wParam, MK_MBUTTON);
 
     // Wheel notches: away from the user +120, towards -120; the position is on the screen.
-    button(Button4, true);
-    button(Button4, false);
-    button(Button5, true);
-    button(Button5, false);
+    button(UserButton::WheelUp, true);
+    button(UserButton::WheelUp, false);
+    button(UserButton::WheelDown, true);
+    button(UserButton::WheelDown, false);
     ASSERT_TRUE(waitFor(window, WM_MOUSEWHEEL, 2));
     auto wheel = recorder().of(window, WM_MOUSEWHEEL);
     ASSERT_EQ(wheel.size(), 2u);
@@ -584,7 +553,7 @@ TEST_F(InputTest, MouseLeaveOnlyAfterTrackingWasAsked) {
 TEST_F(InputTest, KeysMapToVirtualKeysWithRepeatAndCharacters) {
     moveTo(10, 10);
     pumpFor(50);
-    key(XK_a, true);
+    key(UserKey::A, true);
     ASSERT_TRUE(waitFor(window, WM_KEYDOWN));
     ASSERT_TRUE(waitFor(window, WM_CHAR));
     Recorded down = recorder().of(window, WM_KEYDOWN)[0];
@@ -595,10 +564,10 @@ TEST_F(InputTest, KeysMapToVirtualKeysWithRepeatAndCharacters) {
     EXPECT_LT(getKeyState('A'), 0);
 
     // A second press without a release is an auto-repeat.
-    key(XK_a, true);
+    key(UserKey::A, true);
     ASSERT_TRUE(waitFor(window, WM_KEYDOWN, 2));
     EXPECT_NE(recorder().of(window, WM_KEYDOWN)[1].lParam & KF_REPEAT, 0);
-    key(XK_a, false);
+    key(UserKey::A, false);
     ASSERT_TRUE(waitFor(window, WM_KEYUP));
     Recorded up = recorder().of(window, WM_KEYUP)[0];
     EXPECT_EQ(up.wParam, static_cast<WParam>('A'));
@@ -607,14 +576,14 @@ TEST_F(InputTest, KeysMapToVirtualKeysWithRepeatAndCharacters) {
     EXPECT_GE(getKeyState('A'), 0);
 
     // Navigation and modifier keys.
-    key(XK_Left, true);
-    key(XK_Left, false);
-    key(XK_Control_R, true);
-    key(XK_Control_R, false);
-    key(XK_F5, true);
-    key(XK_F5, false);
-    key(XK_Escape, true);
-    key(XK_Escape, false);
+    key(UserKey::Left, true);
+    key(UserKey::Left, false);
+    key(UserKey::RightControl, true);
+    key(UserKey::RightControl, false);
+    key(UserKey::F5, true);
+    key(UserKey::F5, false);
+    key(UserKey::Escape, true);
+    key(UserKey::Escape, false);
     ASSERT_TRUE(waitFor(window, WM_KEYUP, 5));
     auto downs = recorder().of(window, WM_KEYDOWN);
     ASSERT_EQ(downs.size(), 6u);
@@ -640,37 +609,13 @@ TEST_F(InputTest, ShowingActivatesTheWindow) {
     destroyWindow(other);
 }
 
-namespace {
-
-// A window of another client that takes the keyboard focus while it exists.
-class ForeignFocus {
-public:
-    explicit ForeignFocus(Display* display) : display(display) {
-        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 600, 600, 50, 50, 0, 0, 0);
-        XMapWindow(display, window);
-        XSync(display, False);
-        XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
-        XSync(display, False);
-    }
-    ~ForeignFocus() {
-        XDestroyWindow(display, window);
-        XSync(display, False);
-    }
-
-private:
-    Display* display;
-    ::Window window;
-};
-
-} // namespace
-
 TEST_F(InputTest, DeleteHasNoCharacter) {
     moveTo(10, 10);
     pumpFor(50);
-    key(XK_Delete, true);
-    key(XK_Delete, false);
-    key(XK_BackSpace, true);
-    key(XK_BackSpace, false);
+    key(UserKey::Delete, true);
+    key(UserKey::Delete, false);
+    key(UserKey::Backspace, true);
+    key(UserKey::Backspace, false);
     ASSERT_TRUE(waitFor(window, WM_KEYUP, 2));
     auto downs = recorder().of(window, WM_KEYDOWN);
     ASSERT_EQ(downs.size(), 2u);
@@ -683,18 +628,16 @@ TEST_F(InputTest, DeleteHasNoCharacter) {
 TEST_F(InputTest, KeysReleasedWhileAnotherClientHadTheFocusAreUpWhenItComesBack) {
     moveTo(10, 10);
     pumpFor(50);
-    key(XK_Shift_L, true);
+    key(UserKey::LeftShift, true);
     ASSERT_TRUE(waitFor(window, WM_KEYDOWN));
     EXPECT_LT(getKeyState(VK_LSHIFT), 0);
-    {
-        // Shift goes up while another client's window has the focus: this thread never sees the release.
-        ForeignFocus other(user.get());
-        ASSERT_TRUE(waitFor(window, WM_ACTIVATE));
-        key(XK_Shift_L, false);
-        recorder().clear();
-    }
-    XSetInputFocus(user.get(), xwindowOf(window), RevertToPointerRoot, CurrentTime);
-    XSync(user.get(), False);
+    // Shift goes up while another client's window has the focus: this thread never sees the release.
+    user.beginForeignFocus();
+    ASSERT_TRUE(waitFor(window, WM_ACTIVATE));
+    key(UserKey::LeftShift, false);
+    recorder().clear();
+    user.endForeignFocus();
+    user.focus(window);
     ASSERT_TRUE(pumpUntil([&] {
         auto activations = recorder().of(window, WM_ACTIVATE);
         return !activations.empty() && lowWord(activations.back().wParam) == WA_ACTIVE;
@@ -703,8 +646,8 @@ TEST_F(InputTest, KeysReleasedWhileAnotherClientHadTheFocusAreUpWhenItComesBack)
     EXPECT_GE(getKeyState(VK_LSHIFT), 0);
 
     // The next press is a first press again, not an auto-repeat.
-    key(XK_Shift_L, true);
-    key(XK_Shift_L, false);
+    key(UserKey::LeftShift, true);
+    key(UserKey::LeftShift, false);
     ASSERT_TRUE(waitFor(window, WM_KEYUP));
     auto downs = recorder().of(window, WM_KEYDOWN);
     ASSERT_EQ(downs.size(), 1u);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <X11/Xlib.h>
 #include <chrono>
 #include <functional>
 #include <mutex>
@@ -8,10 +7,10 @@
 #include <vector>
 
 #include "platform/Window.h"
-#include "platform/x11/X11Window.h"
+#include "support/platform/Backend.h"
 
-// Helpers for the window tests: a class whose procedure records every message, a pump with a
-// deadline, and a second X connection that plays the user or the window manager.
+// Helpers for the window tests: a class whose procedure records every message and a pump with a
+// deadline. A second client that plays the user or the window manager is in support/platform/Backend.h.
 namespace korvane::platform::testing {
 
 struct Recorded {
@@ -114,38 +113,12 @@ inline void pumpFor(int milliseconds) {
 // Waits until the server has answered everything the calling thread asked for, and dispatches every
 // message that results (the default procedure validates painted windows).
 inline void settle() {
-    if (x11::Connection* connection = x11::Connection::currentIfAny()) {
-        XSync(connection->display, False);
-    }
+    flushRequests();
     Msg msg;
     while (peekMessage(msg, true)) {
         translateMessage(msg);
         dispatchMessage(msg);
     }
 }
-
-// A separate client connection for driving the server (synthetic input, window-manager requests).
-class TestDisplay {
-public:
-    // The server refuses connections for a moment while it resets after its last client left.
-    TestDisplay() {
-        for (int attempt = 0; attempt < 200 && !display_; ++attempt) {
-            if (!(display_ = XOpenDisplay(nullptr))) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        }
-    }
-    ~TestDisplay() {
-        if (display_) {
-            XCloseDisplay(display_);
-        }
-    }
-    TestDisplay(const TestDisplay&) = delete;
-    TestDisplay& operator=(const TestDisplay&) = delete;
-    Display* get() const { return display_; }
-
-private:
-    Display* display_ = nullptr;
-};
 
 } // namespace korvane::platform::testing

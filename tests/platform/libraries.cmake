@@ -1,1 +1,7 @@
-target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst GLEW::GLEW OpenGL::GL)
+# The contract tests call only the platform layer and GL; the helpers that play the user through the
+# display server (support/platform/) link X11 and XTest themselves.
+if(target STREQUAL "korvane_platform_test_support")
+  target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst)
+else()
+  target_link_libraries(${target} PRIVATE GLEW::GLEW OpenGL::GL)
+endif()

@@ -39,18 +39,8 @@ ContextRegistry& contextRegistry() {
 thread_local GLContextRecord* currentContext = nullptr;
 thread_local DeviceContextRecord* currentDC = nullptr;
 
-WindowRecord* windowOf(DeviceContext dc) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.deviceContexts.find(dc);
-    return found == registry.deviceContexts.end() ? nullptr : found->second;
-}
-
-// The device context's window if the calling thread owns it.
-WindowRecord* ownedWindowOf(DeviceContext dc) {
-    WindowRecord* window = windowOf(dc);
-    return window ? x11::ownedWindow(window) : nullptr;
-}
+using x11::onOwner;
+using x11::windowOf;
 
 GLContextRecord* liveContext(GLContext context) {
     ContextRegistry& registry = contextRegistry();
@@ -217,27 +207,6 @@ long long score(const PixelFormatDescriptor& request, const FormatInfo& info, in
     return result;
 }
 
-template <typename Operation, typename R = std::invoke_result_t<Operation, WindowRecord*>>
-R onDCOwner(DeviceContext dc, R failed, Operation operation) {
-    WindowRecord* window = windowOf(dc);
-    if (!window) {
-        return failed;
-    }
-    ThreadId owner = getWindowThreadId(window);
-    if (owner == currentThreadId()) {
-        return operation(window);
-    }
-    R result = failed;
-    if (owner) {
-        detail::ThreadQueue::sendTo(owner, [&] {
-            if (WindowRecord* own = ownedWindowOf(dc)) {
-                result = operation(own);
-            }
-        });
-    }
-    return result;
-}
-
 bool release() {
     if (!currentContext) {
         return true;
@@ -251,6 +220,13 @@ bool release() {
 } // namespace
 
 namespace x11 {
+
+WindowRecord* windowOf(DeviceContext dc) {
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto found = registry.deviceContexts.find(dc);
+    return found == registry.deviceContexts.end() ? nullptr : found->second;
+}
 
 void destroyContexts(Connection& connection) {
     if (currentContext && currentContext->connection == &connection) {
@@ -287,7 +263,7 @@ WindowHandle windowFromDC(DeviceContext dc) {
 }
 
 int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
-    return onDCOwner(dc, 0, [&request](WindowRecord* window) {
+    return onOwner(dc, 0, [&request](WindowRecord* window) {
         x11::Connection& connection = *window->connection;
         const std::vector<Format>& formats = formatsOf(connection);
         int defaultDepth = DefaultDepth(connection.display, connection.screen);
@@ -305,7 +281,7 @@ int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
 }
 
 bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor&) {
-    return onDCOwner(dc, false, [format](WindowRecord* window) {
+    return onOwner(dc, false, [format](WindowRecord* window) {
         if (window->dc.pixelFormat != 0) {
             return false;
         }
@@ -327,7 +303,7 @@ bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor&) 
 }
 
 int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out) {
-    return onDCOwner(dc, 0, [format, &out](WindowRecord* window) {
+    return onOwner(dc, 0, [format, &out](WindowRecord* window) {
         x11::Connection& connection = *window->connection;
         const Format* described = formatOf(connection, format);
         if (!described) {
@@ -340,11 +316,11 @@ int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out
 }
 
 int getPixelFormat(DeviceContext dc) {
-    return onDCOwner(dc, 0, [](WindowRecord* window) { return window->dc.pixelFormat; });
+    return onOwner(dc, 0, [](WindowRecord* window) { return window->dc.pixelFormat; });
 }
 
 GLContext createContext(DeviceContext dc) {
-    return onDCOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
+    return onOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
         x11::Connection& connection = *window->connection;
         const Format* format = formatOf(connection, window->dc.pixelFormat);
         XVisualInfo* visual = format ? visualOf(connection, *format) : nullptr;
@@ -414,7 +390,7 @@ bool makeCurrent(DeviceContext dc, GLContext context) {
     if (!context) {
         return release();
     }
-    WindowRecord* window = ownedWindowOf(dc);
+    WindowRecord* window = x11::ownedWindow(windowOf(dc));
     if (!window || !liveContext(context) || context->thread != currentThreadId() ||
         context->format != window->dc.pixelFormat || context->connection != window->connection) {
         return false;
@@ -437,7 +413,7 @@ DeviceContext getCurrentDC() {
 }
 
 bool swapBuffers(DeviceContext dc) {
-    WindowRecord* window = ownedWindowOf(dc);
+    WindowRecord* window = x11::ownedWindow(windowOf(dc));
     if (!window || window->dc.pixelFormat == 0) {
         return false;
     }

@@ -33,25 +33,7 @@ ThreadId ownerOf(WindowHandle handle) {
     return found == registry.windows.end() ? 0 : found->second;
 }
 
-// Runs the operation on the window's thread (at once on that thread, otherwise as a call sent to it
-// while the caller waits) with the validated record; failed when the handle is not a live window.
-template <typename Operation, typename R = std::invoke_result_t<Operation, WindowRecord*>>
-R onOwner(WindowHandle handle, R failed, Operation operation) {
-    ThreadId owner = ownerOf(handle);
-    if (!owner) {
-        return failed;
-    }
-    if (owner == currentThreadId()) {
-        return operation(handle);
-    }
-    R result = failed;
-    detail::ThreadQueue::sendTo(owner, [&] {
-        if (WindowRecord* window = x11::ownedWindow(handle)) {
-            result = operation(window);
-        }
-    });
-    return result;
-}
+using x11::onOwner;
 
 void setNormalHints(x11::Connection& connection, WindowRecord* window, bool position) {
     XSizeHints* hints = XAllocSizeHints();
@@ -71,16 +53,6 @@ void setNormalHints(x11::Connection& connection, WindowRecord* window, bool posi
     hints->max_height = std::max(hints->min_height, info.maxTrackSize.y);
     XSetWMNormalHints(connection.display, window->xwindow, hints);
     XFree(hints);
-}
-
-void setTitle(x11::Connection& connection, WindowRecord* window) {
-    if (window->parent) {
-        return;
-    }
-    XStoreName(connection.display, window->xwindow, window->title.c_str());
-    XChangeProperty(connection.display, window->xwindow, connection.netWmName, connection.utf8String, 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(window->title.data()),
-                    static_cast<int>(window->title.size()));
 }
 
 // Creates the X window of a record (the record's geometry, parent and visibility are set). A request the
@@ -111,7 +83,7 @@ bool createXWindow(x11::Connection& connection, WindowRecord* window, XVisualInf
         static_cast<unsigned>(window->height), 0, depth, InputOutput, xvisual, mask, &attributes);
     if (window->xwindow && !window->parent) {
         XSetWMProtocols(display, window->xwindow, &connection.wmDeleteWindow, 1);
-        setTitle(connection, window);
+        x11::setTitle(connection, window);
     }
     XWindowAttributes actual{};
     uint32_t error = trap.lastError(visual ? ERROR_INVALID_PIXEL_FORMAT : ERROR_INVALID_PARAMETER);
@@ -362,13 +334,6 @@ WindowHandle create(const WindowClass& windowClass, const char* className, uint3
     return x11::ownedWindow(window) ? window : nullptr;
 }
 
-void unionRect(Rect& into, const Rect& rect) {
-    into.left = std::min(into.left, rect.left);
-    into.top = std::min(into.top, rect.top);
-    into.right = std::max(into.right, rect.right);
-    into.bottom = std::max(into.bottom, rect.bottom);
-}
-
 } // namespace
 
 WindowRegistry& windowRegistry() {
@@ -394,22 +359,6 @@ bool isViewable(const WindowRecord* window) {
         }
     }
     return true;
-}
-
-bool clippedUpdate(WindowRecord* window, Rect& rect) {
-    if (!window->dirty) {
-        return false;
-    }
-    Rect client{0, 0, window->width, window->height};
-    if (window->dirtyWhole) {
-        rect = client;
-    } else {
-        rect.left = std::max(window->dirtyRect.left, 0);
-        rect.top = std::max(window->dirtyRect.top, 0);
-        rect.right = std::min(window->dirtyRect.right, client.right);
-        rect.bottom = std::min(window->dirtyRect.bottom, client.bottom);
-    }
-    return rect.left < rect.right && rect.top < rect.bottom;
 }
 
 void applyMinMax(WindowRecord* window, int32_t& width, int32_t& height) {
@@ -521,42 +470,6 @@ bool isWindowVisible(WindowHandle window) {
     return onOwner(window, false, [](WindowRecord* w) { return x11::isViewable(w); });
 }
 
-bool updateWindow(WindowHandle window) {
-    return onOwner(window, false, [](WindowRecord* w) {
-        bool dirty;
-        {
-            std::lock_guard lock(windowRegistry().mutex);
-            Rect rect;
-            dirty = x11::isViewable(w) && x11::clippedUpdate(w, rect);
-        }
-        if (dirty) {
-            x11::callProcedure(w, WM_PAINT, 0, 0);
-        }
-        return true;
-    });
-}
-
-bool setWindowText(WindowHandle window, const char* text) {
-    return onOwner(window, false, [text](WindowRecord* w) {
-        w->title = text ? text : "";
-        setTitle(*w->connection, w);
-        XFlush(w->connection->display);
-        return true;
-    });
-}
-
-int getWindowText(WindowHandle window, char* buffer, int size) {
-    return onOwner(window, 0, [buffer, size](WindowRecord* w) {
-        if (!buffer || size <= 0) {
-            return 0;
-        }
-        int length = std::min(static_cast<int>(w->title.size()), size - 1);
-        std::memcpy(buffer, w->title.data(), static_cast<size_t>(length));
-        buffer[length] = 0;
-        return length;
-    });
-}
-
 bool setWindowPos(WindowHandle window, WindowHandle, int32_t x, int32_t y, int32_t width, int32_t height,
                   uint32_t flags) {
     return onOwner(window, false, [=](WindowRecord* w) { return move(w, x, y, width, height, flags); });
@@ -600,183 +513,6 @@ bool getWindowRect(WindowHandle window, Rect& rect) {
 
 bool adjustWindowRectEx(Rect&, uint32_t, bool, uint32_t) {
     return true;
-}
-
-bool invalidateRect(WindowHandle window, const Rect* rect, bool erase) {
-    ThreadId owner;
-    {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        auto found = registry.windows.find(window);
-        if (found == registry.windows.end()) {
-            return false;
-        }
-        owner = found->second;
-        if (!rect) {
-            window->dirtyWhole = true;
-        } else if (!window->dirty) {
-            window->dirtyRect = *rect;
-        } else {
-            unionRect(window->dirtyRect, *rect);
-        }
-        window->dirty = true;
-        window->erase = window->erase || erase;
-    }
-    if (owner != currentThreadId()) {
-        if (auto queue = detail::findQueue(owner)) {
-            queue->wake();
-        }
-    }
-    return true;
-}
-
-bool validateRect(WindowHandle window, const Rect* rect) {
-    return onOwner(window, false, [rect](WindowRecord* w) {
-        std::lock_guard lock(windowRegistry().mutex);
-        Rect dirty;
-        if (!rect || !x11::clippedUpdate(w, dirty) ||
-            (rect->left <= dirty.left && rect->top <= dirty.top && rect->right >= dirty.right &&
-             rect->bottom >= dirty.bottom)) {
-            w->dirty = w->dirtyWhole = w->erase = false;
-        }
-        return true;
-    });
-}
-
-bool getUpdateRect(WindowHandle window, Rect* rect) {
-    return onOwner(window, false, [rect](WindowRecord* w) {
-        std::lock_guard lock(windowRegistry().mutex);
-        Rect dirty;
-        bool any = x11::clippedUpdate(w, dirty);
-        if (rect) {
-            *rect = any ? dirty : Rect{};
-        }
-        return any;
-    });
-}
-
-DeviceContext beginPaint(WindowHandle window, PaintStruct& paint) {
-    return onOwner(window, DeviceContext(nullptr), [&paint](WindowRecord* w) {
-        bool erase;
-        {
-            std::lock_guard lock(windowRegistry().mutex);
-            if (!x11::clippedUpdate(w, paint.paint)) {
-                paint.paint = Rect{};
-            }
-            erase = w->erase;
-            w->dirty = w->dirtyWhole = w->erase = false;
-        }
-        paint.dc = &w->dc;
-        paint.erase = erase && x11::callProcedure(w, WM_ERASEBKGND, reinterpret_cast<WParam>(&w->dc), 0) == 0;
-        return &w->dc;
-    });
-}
-
-bool endPaint(WindowHandle window, const PaintStruct&) {
-    return isWindow(window);
-}
-
-Result defWindowProc(WindowHandle window, uint32_t message, WParam, LParam) {
-    switch (message) {
-    case WM_CLOSE:
-        destroyWindow(window);
-        return 0;
-    case WM_PAINT: {
-        PaintStruct paint;
-        beginPaint(window, paint);
-        endPaint(window, paint);
-        return 0;
-    }
-    default:
-        return 0;
-    }
-}
-
-Result callWindowProc(WindowProcedure procedure, WindowHandle window, uint32_t message, WParam wParam,
-                      LParam lParam) {
-    return procedure ? procedure(window, message, wParam, lParam) : 0;
-}
-
-Result sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
-    return onOwner(window, Result(0),
-                   [=](WindowRecord* w) { return x11::callProcedure(w, message, wParam, lParam); });
-}
-
-bool postMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
-    ThreadId owner = ownerOf(window);
-    auto queue = owner ? detail::findQueue(owner) : nullptr;
-    return queue && queue->post(Msg{window, message, wParam, lParam});
-}
-
-intptr_t getWindowLongPtr(WindowHandle window, int index) {
-    return onOwner(window, intptr_t(0), [index](WindowRecord* w) -> intptr_t {
-        switch (index) {
-        case GWLP_WNDPROC:
-            return reinterpret_cast<intptr_t>(w->procedure);
-        case GWLP_USERDATA:
-            return w->userData;
-        case GWLP_HWNDPARENT:
-            return reinterpret_cast<intptr_t>(w->parent);
-        default:
-            break;
-        }
-        intptr_t value = 0;
-        if (index >= 0 && static_cast<size_t>(index) + sizeof value <= w->extra.size()) {
-            std::memcpy(&value, w->extra.data() + index, sizeof value);
-        }
-        return value;
-    });
-}
-
-intptr_t setWindowLongPtr(WindowHandle window, int index, intptr_t value) {
-    return onOwner(window, intptr_t(0), [index, value](WindowRecord* w) -> intptr_t {
-        intptr_t previous = 0;
-        switch (index) {
-        case GWLP_WNDPROC:
-            previous = reinterpret_cast<intptr_t>(w->procedure);
-            if (value) {
-                w->procedure = reinterpret_cast<WindowProcedure>(value);
-            }
-            return previous;
-        case GWLP_USERDATA:
-            previous = w->userData;
-            w->userData = value;
-            return previous;
-        default:
-            break;
-        }
-        if (index >= 0 && static_cast<size_t>(index) + sizeof value <= w->extra.size()) {
-            std::memcpy(&previous, w->extra.data() + index, sizeof previous);
-            std::memcpy(w->extra.data() + index, &value, sizeof value);
-        }
-        return previous;
-    });
-}
-
-bool trackMouseEvent(const TrackMouseEvent& request) {
-    if (!(request.flags & TME_LEAVE)) {
-        return false;
-    }
-    return onOwner(request.window, false, [&request](WindowRecord* w) {
-        if (request.flags & TME_CANCEL) {
-            w->trackLeave = false;
-            return true;
-        }
-        x11::Connection& connection = *w->connection;
-        ::Window rootReturn, child;
-        int rootX, rootY, x, y;
-        unsigned int mask;
-        bool inside = XQueryPointer(connection.display, w->xwindow, &rootReturn, &child, &rootX, &rootY, &x,
-                                    &y, &mask) &&
-                      child == None && x >= 0 && y >= 0 && x < w->width && y < w->height;
-        if (inside) {
-            w->trackLeave = true;
-        } else {
-            w->trackLeave = false;
-            connection.queueInput(Msg{w, WM_MOUSELEAVE, 0, 0});
-        }
-        return true;
-    });
 }
 
 } // namespace korvane::platform

@@ -173,8 +173,38 @@ bool isViewable(const WindowRecord* window);
 void applyMinMax(WindowRecord* window, int32_t& width, int32_t& height);
 // Calls the procedure of a window of the calling thread.
 Result callProcedure(WindowRecord* window, uint32_t message, WParam wParam, LParam lParam);
+// Gives a top-level window its title (children have none).
+void setTitle(Connection& connection, WindowRecord* window);
 // Validates a handle owned by the calling thread.
 WindowRecord* ownedWindow(WindowHandle handle);
+// The window a device context draws to; null when the device context is not live.
+WindowRecord* windowOf(DeviceContext dc);
+inline WindowRecord* windowOf(WindowHandle handle) {
+    return handle;
+}
+
+// Runs the operation with the record of a window, named by its handle or by one of its device contexts, on
+// the window's thread: at once on that thread, otherwise as a call sent to it while the caller waits. The
+// name is looked up again on the owning thread, as the window may be gone by then. Answers failed when it
+// names no live window.
+template <typename Name, typename Operation, typename R = std::invoke_result_t<Operation, WindowRecord*>>
+R onOwner(Name name, R failed, Operation operation) {
+    WindowRecord* window = windowOf(name);
+    ThreadId owner = window ? getWindowThreadId(window) : 0;
+    if (!owner) {
+        return failed;
+    }
+    if (owner == currentThreadId()) {
+        return operation(window);
+    }
+    R result = failed;
+    detail::ThreadQueue::sendTo(owner, [&] {
+        if (WindowRecord* own = ownedWindow(windowOf(name))) {
+            result = operation(own);
+        }
+    });
+    return result;
+}
 // Updates the calling thread's key-state table.
 void setKeyState(int virtualKey, bool down);
 // The virtual-key code of an X key symbol, 0 for none; side receives VK_LSHIFT etc. for modifiers.

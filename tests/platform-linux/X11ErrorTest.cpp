@@ -4,9 +4,10 @@
 // GoogleTest goes before the X headers, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
-#include "WindowTesting.h"
+#include "X11Testing.h"
 #include "platform/Error.h"
 #include "platform/File.h"
+#include "platform/WindowTesting.h"
 #include "platform/x11/X11Window.h"
 
 using namespace korvane::platform;

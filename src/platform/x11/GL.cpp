@@ -25,6 +25,21 @@ struct GLContextRecord {
 
 namespace {
 
+// Mesa's GLX library and DRI driver are unloaded with a connection's last context and loaded again for the
+// next window. Keeping them for the life of the process spares that, and keeps their own allocations
+// reachable for leak checks at exit. Called where they have just been loaded; a library already kept is
+// only counted once more.
+void keepDriverLoaded() {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            if (info->dlpi_name &&
+                (std::strstr(info->dlpi_name, "_dri.so") || std::strstr(info->dlpi_name, "libGLX_mesa")))
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
+
 // Every live context; contexts die with their connection, so handles are checked before use.
 struct ContextRegistry {
     std::mutex mutex;
@@ -147,6 +162,7 @@ const std::vector<Format>& formatsOf(x11::Connection& connection) {
     if (visuals) {
         XFree(visuals);
     }
+    keepDriverLoaded();
     if (formats->empty()) {
         return none;
     }
@@ -341,6 +357,7 @@ GLContext createContext(DeviceContext dc) {
             setLastError(error ? error : ERROR_INVALID_PIXEL_FORMAT);
             return nullptr;
         }
+        keepDriverLoaded();
         auto* context = new GLContextRecord{&connection, currentThreadId(), glx, window->dc.pixelFormat};
         connection.contexts.push_back(context);
         ContextRegistry& registry = contextRegistry();
@@ -370,22 +387,6 @@ bool deleteContext(GLContext context) {
     return true;
 }
 
-// Mesa unloads its DRI driver with a connection's last context and loads it again for the next window.
-// Keeping it for the life of the process spares that, and keeps the driver's own allocations reachable
-// for leak checks at exit.
-static void keepDriverLoaded() {
-    static std::once_flag pinned;
-    std::call_once(pinned, [] {
-        dl_iterate_phdr(
-            [](dl_phdr_info* info, size_t, void*) {
-                if (info->dlpi_name && std::strstr(info->dlpi_name, "_dri.so"))
-                    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-                return 0;
-            },
-            nullptr);
-    });
-}
-
 bool makeCurrent(DeviceContext dc, GLContext context) {
     if (!context) {
         return release();
@@ -400,7 +401,6 @@ bool makeCurrent(DeviceContext dc, GLContext context) {
     }
     currentContext = context;
     currentDC = &window->dc;
-    keepDriverLoaded();
     return true;
 }
 

@@ -22,6 +22,10 @@ platform::Rect outerRectangle(const Rectangle& client, uint32_t style) {
     return outer;
 }
 
+// The window whose loop this thread runs. Asking it, rather than the window's thread object, keeps a
+// close on another thread from reading a thread object that a concurrent close has just let go of.
+thread_local const Window* loopingWindow = nullptr;
+
 } // namespace
 
 Window::Window() = default;
@@ -48,8 +52,7 @@ void Window::registerClass() {
 }
 
 bool Window::onWindowThread() const {
-    system::Thread* thread = getThread();
-    return thread && thread->getThreadId() == platform::currentThreadId();
+    return loopingWindow == this;
 }
 
 bool Window::callOnWindowThread(const std::function<bool()>& work) {
@@ -216,6 +219,7 @@ bool Window::close() {
 }
 
 void Window::loop() {
+    loopingWindow = this;
     Looper::loop();
     // The loop can end without a destroy request (quit() called directly): the window and its views'
     // child windows and GL contexts must not outlive the thread that owns them. Either way, release a
@@ -224,6 +228,7 @@ void Window::loop() {
         destroy();
     looping.store(false, std::memory_order_release);
     stateChanged();
+    loopingWindow = nullptr;
 }
 
 void Window::create() {

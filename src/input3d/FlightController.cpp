@@ -4,24 +4,18 @@
 #include <numbers>
 
 #include "gui/Input.h"
+#include "input3d/Columns.h"
 #include "platform/Window.h"
 
 namespace korvane::input3d {
+
+using detail::column;
+using detail::setColumn;
 
 using math::Matrix;
 using Vector = math::Vector3<float>;
 
 namespace {
-
-Vector column(const Matrix& m, int c) {
-    return {m(0, c), m(1, c), m(2, c)};
-}
-
-void setColumn(Matrix& m, int c, const Vector& v) {
-    m(0, c) = v.x;
-    m(1, c) = v.y;
-    m(2, c) = v.z;
-}
 
 // v turned by angle about the unit axis (Rodrigues); a zero axis turns nothing.
 Vector rotateAbout(const Vector& v, const Vector& axis, float angle) {

@@ -5,8 +5,11 @@
 #include <cmath>
 
 #include "gui/Input.h"
+#include "input3d/Columns.h"
 
 namespace korvane::input3d {
+
+using detail::column;
 
 using math::Matrix;
 using Vector = math::Vector3<float>;
@@ -57,10 +60,6 @@ Matrix cofactorInverse(const Matrix& m) {
     for (float& e : inverse.elements)
         e /= determinant;
     return inverse;
-}
-
-Vector column(const Matrix& m, int c) {
-    return {m(0, c), m(1, c), m(2, c)};
 }
 
 bool isFinite(const gui::Point& p) {

@@ -4,22 +4,17 @@
 #include <cmath>
 #include <numbers>
 
+#include "input3d/Columns.h"
+
 namespace korvane::input3d {
+
+using detail::column;
+using detail::setColumn;
 
 using math::Matrix;
 using Vector = math::Vector3<float>;
 
 namespace {
-
-Vector column(const Matrix& m, int c) {
-    return {m(0, c), m(1, c), m(2, c)};
-}
-
-void setColumn(Matrix& m, int c, const Vector& v) {
-    m(0, c) = v.x;
-    m(1, c) = v.y;
-    m(2, c) = v.z;
-}
 
 // The component of v perpendicular to the unit vector n, normalised (zero when v is parallel to n).
 Vector perpendicular(const Vector& v, const Vector& n) {

@@ -51,3 +51,10 @@ add_executable(korvane_frame_bench EXCLUDE_FROM_ALL bench/demo/FrameBench.cpp)
 target_link_libraries(korvane_frame_bench PRIVATE korvane_demo)
 target_compile_definitions(korvane_frame_bench PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}")
 add_dependencies(korvane_frame_bench korvane_run_directory)
+
+# The soak run: the demonstration's window for 10 000 frames with figures that must stay flat, built on
+# request (cmake --build build --target korvane_soak; scripts/soak runs it on a virtual X server).
+add_executable(korvane_soak EXCLUDE_FROM_ALL tests/reliability/Soak.cpp)
+target_link_libraries(korvane_soak PRIVATE korvane_demo korvane_xwindows X11::X11 X11::Xtst)
+target_compile_definitions(korvane_soak PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}")
+add_dependencies(korvane_soak korvane_run_directory)

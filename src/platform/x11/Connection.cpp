@@ -1,6 +1,7 @@
 #include <X11/XKBlib.h>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -27,6 +28,16 @@ Display* openDisplay() {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+}
+
+// The X server went away or closed the connection: nothing of the window system works any more and Xlib
+// does not let the program go on. The process ends as after a failure on a worker thread (the message on
+// standard output, exit code -1), at once: other threads may still be using the connection, so neither
+// static destructors nor exit handlers may run.
+int connectionLost(Display* display) {
+    std::printf("The connection to the X server of display \"%s\" was lost.\n", DisplayString(display));
+    std::fflush(stdout);
+    std::_Exit(-1);
 }
 
 } // namespace
@@ -94,6 +105,7 @@ Connection* Connection::current() {
     std::call_once(once, [] {
         XInitThreads();
         XSetErrorHandler(trapError);
+        XSetIOErrorHandler(connectionLost);
     });
     Display* display = openDisplay();
     if (!display) {

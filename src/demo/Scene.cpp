@@ -42,22 +42,38 @@ void setColour(float (&colour)[4], float red, float green, float blue) {
     colour[3] = 0.0f;
 }
 
-// Opens a data file for reading; a missing file names itself after the system's message.
-Pointer<io::SystemFile> openData(const char* path) {
+// Runs a step that reads the data file `path`; a failure keeps its exception class and says which file it
+// was: a missing file names itself after the system's message, others put the file first.
+template <typename Step> auto fromDataFile(const char* path, Step step) {
+    const String name(path);
     try {
-        return Pointer<io::SystemFile>::adopt(io::SystemFile::open(String(path), io::File::Read));
+        return step();
     } catch (const io::FileNotFoundException& exception) {
         throw io::FileNotFoundException(String::concat(exception.getMessage(), String::concat(" (", path)) +
                                         String(")"));
+    } catch (const io::TranslatorException& exception) {
+        throw io::TranslatorFormatException(name + String(" is not a DDS cube map that can be read (") +
+                                            exception.getMessage() + String(")"));
+    } catch (const io::IOException& exception) {
+        throw io::IOException(name + String(" cannot be read (") + exception.getMessage() + String(")"));
+    } catch (const graphics3d::ShaderCompilerException& exception) {
+        throw graphics3d::ShaderCompilerException(name + String(" does not compile: ") +
+                                                  exception.getMessage());
     }
+}
+
+Pointer<io::SystemFile> openData(const char* path) {
+    return Pointer<io::SystemFile>::adopt(io::SystemFile::open(String(path), io::File::Read));
 }
 
 // The sky cube map: six faces of equal square size, OpenGL generating the mipmaps.
 Pointer<graphics3d::CubeTexture> loadSkyTexture() {
-    Pointer<io::SystemFile> file = openData(SkyFile);
-    io::TranslatorDDS translator;
-    io::InputStream& stream = file->getInputStream();
-    auto images = Pointer<graphics::Image>::adopt(translator.read(stream, uint32_t(stream.available())));
+    auto images = fromDataFile(SkyFile, [] {
+        Pointer<io::SystemFile> file = openData(SkyFile);
+        io::TranslatorDDS translator;
+        io::InputStream& stream = file->getInputStream();
+        return Pointer<graphics::Image>::adopt(translator.read(stream, uint32_t(stream.available())));
+    });
     int faces = 0;
     for (graphics::Image* image = images.get(); image && faces < 6; image = image->getNext(), ++faces)
         if (image->getWidth() != images->getWidth() || image->getHeight() != images->getWidth())
@@ -69,10 +85,12 @@ Pointer<graphics3d::CubeTexture> loadSkyTexture() {
 }
 
 template <typename Program> Pointer<Program> loadProgram(const char* path) {
-    Pointer<io::SystemFile> file = openData(path);
-    io::Content content;
-    content.load(file->getInputStream());
-    return Pointer<Program>::adopt(Program::create(content.getData() ? content.getData() : ""));
+    return fromDataFile(path, [path] {
+        Pointer<io::SystemFile> file = openData(path);
+        io::Content content;
+        content.load(file->getInputStream());
+        return Pointer<Program>::adopt(Program::create(content.getData() ? content.getData() : ""));
+    });
 }
 
 void buildSky() {
@@ -149,7 +167,13 @@ void build() {
     auto program = Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());
     program->attach(loadProgram<graphics3d::VertexProgram>(VertexProgramFile).get());
     program->attach(loadProgram<graphics3d::PixelProgram>(PixelProgramFile).get());
-    program->link();
+    try {
+        program->link();
+    } catch (const graphics3d::ShaderLinkerException& exception) {
+        throw graphics3d::ShaderLinkerException(String::concat(VertexProgramFile, " and ") +
+                                                String(PixelProgramFile) + String(" do not link: ") +
+                                                exception.getMessage());
+    }
 
     buildSpheres(program);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "demo/Gui.h"
+#include "demo/OpenGLRequirements.h"
 #include "demo/Scene.h"
 #include "demo/SphereRenderer.h"
 #include "graphics3d/GeometryModel.h"
@@ -41,6 +42,7 @@ bool SceneView::attach() {
         throw graphics3d::UnsupportedFeatureException(
             "Korvane: no OpenGL context for the window (the display offers no suitable GLX visual).");
     }
+    requireOpenGL();
     sceneContext = graphics3d::Context::getThreadContext();
     if (!sceneContext)
         sceneContext = graphics3d::Context::current();

@@ -81,7 +81,13 @@ Pointer<graphics3d::CubeTexture> loadSkyTexture() {
     if (faces < 6)
         throw graphics3d::TextureException(
             String::concat(SkyFile, " is not a cube map with six square faces of one size"));
-    return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.get(), -2));
+    try {
+        return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.get(), -2));
+    } catch (const graphics3d::TypeException& exception) {
+        throw graphics3d::TypeException(String::concat(SkyFile, " holds faces in a pixel format that cube "
+                                                                "textures do not take (") +
+                                        exception.getMessage() + String(")"));
+    }
 }
 
 template <typename Program> Pointer<Program> loadProgram(const char* path) {

@@ -54,6 +54,7 @@ public:
     // The program's window, once it is shown (0 after the time-out).
     ::Window waitForWindow(int milliseconds = 20000);
     Display* display() const { return x; }
+    pid_t id() const { return pid; }
 
 private:
     void drain();

@@ -41,7 +41,7 @@ namespace {
 // Ends the process when a test hangs, instead of letting the suite wait for its time-out.
 class Watchdog {
 public:
-    explicit Watchdog(const char* what, std::chrono::seconds patience = std::chrono::seconds(120))
+    explicit Watchdog(const char* what, std::chrono::seconds patience = std::chrono::seconds(110))
         : thread([this, what, patience] {
               std::unique_lock guard(mutex);
               if (!changed.wait_for(guard, patience, [this] { return done; })) {
@@ -193,7 +193,7 @@ TEST(ApplicationStormTest, AThousandResizesToAnySizeKeepTheWindowAtItsMinimumAnd
     window->addView(view.get());
     ASSERT_TRUE(window->open());
     auto ticker = Pointer<OpenGLTicker>::adopt(new OpenGLTicker(view.get()));
-    ticker->setPeriod(1);
+    ticker->setPeriod(14);
     ticker->start();
 
     // Zero area, one side zero, negative, below the minimum, at it and above it.

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -36,25 +35,11 @@ private:
     int (*previous)(Display*, XErrorEvent*);
 };
 
-// The stacks of a program that did not end, for the failure message.
-std::string stacks(pid_t pid) {
-    const std::string command = "gdb -p " + std::to_string(pid) +
-                                " -batch -ex 'thread apply all bt' 2>/dev/null | grep '^#\\|^Thread'";
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, pipe))
-            text += line;
-        ::pclose(pipe);
-    }
-    return text;
-}
-
 // Waits for the program to end (the watchdog: 30 s) and checks that it ended as closing the window ends it.
 void expectClosed(Program& program, const std::string& what) {
     const int code = program.wait(30000);
     if (code < 0)
-        ADD_FAILURE() << what << ": still running after 30 s\n" << stacks(program.id()) << program.output();
+        ADD_FAILURE() << what << ": still running after 30 s\n" << program.stacks() << program.output();
     else
         EXPECT_EQ(code, 1) << what << "\n" << program.output();
     const std::string output = program.output();

@@ -60,7 +60,8 @@ void expectFailures(const std::vector<Fault>& faults) {
         fault.prepare(directory);
         Program program(directory.path(), fault.env);
         const int code = program.wait(30000);
-        EXPECT_EQ(code, 255) << fault.name << " (-1: still running after 30 s)\n" << program.output();
+        EXPECT_EQ(code, 255) << fault.name << " (-1: still running after 30 s)\n"
+                             << program.stacks() << program.output();
         EXPECT_NE(program.output().find(fault.message), std::string::npos)
             << fault.name << ": no \"" << fault.message << "\" in\n"
             << program.output();

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -142,6 +143,21 @@ int Program::wait(int milliseconds) {
     }
     drain();
     return exitCode;
+}
+
+std::string Program::stacks() const {
+    if (pid <= 0 || exitCode >= 0)
+        return {};
+    const std::string command = "gdb -p " + std::to_string(pid) +
+                                " -batch -ex 'thread apply all bt' 2>/dev/null | grep '^#\\|^Thread'";
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char line[512];
+        while (std::fgets(line, sizeof line, pipe))
+            text += line;
+        ::pclose(pipe);
+    }
+    return text;
 }
 
 bool Program::isRunning() {

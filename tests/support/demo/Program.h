@@ -54,6 +54,10 @@ public:
     // The program's window, once it is shown (0 after the time-out).
     ::Window waitForWindow(int milliseconds = 20000);
     Display* display() const { return x; }
+    pid_t id() const { return pid; }
+    // The stacks of every thread of the running program (through gdb), for the message of a test that
+    // found it hanging; empty when they cannot be read.
+    std::string stacks() const;
 
 private:
     void drain();

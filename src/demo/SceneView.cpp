@@ -117,6 +117,11 @@ void SceneView::releaseScene() {
 }
 
 void SceneView::render() {
+    timer.update();
+    renderFrame(float(timer.getElapsed()));
+}
+
+void SceneView::renderFrame(float elapsedMilliseconds) {
     if (!scene.sky)
         return;
     graphics3d::Context& context = *sceneContext;
@@ -125,8 +130,7 @@ void SceneView::render() {
     context.currentBlendMode = &context.defaultBlendMode;
     context.defaultBlendMode.apply();
 
-    timer.update();
-    const float angle = float(timer.getElapsed()) * SpinPerMillisecond;
+    const float angle = elapsedMilliseconds * SpinPerMillisecond;
     for (int i = 0; i < Scene::SphereCount; ++i) {
         const float* axis = scene.rotationAxes[i];
         math::rotate(scene.sphereTransforms[i], angle, {axis[0], axis[1], axis[2]});

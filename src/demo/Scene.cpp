@@ -99,6 +99,7 @@ void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
         const float radius = random.next() * 60.0f + 50.0f;
         auto* model = new graphics3d::GeometryModel(0, radius, 75);
         scene.sphereModels[i] = model;
+        scene.sphereRadii[i] = radius;
 
         const float blue = random.next(), green = random.next(), red = random.next();
         auto material = Pointer<ColourMaterial>::adopt(new ColourMaterial);
@@ -178,6 +179,7 @@ void releaseScene() {
         drop(scene.sphereModels[i]);
         drop(scene.sphereParameters[i]);
         scene.sphereTransforms[i] = math::Matrix();
+        scene.sphereRadii[i] = 0.0f;
         std::fill(std::begin(scene.rotationAxes[i]), std::end(scene.rotationAxes[i]), 0.0f);
     }
     drop(scene.sky);

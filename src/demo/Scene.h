@@ -24,6 +24,8 @@ struct Scene {
     // Each holds one "modelview" matrix for its sphere.
     graphics3d::ParameterBuffer* sphereParameters[SphereCount] = {};
     math::Matrix sphereTransforms[SphereCount];
+    // The radius each sphere model was built with: its bounding sphere about its centre.
+    float sphereRadii[SphereCount] = {};
     float rotationAxes[SphereCount][3] = {};
     graphics3d::ParameterBuffer* skyParameters = nullptr;
     graphics3d::SkyModel* sky = nullptr;

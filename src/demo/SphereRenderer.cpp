@@ -15,19 +15,13 @@ SphereRenderer::SphereRenderer(graphics3d::CubeTexture* texture, int32_t index)
 void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     glClear(GL_DEPTH_BUFFER_BIT);
 
-    matrixStack->setMode(GL_TEXTURE0);
-    glLoadIdentity();
     matrixStack->setMode(GL_MODELVIEW);
     glLoadTransposeMatrixf(faceMatrices[face - GL_TEXTURE_CUBE_MAP_POSITIVE_X].data());
+    placeLight();
 
-    graphics3d::Context* context = graphics3d::Context::getThreadContext();
-    context->lightStack.lights[0] = scene.light;
-    glEnable(GL_LIGHT0);
-    scene.light->apply(0);
-
-    scene.skyParameters->set("modelview", viewMatrix.data(), sizeof viewMatrix.elements);
-    scene.sky->draw(scene.skyParameters);
-
+    // The spheres first, then the sky behind them with the depth test: the sky's fragments under a
+    // sphere are never shaded, and every pixel ends the same as with the sky first (the sky box lies
+    // farther out than any sphere can be from another's centre).
     // The inverse view rotation takes the sphere shader's eye-space reflections back into world space.
     math::Matrix rotation = viewMatrix;
     math::invert(rotation);
@@ -39,9 +33,31 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
         if (j == index)
             continue;
         const math::Matrix modelView = viewMatrix * scene.sphereTransforms[j];
+        // A sphere wholly outside this face's 90-degree frustum would not touch a pixel.
+        if (!camera.canSee(modelView.getTranslation(), scene.sphereRadii[j]))
+            continue;
         scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
         scene.sphereModels[j]->draw(scene.sphereParameters[j]);
     }
+
+    matrixStack->setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    scene.skyParameters->set("modelview", viewMatrix.data(), sizeof viewMatrix.elements);
+    scene.sky->draw(scene.skyParameters);
+}
+
+void SphereRenderer::placeLight() {
+    // The light's colours stay in GL from one face to the next; its position follows the face's
+    // rotation. The scene view empties the light's slot at the start of every frame, so the first face
+    // of a frame sends the whole light.
+    graphics3d::Context* context = graphics3d::Context::getThreadContext();
+    if (context->lightStack.lights[0] == scene.light) {
+        scene.light->applyPlacement(0);
+        return;
+    }
+    context->lightStack.lights[0] = scene.light;
+    glEnable(GL_LIGHT0);
+    scene.light->apply(0);
 }
 
 types::String SphereRenderer::getClassPath() const {

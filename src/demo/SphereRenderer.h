@@ -22,6 +22,9 @@ public:
     types::String getClassPath() const override;
 
 private:
+    // Light 0 is the scene's light, placed in the face's eye frame.
+    void placeLight();
+
     int32_t index;
     graphics3d::MatrixStack* matrixStack;
 };

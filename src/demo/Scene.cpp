@@ -146,6 +146,7 @@ void build() {
             graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -2));
         scene.renderers[i] = new SphereRenderer(texture.get(), i);
     }
+    scene.skyFaces = graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -1);
 
     auto program = Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());
     program->attach(loadProgram<graphics3d::VertexProgram>(VertexProgramFile).get());
@@ -184,6 +185,8 @@ void releaseScene() {
     }
     drop(scene.sky);
     drop(scene.skyParameters);
+    drop(scene.skyFaces);
+    std::fill(std::begin(scene.skyFaceReady), std::end(scene.skyFaceReady), false);
     drop(scene.light);
 }
 

@@ -2,6 +2,7 @@
 
 #include "demo/Scene.h"
 #include "graphics3d/Context.h"
+#include "graphics3d/CubeTexture.h"
 #include "graphics3d/GeometryModel.h"
 #include "graphics3d/OpenGL.h"
 #include "graphics3d/SkyModel.h"
@@ -19,9 +20,13 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     glLoadTransposeMatrixf(faceMatrices[face - GL_TEXTURE_CUBE_MAP_POSITIVE_X].data());
     placeLight();
 
-    // The spheres first, then the sky behind them with the depth test: the sky's fragments under a
-    // sphere are never shaded, and every pixel ends the same as with the sky first (the sky box lies
-    // farther out than any sphere can be from another's centre).
+    // The sky of this direction comes copied from the first face that drew it; the spheres then go
+    // over it as they would over the sky drawn here (the sky box lies farther out than any sphere can be
+    // from another's centre, so the depth test always let the spheres through). Where it cannot be
+    // copied, the spheres are drawn first and the sky behind them with the depth test, so that the sky's
+    // fragments under a sphere are never shaded; every pixel ends the same either way.
+    const bool skyDrawn = copySky(viewMatrix, face);
+
     // The inverse view rotation takes the sphere shader's eye-space reflections back into world space.
     math::Matrix rotation = viewMatrix;
     math::invert(rotation);
@@ -40,10 +45,35 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
         scene.sphereModels[j]->draw(scene.sphereParameters[j]);
     }
 
+    if (!skyDrawn)
+        drawSky(viewMatrix);
+}
+
+void SphereRenderer::drawSky(const math::Matrix& viewMatrix) {
     matrixStack->setMode(GL_TEXTURE0);
     glLoadIdentity();
     scene.skyParameters->set("modelview", viewMatrix.data(), sizeof viewMatrix.elements);
     scene.sky->draw(scene.skyParameters);
+}
+
+bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
+    graphics3d::CubeTexture* cube = getTexture();
+    graphics3d::CubeTexture* sky = scene.skyFaces;
+    if (getMode() != RenderTargetMode || !glCopyImageSubData || !sky || !cube ||
+        sky->getWidth() != cube->getWidth() || sky->getHeight() != cube->getHeight() ||
+        sky->getFormat() != cube->getFormat())
+        return false;
+    const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
+    if (scene.skyFaceReady[slice]) {
+        glCopyImageSubData(sky->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getGLName(),
+                           GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);
+        return true;
+    }
+    drawSky(viewMatrix);
+    glCopyImageSubData(cube->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, sky->getGLName(),
+                       GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);
+    scene.skyFaceReady[slice] = true;
+    return true;
 }
 
 void SphereRenderer::placeLight() {

@@ -47,7 +47,8 @@ add_executable(korvane_xwindow tools/xwindow/main.cpp)
 target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
 
 # The frame-time benchmark, built on request (cmake --build build --target korvane_frame_bench).
-add_executable(korvane_frame_bench EXCLUDE_FROM_ALL bench/demo/FrameBench.cpp)
+add_executable(korvane_frame_bench EXCLUDE_FROM_ALL bench/demo/FrameBench.cpp bench/demo/Baseline.cpp)
+target_include_directories(korvane_frame_bench PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(korvane_frame_bench PRIVATE korvane_demo)
 target_compile_definitions(korvane_frame_bench PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}")
 add_dependencies(korvane_frame_bench korvane_run_directory)

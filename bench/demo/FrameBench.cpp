@@ -1,78 +1,233 @@
-// Times the demonstration's frame: the scene view rendered and swapped on its window thread, with the GL
-// work finished, in render-target mode and in copy mode (frame-buffer objects hidden from the layer).
-// Usage: korvane_frame_bench [frames]   (run on an X display; default 100 frames after 10 to warm up)
+// Times the demonstration's frame: the scene view rendered and swapped on its window thread with the GL
+// work finished, in render-target mode and in copy mode (frame-buffer objects hidden from the layer), each
+// side by side with the same frame written directly against OpenGL (bench/demo/Baseline.cpp). Frames run
+// back to back after a warm-up, in alternating blocks so that both sides see the same machine load.
+//
+// Usage: korvane_frame_bench [--frames N] [--warmup N] [--block N] [--only VARIANT]
+//   VARIANT: rt, copy, baseline, baseline-copy (one variant alone, e.g. under apitrace or callgrind)
+// Prints one line per variant: "<variant> median <ms> p10 <ms> p90 <ms> cpu <ms> frames <n>", and the
+// ratio framework/baseline per mode. Run on an X display.
 #include <unistd.h>
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
 
+#include "bench/demo/Baseline.h"
 #include "demo/MainWindow.h"
 #include "demo/SceneView.h"
+#include "gui3d/StringView.h"
 #include "object/Pointer.h"
 #include "platform/GL.h"
 
 using korvane::demo::MainWindow;
-using korvane::demo::SceneView;
 using korvane::object::Pointer;
 
 namespace {
 
-bool measure(const char* mode, int frames) {
-    auto window = Pointer<MainWindow>::adopt(new MainWindow);
-    auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, 600.0f, 500.0f}));
-    window->addView(view.get());
-    if (!window->open()) {
-        std::printf("the window cannot be opened\n");
-        return false;
-    }
-    double milliseconds = 0, processMilliseconds = 0;
-    auto processTime = [] {
-        timespec now{};
-        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-        return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-    };
-    window->callOnWindowThread([&] {
-        auto frame = [&] {
-            view->render();
-            glFinish();
-            korvane::platform::swapBuffers(view->getDeviceContext());
-        };
-        for (int i = 0; i < 10; ++i)
-            frame();
-        const auto start = std::chrono::steady_clock::now();
-        const double processStart = processTime();
-        for (int i = 0; i < frames; ++i)
-            frame();
-        milliseconds =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        processMilliseconds = processTime() - processStart;
+double processMilliseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+struct Options {
+    int frames = 100;
+    int warmup = 10;
+    int block = 10;
+    std::string only;
+};
+
+// One window with one view, and the frames it has taken.
+struct Variant;
+void measuredFrames(Variant& variant, int count);
+
+struct Variant {
+    std::string name;
+    Pointer<MainWindow> window;
+    Pointer<korvane::gui::OpenGL> view;
+    korvane::bench::BaselineView* baseline = nullptr;
+    std::vector<double> milliseconds;
+    double processTime = 0;
+    double lastFrame = 0;
+
+    bool open(bool hideFrameBuffers) {
+        if (hideFrameBuffers && !__glewBindFramebufferEXT) {
+            // GLEW loads its entry points with the process's first GL context: make one before hiding.
+            auto first = Pointer<MainWindow>::adopt(new MainWindow);
+            auto plain = Pointer<korvane::gui::OpenGL>::adopt(new korvane::gui::OpenGL({0, 0, 64, 64}));
+            first->addView(plain.get());
+            if (first->open())
+                first->close();
+        }
+        window = Pointer<MainWindow>::adopt(new MainWindow);
+        window->addView(view.get());
+        const auto saved = __glewGenFramebuffersEXT;
+        // The layer picks copy mode when the frame-buffer entry point is missing.
+        if (hideFrameBuffers)
+            __glewGenFramebuffersEXT = nullptr;
+        const bool opened = window->open();
+        if (hideFrameBuffers)
+            __glewGenFramebuffersEXT = saved;
+        if (!opened) {
+            std::printf("%s: the window cannot be opened\n", name.c_str());
+            return false;
+        }
+        if (auto* scene = dynamic_cast<korvane::demo::SceneView*>(view.get())) {
+            const std::string label = scene->getLabel() ? scene->getLabel()->getText().getText() : "";
+            const char* expected = hideFrameBuffers ? korvane::demo::SceneView::CopyTextureLabel
+                                                    : korvane::demo::SceneView::RenderTargetLabel;
+            if (label != expected) {
+                std::printf("%s: the scene runs in the wrong mode (%s)\n", name.c_str(), label.c_str());
+                return false;
+            }
+        }
         return true;
-    });
-    window->close();
-    // The processor time of all threads (the driver's included) is less affected by other load.
-    std::printf("%-20s %7.2f ms per frame, %7.2f ms of processor time (%d frames)\n", mode,
-                milliseconds / frames, processMilliseconds / frames, frames);
+    }
+
+    // One frame, its time kept in `lastFrame`.
+    void frame() {
+        const auto start = std::chrono::steady_clock::now();
+        if (baseline)
+            baseline->setElapsed(float(lastFrame));
+        view->render();
+        glFinish();
+        korvane::platform::swapBuffers(view->getDeviceContext());
+        lastFrame =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    }
+
+    // Runs `count` frames on the window thread; `record` keeps their times.
+    void run(int count, bool record) {
+        window->callOnWindowThread([&] {
+            if (record)
+                measuredFrames(*this, count);
+            else
+                for (int i = 0; i < count; ++i)
+                    frame();
+            return true;
+        });
+    }
+
+    double percentile(double p) const {
+        std::vector<double> sorted = milliseconds;
+        std::sort(sorted.begin(), sorted.end());
+        if (sorted.empty())
+            return 0;
+        return sorted[std::min(sorted.size() - 1, size_t(p * double(sorted.size() - 1) + 0.5))];
+    }
+
+    void print() const {
+        std::printf("%-14s median %8.2f p10 %8.2f p90 %8.2f cpu %8.2f frames %zu\n", name.c_str(),
+                    percentile(0.5), percentile(0.1), percentile(0.9),
+                    processTime / double(milliseconds.size()), milliseconds.size());
+    }
+
+    void close() {
+        if (window)
+            window->close();
+        window = nullptr;
+        view = nullptr;
+    }
+};
+
+// The measured frames, on the window thread; callgrind collects inside this function alone
+// (--toggle-collect=measuredFrames).
+__attribute__((noinline)) void measuredFrames(Variant& variant, int count) {
+    const double processStart = processMilliseconds();
+    for (int i = 0; i < count; ++i) {
+        variant.frame();
+        variant.milliseconds.push_back(variant.lastFrame);
+    }
+    variant.processTime += processMilliseconds() - processStart;
+}
+
+Variant makeVariant(const std::string& name) {
+    Variant variant;
+    variant.name = name;
+    const korvane::gui::Rectangle frame{0.0f, 0.0f, 600.0f, 500.0f};
+    if (name == "rt" || name == "copy") {
+        variant.view = Pointer<korvane::gui::OpenGL>::adopt(new korvane::demo::SceneView(frame));
+    } else {
+        auto* baseline = new korvane::bench::BaselineView(frame, name == "baseline-copy");
+        variant.baseline = baseline;
+        variant.view = Pointer<korvane::gui::OpenGL>::adopt(baseline);
+    }
+    return variant;
+}
+
+// Measures the given variants side by side, in alternating blocks; false when a window fails.
+bool measure(const std::vector<std::string>& names, const Options& options) {
+    std::vector<Variant> variants;
+    for (const std::string& name : names) {
+        variants.push_back(makeVariant(name));
+        if (!variants.back().open(name == "copy")) {
+            for (Variant& variant : variants)
+                variant.close();
+            return false;
+        }
+    }
+    for (Variant& variant : variants)
+        variant.run(options.warmup, false);
+    for (int done = 0; done < options.frames; done += options.block) {
+        const int count = std::min(options.block, options.frames - done);
+        for (Variant& variant : variants)
+            variant.run(count, true);
+    }
+    for (Variant& variant : variants)
+        variant.print();
+    if (variants.size() == 2)
+        std::printf("ratio %-8s median %.3f cpu %.3f\n", variants[0].name.c_str(),
+                    variants[0].percentile(0.5) / variants[1].percentile(0.5),
+                    variants[0].processTime / variants[1].processTime);
+    for (Variant& variant : variants)
+        variant.close();
     return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--frames" && hasValue)
+            options.frames = std::max(1, std::atoi(argv[++i]));
+        else if (argument == "--warmup" && hasValue)
+            options.warmup = std::max(0, std::atoi(argv[++i]));
+        else if (argument == "--block" && hasValue)
+            options.block = std::max(1, std::atoi(argv[++i]));
+        else if (argument == "--only" && hasValue)
+            options.only = argv[++i];
+        else {
+            std::printf(
+                "usage: %s [--frames N] [--warmup N] [--block N] [--only rt|copy|baseline|baseline-copy]\n",
+                argv[0]);
+            return 2;
+        }
+    }
     if (::chdir(KORVANE_RUN_DIR) != 0) {
         std::printf("no run directory %s\n", KORVANE_RUN_DIR);
         return 1;
     }
-    if (!measure("render-target mode:", frames))
+    if (!options.only.empty()) {
+        if (options.only != "rt" && options.only != "copy" && options.only != "baseline" &&
+            options.only != "baseline-copy") {
+            std::printf("unknown variant %s\n", options.only.c_str());
+            return 2;
+        }
+        return measure({options.only}, options) ? 0 : 1;
+    }
+    if (!measure({"rt", "baseline"}, options))
         return 1;
-    // The layer picks copy mode when the frame-buffer entry point is missing.
-    const auto saved = __glewGenFramebuffersEXT;
-    __glewGenFramebuffersEXT = nullptr;
-    const bool copied = measure("copy mode:", frames);
-    __glewGenFramebuffersEXT = saved;
-    return copied ? 0 : 1;
+    return measure({"copy", "baseline-copy"}, options) ? 0 : 1;
 }

@@ -123,6 +123,7 @@ void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
         const float radius = random.next() * 60.0f + 50.0f;
         auto* model = new graphics3d::GeometryModel(0, radius, 75);
         scene.sphereModels[i] = model;
+        scene.sphereRadii[i] = radius;
 
         const float blue = random.next(), green = random.next(), red = random.next();
         auto material = Pointer<ColourMaterial>::adopt(new ColourMaterial);
@@ -169,6 +170,7 @@ void build() {
             graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -2));
         scene.renderers[i] = new SphereRenderer(texture.get(), i);
     }
+    scene.skyFaces = graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -1);
 
     auto program = Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());
     program->attach(loadProgram<graphics3d::VertexProgram>(VertexProgramFile).get());
@@ -208,10 +210,13 @@ void releaseScene() {
         drop(scene.sphereModels[i]);
         drop(scene.sphereParameters[i]);
         scene.sphereTransforms[i] = math::Matrix();
+        scene.sphereRadii[i] = 0.0f;
         std::fill(std::begin(scene.rotationAxes[i]), std::end(scene.rotationAxes[i]), 0.0f);
     }
     drop(scene.sky);
     drop(scene.skyParameters);
+    drop(scene.skyFaces);
+    std::fill(std::begin(scene.skyFaceReady), std::end(scene.skyFaceReady), false);
     drop(scene.light);
 }
 

@@ -5,6 +5,7 @@
 #include "math/Matrix.h"
 
 namespace korvane::graphics3d {
+class CubeTexture;
 class GeometryModel;
 class SkyModel;
 } // namespace korvane::graphics3d
@@ -24,8 +25,15 @@ struct Scene {
     // Each holds one "modelview" matrix for its sphere.
     graphics3d::ParameterBuffer* sphereParameters[SphereCount] = {};
     math::Matrix sphereTransforms[SphereCount];
+    // The radius each sphere model was built with: its bounding sphere about its centre.
+    float sphereRadii[SphereCount] = {};
     float rotationAxes[SphereCount][3] = {};
     graphics3d::ParameterBuffer* skyParameters = nullptr;
+    // The sky as the reflection faces see it, one face per direction: the sky box turns with the face but
+    // never moves, so every sphere's face k shows the same sky. Filled by the first face drawn into each
+    // direction and copied into the others (render-target mode, where GL can copy between textures).
+    graphics3d::CubeTexture* skyFaces = nullptr;
+    bool skyFaceReady[6] = {};
     graphics3d::SkyModel* sky = nullptr;
     graphics3d::PointLight* light = nullptr;
 };

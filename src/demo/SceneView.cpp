@@ -119,6 +119,11 @@ void SceneView::releaseScene() {
 }
 
 void SceneView::render() {
+    timer.update();
+    renderFrame(float(timer.getElapsed()));
+}
+
+void SceneView::renderFrame(float elapsedMilliseconds) {
     if (!scene.sky)
         return;
     graphics3d::Context& context = *sceneContext;
@@ -127,8 +132,7 @@ void SceneView::render() {
     context.currentBlendMode = &context.defaultBlendMode;
     context.defaultBlendMode.apply();
 
-    timer.update();
-    const float angle = float(timer.getElapsed()) * SpinPerMillisecond;
+    const float angle = elapsedMilliseconds * SpinPerMillisecond;
     for (int i = 0; i < Scene::SphereCount; ++i) {
         const float* axis = scene.rotationAxes[i];
         math::rotate(scene.sphereTransforms[i], angle, {axis[0], axis[1], axis[2]});
@@ -137,6 +141,8 @@ void SceneView::render() {
     math::Matrix view = gui->getCameraTransform();
     math::invert(view);
 
+    // The light's settings go to GL once per frame, with the first face; later draws only place it.
+    context.lightStack.lights[0] = nullptr;
     for (int i = 0; i < Scene::SphereCount; ++i) {
         const math::Vector3<float> position = scene.sphereTransforms[i].getTranslation();
         scene.renderers[i]->generate(math::Matrix::translation(-position.x, -position.y, -position.z));
@@ -146,18 +152,18 @@ void SceneView::render() {
     glClear(GL_DEPTH_BUFFER_BIT);
 
     camera.apply();
-    matrixStack->setMode(GL_TEXTURE0);
-    glLoadIdentity();
     matrixStack->setMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    context.lightStack.lights[0] = scene.light;
-    glEnable(GL_LIGHT0);
-    scene.light->apply(0);
+    if (context.lightStack.lights[0] == scene.light) {
+        scene.light->applyPlacement(0);
+    } else {
+        context.lightStack.lights[0] = scene.light;
+        glEnable(GL_LIGHT0);
+        scene.light->apply(0);
+    }
 
-    scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
-    scene.sky->draw(scene.skyParameters);
-
+    // The spheres before the sky, which the depth test then keeps off them (see SphereRenderer).
     math::Matrix rotation = view;
     math::invert(rotation);
     rotation.setTranslation({0.0f, 0.0f, 0.0f});
@@ -169,6 +175,11 @@ void SceneView::render() {
         scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
         scene.sphereModels[j]->draw(scene.sphereParameters[j]);
     }
+
+    matrixStack->setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
+    scene.sky->draw(scene.skyParameters);
 
     gui->draw();
 }

@@ -29,6 +29,9 @@ public:
     bool detach() override;
     bool onFrameChanged(const gui::Rectangle& rectangle) override;
     void render() override;
+    // One frame with the spheres turned by this many milliseconds' worth (render() passes the time since
+    // the last frame); with the context current, on the window thread.
+    void renderFrame(float elapsedMilliseconds);
 
     virtual bool initialiseScene();
     virtual void releaseScene();

@@ -2,6 +2,7 @@
 
 #include "demo/Scene.h"
 #include "graphics3d/Context.h"
+#include "graphics3d/CubeTexture.h"
 #include "graphics3d/GeometryModel.h"
 #include "graphics3d/OpenGL.h"
 #include "graphics3d/SkyModel.h"
@@ -15,18 +16,16 @@ SphereRenderer::SphereRenderer(graphics3d::CubeTexture* texture, int32_t index)
 void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     glClear(GL_DEPTH_BUFFER_BIT);
 
-    matrixStack->setMode(GL_TEXTURE0);
-    glLoadIdentity();
     matrixStack->setMode(GL_MODELVIEW);
     glLoadTransposeMatrixf(faceMatrices[face - GL_TEXTURE_CUBE_MAP_POSITIVE_X].data());
+    placeLight();
 
-    graphics3d::Context* context = graphics3d::Context::getThreadContext();
-    context->lightStack.lights[0] = scene.light;
-    glEnable(GL_LIGHT0);
-    scene.light->apply(0);
-
-    scene.skyParameters->set("modelview", viewMatrix.data(), sizeof viewMatrix.elements);
-    scene.sky->draw(scene.skyParameters);
+    // The sky of this direction comes copied from the first face that drew it; the spheres then go
+    // over it as they would over the sky drawn here (the sky box lies farther out than any sphere can be
+    // from another's centre, so the depth test always let the spheres through). Where it cannot be
+    // copied, the spheres are drawn first and the sky behind them with the depth test, so that the sky's
+    // fragments under a sphere are never shaded; every pixel ends the same either way.
+    const bool skyDrawn = copySky(viewMatrix, face);
 
     // The inverse view rotation takes the sphere shader's eye-space reflections back into world space.
     math::Matrix rotation = viewMatrix;
@@ -39,9 +38,56 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
         if (j == index)
             continue;
         const math::Matrix modelView = viewMatrix * scene.sphereTransforms[j];
+        // A sphere wholly outside this face's 90-degree frustum would not touch a pixel.
+        if (!camera.canSee(modelView.getTranslation(), scene.sphereRadii[j]))
+            continue;
         scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
         scene.sphereModels[j]->draw(scene.sphereParameters[j]);
     }
+
+    if (!skyDrawn)
+        drawSky(viewMatrix);
+}
+
+void SphereRenderer::drawSky(const math::Matrix& viewMatrix) {
+    matrixStack->setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    scene.skyParameters->set("modelview", viewMatrix.data(), sizeof viewMatrix.elements);
+    scene.sky->draw(scene.skyParameters);
+}
+
+bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
+    graphics3d::CubeTexture* cube = getTexture();
+    graphics3d::CubeTexture* sky = scene.skyFaces;
+    if (getMode() != RenderTargetMode || !glCopyImageSubData || !sky || !cube ||
+        sky->getWidth() != cube->getWidth() || sky->getHeight() != cube->getHeight() ||
+        sky->getFormat() != cube->getFormat())
+        return false;
+    const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
+    if (scene.skyFaceReady[slice]) {
+        glCopyImageSubData(sky->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getGLName(),
+                           GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);
+        return true;
+    }
+    drawSky(viewMatrix);
+    glCopyImageSubData(cube->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, sky->getGLName(),
+                       GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);
+    scene.skyFaceReady[slice] = true;
+    return true;
+}
+
+void SphereRenderer::placeLight() {
+    // The light's colours stay in GL from one face to the next; its position follows the face's
+    // rotation. The scene view empties the light's slot at the start of every frame, so the first face
+    // of a frame sends the whole light.
+    graphics3d::Context* context = graphics3d::Context::getThreadContext();
+    if (context->lightStack.lights[0] == scene.light) {
+        scene.light->applyPlacement(0);
+        return;
+    }
+    context->lightStack.lights[0] = scene.light;
+    glEnable(GL_LIGHT0);
+    scene.light->apply(0);
 }
 
 types::String SphereRenderer::getClassPath() const {

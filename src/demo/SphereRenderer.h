@@ -22,6 +22,13 @@ public:
     types::String getClassPath() const override;
 
 private:
+    // Light 0 is the scene's light, placed in the face's eye frame.
+    void placeLight();
+    void drawSky(const math::Matrix& viewMatrix);
+    // Puts the sky of this face's direction into the face, from the scene's copy or drawn (and then
+    // kept); false where it cannot be copied.
+    bool copySky(const math::Matrix& viewMatrix, uint32_t face);
+
     int32_t index;
     graphics3d::MatrixStack* matrixStack;
 };

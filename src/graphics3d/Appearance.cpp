@@ -45,7 +45,12 @@ void Appearance::bind() {
     applyState(context->currentPolygonMode, polygonMode.get());
     for (int unit = 0; unit < TextureUnits; ++unit) {
         Texture* texture = textures[unit];
-        if (!texture || texture == context->boundTextures[unit])
+        if (!texture)
+            continue;
+        // Levels that level 0 left behind are made before anything samples them.
+        if (texture->areLevelsDirty())
+            texture->updateLevels();
+        if (texture == context->boundTextures[unit])
             continue;
         context->boundTextures[unit] = texture;
         context->textureTargets[unit] = texture->getTarget();

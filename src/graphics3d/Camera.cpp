@@ -1,5 +1,7 @@
 #include "graphics3d/Camera.h"
 
+#include <cmath>
+
 #include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
@@ -28,6 +30,18 @@ void PerspectiveCamera::apply() {
     glMatrixMode(GL_PROJECTION);
     glLoadTransposeMatrixf(projection.data());
     glMatrixMode(static_cast<GLenum>(saved));
+}
+
+bool PerspectiveCamera::canSee(const math::Vector3<float>& centre, float radius) const {
+    const float l = window[0], b = window[1], r = window[0] + window[2], t = window[1] + window[3];
+    const float x = centre.x, y = centre.y, z = centre.z, d = focal;
+    if (-z - near < -radius || far + z < -radius)
+        return false;
+    // The side planes pass through the eye and the window's edges at distance `focal`; each distance is
+    // measured along the plane's inward unit normal.
+    auto outside = [&](float a, float c, float value) { return value < -radius * std::sqrt(a * a + c * c); };
+    return !(outside(d, l, d * x + l * z) || outside(d, r, -d * x - r * z) || outside(d, b, d * y + b * z) ||
+             outside(d, t, -d * y - t * z));
 }
 
 Ray PerspectiveCamera::ray(float x, float y) const {

@@ -44,6 +44,9 @@ public:
 
     // The row-major projection matrix that apply() loads.
     math::Matrix getProjection() const;
+    // Whether any of a sphere (centre in eye coordinates) lies inside the frustum: false only when the
+    // sphere lies wholly outside one of its six planes, so that drawing it could not touch a pixel.
+    bool canSee(const math::Vector3<float>& centre, float radius) const;
 };
 
 } // namespace korvane::graphics3d

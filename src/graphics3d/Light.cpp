@@ -41,4 +41,11 @@ void PointLight::apply(int index) {
     glLightf(light, GL_SPOT_EXPONENT, 0.0f);
 }
 
+void PointLight::applyPlacement(int index) {
+    if (index < 0 || index >= LightStack::Slots)
+        return;
+    const float positional[4] = {position[0], position[1], position[2], 1.0f};
+    glLightfv(GL_LIGHT0 + GLenum(index), GL_POSITION, positional);
+}
+
 } // namespace korvane::graphics3d

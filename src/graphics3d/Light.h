@@ -15,6 +15,9 @@ public:
 
     // Sends the light to GL_LIGHT0 + index (index 0 to 7).
     virtual void apply(int index) = 0;
+    // Sends only what depends on the model-view matrix in force, for a light that was applied to the
+    // same index before and has not changed since; by default the whole light.
+    virtual void applyPlacement(int index) { apply(index); }
 
 protected:
     Light() = default;
@@ -29,6 +32,7 @@ public:
 
     // The position is transformed by the model-view matrix in force, as GL does.
     void apply(int index) override;
+    void applyPlacement(int index) override;
 
     float ambient[4] = {0.1f, 0.1f, 0.1f, 0.0f};
     float diffuse[4] = {1.0f, 1.0f, 1.0f, 0.0f};

@@ -22,14 +22,6 @@ Texture::Texture(uint32_t glName, uint32_t target, Configure) : Texture(glName, 
     GLint automatic = GL_FALSE;
     glGetTexParameteriv(target, GL_GENERATE_MIPMAP, &automatic);
     automaticLevels = automatic == GL_TRUE;
-    // Levels with storage, counted while they have a size (no edge allows more than 32).
-    definedLevels = 1;
-    for (GLint levelWidth = 0; definedLevels < 32; ++definedLevels) {
-        glGetTexLevelParameteriv(levelTarget, GLint(definedLevels), GL_TEXTURE_WIDTH, &levelWidth);
-        if (levelWidth <= 0)
-            break;
-    }
-
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     setWrap(GL_REPEAT);
@@ -88,6 +80,16 @@ void Texture::setFilter(uint32_t newMinFilter, uint32_t newMagFilter) {
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(magFilter));
     glBindTexture(target, static_cast<GLuint>(saved));
+    // A filter that samples the levels finds them made.
+    updateLevels();
+}
+
+void Texture::setGeneratedLevels(bool generated) {
+    generatedLevels = generated;
+    if (generated) {
+        levelsDirty = true;
+        updateLevels();
+    }
 }
 
 bool Texture::hasLevelsInUse() const {
@@ -98,7 +100,7 @@ bool Texture::hasLevelsInUse() const {
     case GL_LINEAR_MIPMAP_LINEAR:
         return true;
     default:
-        return definedLevels > 1;
+        return false;
     }
 }
 

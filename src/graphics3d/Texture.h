@@ -39,13 +39,17 @@ public:
     // Sets both filters. The texture that was bound to this texture's target before the call stays bound.
     void setFilter(uint32_t minFilter, uint32_t magFilter);
 
-    // Whether sampling can reach a level above 0: the minification filter is a mipmapped one, or more than
-    // one level had storage when the name was wrapped.
+    // Whether sampling can reach a level above 0: only a mipmapped minification filter does (GL samples
+    // the base level alone otherwise, whatever levels have storage).
     bool hasLevelsInUse() const;
     // Whether GL itself regenerates the levels above 0 when level 0 is specified or copied into
     // (GL_GENERATE_MIPMAP, as it was when the name was wrapped). Drawing into level 0 through a frame
-    // buffer does not trigger that.
+    // buffer does not trigger that. The creators leave it off and ask for generated levels instead.
     bool generatesLevels() const { return automaticLevels; }
+    // Asks for levels above 0 made from level 0: they are generated when a mipmapped filter is set and
+    // again whenever level 0 changed before something samples them, never while nothing does.
+    void setGeneratedLevels(bool generated);
+    bool hasGeneratedLevels() const { return generatedLevels; }
     // Says that level 0 changed in a way GL did not follow with the other levels.
     void markLevelsDirty() { levelsDirty = true; }
     bool areLevelsDirty() const { return levelsDirty; }
@@ -86,8 +90,8 @@ protected:
     uint32_t bindingQuery;
     int32_t width = 0;
     int32_t height = 0;
-    uint32_t definedLevels = 1;
     bool automaticLevels = false;
+    bool generatedLevels = false;
     bool levelsDirty = false;
     // The rendering context the name belongs to, null when it was made without one.
     object::Pointer<Context> owner;

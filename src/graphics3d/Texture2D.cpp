@@ -30,6 +30,10 @@ bool Texture2D::upload(graphics::Image& image, int32_t level) {
     image.unlock();
     image.setLocked(false);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(saved));
+    if (level == 0 && generatedLevels) {
+        markLevelsDirty();
+        updateLevels();
+    }
     resetPixelTransfer();
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     return !hasGLError();

@@ -132,12 +132,32 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
     ASSERT_GT(sky, 0u);
     ASSERT_GT(spheres[0], 0u);
 
+    // Every sphere straight ahead of the eye (down -Z, where the view matrix passed to renderFace
+    // looks), the one whose cube map it is among them: that one is never drawn. The sky of a direction
+    // is drawn by the first face that looks that way and copied into the others.
     for (int i = 0; i < Scene::SphereCount; ++i) {
-        GLuint expected = sky;
+        for (int j = 0; j < Scene::SphereCount; ++j)
+            scene.sphereTransforms[j] = Matrix::translation(0.0f, 0.0f, -300.0f - 200.0f * float(j));
+        GLuint expected = i == 0 ? sky : 0;
         for (int j = 0; j < Scene::SphereCount; ++j)
             expected += j == i ? 0 : spheres[j];
         EXPECT_EQ(primitives([&] { scene.renderers[i]->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
                   expected)
+            << "sphere " << i;
+
+        // A sphere behind the eye, or beside the face's 90-degree frustum, is left out; one that reaches
+        // into it from beside is drawn.
+        const int behind = (i + 1) % Scene::SphereCount, beside = (i + 2) % Scene::SphereCount,
+                  grazing = (i + 3) % Scene::SphereCount;
+        scene.sphereTransforms[behind] = Matrix::translation(0.0f, 0.0f, 300.0f);
+        const float radius = scene.sphereRadii[beside];
+        // At depth 300 the frustum's side reaches x = 300; the sphere's centre lies farther out than its
+        // radius, measured across the side plane.
+        scene.sphereTransforms[beside] = Matrix::translation(300.0f + radius * 1.5f, 0.0f, -300.0f);
+        scene.sphereTransforms[grazing] =
+            Matrix::translation(0.0f, 300.0f + scene.sphereRadii[grazing] * 1.3f, -300.0f);
+        EXPECT_EQ(primitives([&] { scene.renderers[i]->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
+                  spheres[grazing])
             << "sphere " << i;
     }
 }

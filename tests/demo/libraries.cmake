@@ -8,5 +8,6 @@ if(kind STREQUAL "EXECUTABLE")
   add_dependencies(${target} korvane_run_directory korvane)
 endif()
 target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
-target_compile_definitions(${target} PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}")
+target_compile_definitions(${target} PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}"
+  KORVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/demo/data")
 target_link_libraries(${target} PRIVATE korvane_xwindows X11::X11 X11::Xtst OpenGL::GL)

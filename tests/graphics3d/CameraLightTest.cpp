@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "graphics3d/Appearance.h"
 #include "graphics3d/Camera.h"
 #include "graphics3d/FixedShader.h"
@@ -73,6 +75,38 @@ TEST_F(CameraLightTest, RaysRunThroughTheWindowCorners) {
     EXPECT_FLOAT_EQ(bottomRight.direction.x, 4);
     EXPECT_FLOAT_EQ(bottomRight.direction.y, -3);
     EXPECT_FLOAT_EQ(bottomRight.direction.z, -2);
+}
+
+TEST(CameraFrustumTest, SpheresAreSeenUnlessWhollyOutsideOnePlane) {
+    // An off-centre window: sides at x = -2 and 6, y = -3 and 1 at distance 4; depth 10 to 100.
+    PerspectiveCamera camera;
+    camera.focal = 4.0f;
+    camera.near = 10.0f;
+    camera.far = 100.0f;
+    camera.window[0] = -2.0f;
+    camera.window[1] = -3.0f;
+    camera.window[2] = 8.0f;
+    camera.window[3] = 4.0f;
+    EXPECT_TRUE(camera.canSee({0.0f, 0.0f, -50.0f}, 1.0f));
+    // At depth 40 the sides are at x = -20 and 60, y = -30 and 10. Each unit normal's x or y part is
+    // 4 / sqrt(16 + e^2) for the edge e, so a centre that far outside by r / that factor just touches.
+    struct Case {
+        float x, y, z, radius;
+        bool seen;
+    };
+    const float left = std::sqrt(16.0f + 4.0f) / 4.0f, right = std::sqrt(16.0f + 36.0f) / 4.0f;
+    const float bottom = std::sqrt(16.0f + 9.0f) / 4.0f, top = std::sqrt(16.0f + 1.0f) / 4.0f;
+    for (const Case& c : {Case{-20.0f - 2.0f * left * 0.99f, 0, -40, 2, true},
+                          Case{-20.0f - 2.0f * left * 1.01f, 0, -40, 2, false},
+                          Case{60.0f + 2.0f * right * 0.99f, 0, -40, 2, true},
+                          Case{60.0f + 2.0f * right * 1.01f, 0, -40, 2, false},
+                          Case{0, -30.0f - 2.0f * bottom * 0.99f, -40, 2, true},
+                          Case{0, -30.0f - 2.0f * bottom * 1.01f, -40, 2, false},
+                          Case{0, 10.0f + 2.0f * top * 0.99f, -40, 2, true},
+                          Case{0, 10.0f + 2.0f * top * 1.01f, -40, 2, false}, Case{0, 0, -8.5f, 2, true},
+                          Case{0, 0, -7.5f, 2, false}, Case{0, 0, 5, 2, false}, Case{0, 0, -101.5f, 2, true},
+                          Case{0, 0, -102.5f, 2, false}})
+        EXPECT_EQ(camera.canSee({c.x, c.y, c.z}, c.radius), c.seen) << c.x << ", " << c.y << ", " << c.z;
 }
 
 TEST_F(CameraLightTest, PointLightIsPositionalWithoutSpotCone) {

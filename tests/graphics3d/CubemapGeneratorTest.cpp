@@ -3,9 +3,12 @@
 #include <cmath>
 #include <vector>
 
+#include "graphics3d/Appearance.h"
 #include "graphics3d/Context.h"
 #include "graphics3d/CubemapGenerator.h"
+#include "graphics3d/FrameBuffer.h"
 #include "graphics3d/Graphics3dException.h"
+#include "graphics3d/RenderTarget.h"
 #include "math/Matrix.h"
 #include "object/Pointer.h"
 #include "support/graphics3d/GLTestWindow.h"
@@ -193,6 +196,45 @@ TEST_F(CubemapGeneratorTest, BothModesBringTheLevelsInLineWhenTheyAreSampled) {
         single->setFilter(GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST);
         generator.generate(math::Matrix::identity());
         EXPECT_EQ(levelPixel(*single, 2, 3), (std::vector<uint8_t>{0, 0, 255}));
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+TEST_F(CubemapGeneratorTest, GeneratedLevelsWaitUntilSomethingSamplesThem) {
+    for (int mode : {int(CubemapGenerator::CopyMode), int(CubemapGenerator::RenderTargetMode)}) {
+        SCOPED_TRACE(mode);
+        // Mode -2 with the plain filter a fresh cube map has: no mode makes levels nobody reads.
+        auto cube = makeCube(16);
+        ColourGenerator generator(cube, mode);
+        generator.generate(math::Matrix::identity());
+        generator.generate(math::Matrix::identity());
+        EXPECT_TRUE(levelPixel(*cube, 0, 1).empty()) << "levels made that nobody samples";
+        GLint automatic = -1;
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cube->getGLName());
+        glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, &automatic);
+        EXPECT_EQ(automatic, GL_FALSE) << "GL's own generation would pay on every copy";
+
+        // A mipmapped filter makes them at once, from what level 0 holds.
+        cube->setFilter(GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST);
+        EXPECT_FALSE(cube->areLevelsDirty());
+        EXPECT_EQ(levelPixel(*cube, 1, 2), (std::vector<uint8_t>{0, 255, 0}));
+
+        // Level 0 changed behind the generator's back: the next appearance that samples it brings the
+        // levels in line before drawing.
+        auto frameBuffer = Pointer<FrameBuffer>::adopt(createFrameBuffer());
+        frameBuffer->attach(
+            Pointer<RenderTarget>::adopt(createRenderTarget(cube, GL_TEXTURE_CUBE_MAP_POSITIVE_X)),
+            GL_COLOR_ATTACHMENT0_EXT);
+        frameBuffer->bind();
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        Context::bindDefaultFrameBuffer();
+        cube->markLevelsDirty();
+        Appearance appearance;
+        appearance.textures[0] = cube;
+        appearance.bind();
+        EXPECT_FALSE(cube->areLevelsDirty());
+        EXPECT_EQ(levelPixel(*cube, 0, 3), (std::vector<uint8_t>{255, 255, 255}));
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 }

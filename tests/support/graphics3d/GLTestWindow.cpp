@@ -1,7 +1,9 @@
 #include "support/graphics3d/GLTestWindow.h"
 
+#ifndef _WIN32
 #include <dlfcn.h>
 #include <link.h>
+#endif
 
 #include <cstring>
 #include <mutex>
@@ -29,6 +31,7 @@ const char* windowClass() {
 // and LeakSanitizer would then report the driver's own small leaks against an unknown module, out of
 // reach of a suppression by library name (tests/lsan.supp).
 void pinDriver() {
+#ifndef _WIN32
     static std::once_flag pinned;
     std::call_once(pinned, [] {
         dl_iterate_phdr(
@@ -39,6 +42,7 @@ void pinDriver() {
             },
             nullptr);
     });
+#endif
 }
 
 } // namespace

@@ -53,8 +53,12 @@ struct GLTestWindow::Native {
 };
 
 GLTestWindow::GLTestWindow(int width, int height) : native(std::make_unique<Native>()) {
-    native->window = platform::createWindow(0, windowClass(), "graphics3d", platform::WS_OVERLAPPEDWINDOW, 0,
-                                            0, width, height, nullptr, nullptr);
+    // The client area is the size asked for: the frame, where there is one, comes on top.
+    platform::Rect outer{0, 0, width, height};
+    platform::adjustWindowRectEx(outer, platform::WS_OVERLAPPEDWINDOW, false, 0);
+    native->window =
+        platform::createWindow(0, windowClass(), "graphics3d", platform::WS_OVERLAPPEDWINDOW, 0, 0,
+                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr);
     if (!native->window)
         return;
     platform::showWindow(native->window, platform::SW_SHOW);

@@ -27,7 +27,7 @@ foreach(shader cubeshader.vp cubeshader.pp)
   list(APPEND korvane_run_files ${KORVANE_RUN_DIR}/data/${shader})
 endforeach()
 find_file(KORVANE_FONT NAMES DejaVuSansCondensed.ttf DejaVuSans.ttf
-  PATHS /usr/share/fonts/truetype/dejavu NO_DEFAULT_PATH DOC "The TrueType font copied into the run directory")
+  PATHS /usr/share/fonts/truetype/dejavu NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH DOC "The TrueType font copied into the run directory")
 if(KORVANE_FONT)
   get_filename_component(font_name ${KORVANE_FONT} NAME)
   add_custom_command(OUTPUT ${KORVANE_RUN_DIR}/${font_name}
@@ -39,12 +39,14 @@ else()
 endif()
 add_custom_target(korvane_run_directory ALL DEPENDS ${korvane_run_files})
 
-# Finds, reads back and closes a top-level window from scripts and end-to-end tests.
-add_library(korvane_xwindows STATIC tools/xwindow/XWindows.cpp)
-target_include_directories(korvane_xwindows PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(korvane_xwindows PUBLIC X11::X11)
-add_executable(korvane_xwindow tools/xwindow/main.cpp)
-target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
+# Finds, reads back and closes a top-level window from scripts and end-to-end tests (X11 only).
+if(NOT WIN32)
+  add_library(korvane_xwindows STATIC tools/xwindow/XWindows.cpp)
+  target_include_directories(korvane_xwindows PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(korvane_xwindows PUBLIC X11::X11)
+  add_executable(korvane_xwindow tools/xwindow/main.cpp)
+  target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
+endif()
 
 # The frame-time benchmark, built on request (cmake --build build --target korvane_frame_bench).
 add_executable(korvane_frame_bench EXCLUDE_FROM_ALL bench/demo/FrameBench.cpp bench/demo/Baseline.cpp)

@@ -45,9 +45,10 @@ void standInCoreEntryPoints() {
     standIn(__glewFogCoordPointerEXT, __glewFogCoordPointer);
 }
 
+// The drawable is the client area; a frame around it (a top-level window on Windows) is not drawn into.
 Context::Size windowSize(platform::WindowHandle window) {
     platform::Rect rectangle;
-    if (!window || !platform::getWindowRect(window, rectangle))
+    if (!window || !platform::getClientRect(window, rectangle))
         return {};
     return {rectangle.right - rectangle.left, rectangle.bottom - rectangle.top};
 }

@@ -1,7 +1,9 @@
 #include "support/graphics3d/GLTestWindow.h"
 
+#ifndef _WIN32
 #include <dlfcn.h>
 #include <link.h>
+#endif
 
 #include <cstring>
 #include <mutex>
@@ -29,6 +31,7 @@ const char* windowClass() {
 // and LeakSanitizer would then report the driver's own small leaks against an unknown module, out of
 // reach of a suppression by library name (tests/lsan.supp).
 void pinDriver() {
+#ifndef _WIN32
     static std::once_flag pinned;
     std::call_once(pinned, [] {
         dl_iterate_phdr(
@@ -39,6 +42,7 @@ void pinDriver() {
             },
             nullptr);
     });
+#endif
 }
 
 } // namespace
@@ -49,8 +53,12 @@ struct GLTestWindow::Native {
 };
 
 GLTestWindow::GLTestWindow(int width, int height) : native(std::make_unique<Native>()) {
-    native->window = platform::createWindow(0, windowClass(), "graphics3d", platform::WS_OVERLAPPEDWINDOW, 0,
-                                            0, width, height, nullptr, nullptr);
+    // The client area is the size asked for: the frame, where there is one, comes on top.
+    platform::Rect outer{0, 0, width, height};
+    platform::adjustWindowRectEx(outer, platform::WS_OVERLAPPEDWINDOW, false, 0);
+    native->window =
+        platform::createWindow(0, windowClass(), "graphics3d", platform::WS_OVERLAPPEDWINDOW, 0, 0,
+                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr);
     if (!native->window)
         return;
     platform::showWindow(native->window, platform::SW_SHOW);

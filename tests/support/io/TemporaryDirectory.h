@@ -3,18 +3,32 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace korvane::test {
 
-// A fresh directory under /tmp, removed with everything in it when the object goes.
+// A fresh directory under /tmp (Windows: the user's temporary folder), removed with everything in it when
+// the object goes.
 class TemporaryDirectory {
 public:
     TemporaryDirectory() {
+#ifdef _WIN32
+        // No mkdtemp: a random name, taken only when the directory did not exist yet.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
+            std::error_code error;
+            const std::filesystem::path candidate =
+                std::filesystem::temp_directory_path(error) / ("korvane-io-" + std::to_string(random()));
+            if (std::filesystem::create_directory(candidate, error))
+                root = candidate.generic_string();
+        }
+#else
         char pattern[] = "/tmp/korvane-io-XXXXXX";
         if (mkdtemp(pattern))
             root = pattern;
+#endif
     }
     ~TemporaryDirectory() {
         std::error_code ignored;

@@ -1,0 +1,84 @@
+#include "platform/MessageQueue.h"
+
+#include "platform/win32/Win32.h"
+
+namespace korvane::platform {
+
+using namespace win32;
+
+namespace win32 {
+
+namespace {
+thread_local std::exception_ptr heldException;
+}
+
+void holdException(std::exception_ptr exception) {
+    // The first one wins: later ones are usually consequences of it.
+    if (!heldException) {
+        heldException = std::move(exception);
+    }
+}
+
+void rethrowHeldException() {
+    if (heldException) {
+        std::exception_ptr exception = std::move(heldException);
+        heldException = nullptr;
+        std::rethrow_exception(exception);
+    }
+}
+
+} // namespace win32
+
+ThreadId currentThreadId() {
+    return GetCurrentThreadId();
+}
+
+void ensureMessageQueue() {
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+}
+
+bool postThreadMessage(ThreadId thread, uint32_t message, WParam wParam, LParam lParam) {
+    return PostThreadMessageA(static_cast<DWORD>(thread), message, wParam, lParam) != FALSE;
+}
+
+bool getMessage(Msg& msg) {
+    MSG out{};
+    const BOOL result = GetMessageA(&out, nullptr, 0, 0);
+    rethrowHeldException();
+    if (result == -1) {
+        // Only an invalid filter window fails; there is none here, so treat it as the end of the loop.
+        msg = Msg{nullptr, WM_QUIT, 0, 0};
+        return false;
+    }
+    msg = fromMsg(out);
+    return result != FALSE;
+}
+
+bool peekMessage(Msg& msg, bool remove) {
+    MSG out{};
+    const BOOL found = PeekMessageA(&out, nullptr, 0, 0, remove ? PM_REMOVE : PM_NOREMOVE);
+    rethrowHeldException();
+    if (found) {
+        msg = fromMsg(out);
+    }
+    return found != FALSE;
+}
+
+void postQuitMessage(int exitCode) {
+    PostQuitMessage(exitCode);
+}
+
+Result dispatchMessage(const Msg& msg) {
+    const MSG in = toMsg(msg);
+    const LRESULT result = DispatchMessageA(&in);
+    rethrowHeldException();
+    return result;
+}
+
+void translateMessage(const Msg& msg) {
+    const MSG in = toMsg(msg);
+    TranslateMessage(&in);
+}
+
+} // namespace korvane::platform

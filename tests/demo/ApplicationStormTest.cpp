@@ -24,6 +24,7 @@
 #include "gui/Input.h"
 #include "object/Pointer.h"
 #include "support/demo/Program.h"
+#include "support/gui/Watchdog.h"
 
 using korvane::application::Message;
 using korvane::demo::MainWindow;
@@ -31,44 +32,13 @@ using korvane::demo::OpenGLTicker;
 using korvane::demo::SampleApplication;
 using korvane::demo::SceneView;
 using korvane::object::Pointer;
+using korvane::testing::Watchdog;
 
 // The application and its window in this process, so that the sanitizer builds watch every thread of it:
 // the application run again and again with close requests at different moments, and the window resized a
 // thousand times, to sizes it cannot take among them.
 
 namespace {
-
-// Ends the process when a test hangs, instead of letting the suite wait for its time-out.
-class Watchdog {
-public:
-    explicit Watchdog(const char* what, std::chrono::seconds patience = std::chrono::seconds(110))
-        : thread([this, what, patience] {
-              std::unique_lock guard(mutex);
-              if (!changed.wait_for(guard, patience, [this] { return done; })) {
-                  std::fprintf(stderr, "watchdog: %s hangs\n", what);
-                  const std::string stacks =
-                      "gdb -p " + std::to_string(::getpid()) +
-                      " -batch -ex 'thread apply all bt' 2>/dev/null | grep '^#\\|^Thread'";
-                  if (std::system(stacks.c_str()) != 0)
-                      std::fprintf(stderr, "(no stacks)\n");
-                  std::_Exit(3);
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard guard(mutex);
-            done = true;
-        }
-        changed.notify_all();
-        thread.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done = false;
-    std::thread thread;
-};
 
 // Runs in the run directory (data files and font) and goes back afterwards.
 class InRunDirectory {
@@ -141,7 +111,7 @@ void closeTheWindow(int round) {
 } // namespace
 
 TEST(ApplicationStormTest, TheApplicationClosesAtEveryMomentAndRunsAgainWithNothingLeftBehind) {
-    Watchdog watchdog("running and closing the application");
+    Watchdog watchdog("running and closing the application", std::chrono::seconds(110));
     InRunDirectory directory;
     auto* previousHandler = XSetErrorHandler(ignoreErrors);
     long threadsAfterFirstRound = 0;
@@ -184,7 +154,7 @@ public:
 } // namespace
 
 TEST(ApplicationStormTest, AThousandResizesToAnySizeKeepTheWindowAtItsMinimumAndTheViewDrawing) {
-    Watchdog watchdog("resizing the window");
+    Watchdog watchdog("resizing the window", std::chrono::seconds(110));
     InRunDirectory directory;
     auto window = Pointer<MainWindow>::adopt(new MainWindow);
     auto view = Pointer<CountingView>::adopt(new CountingView({0.0f, 0.0f, 600.0f, 500.0f}));

@@ -18,38 +18,13 @@
 #include "object/Pointer.h"
 #include "platform/Window.h"
 #include "support/gui/GuiTesting.h"
+#include "support/gui/Watchdog.h"
 
 namespace korvane::gui {
 namespace {
 
 using object::Pointer;
-
-// Ends the process if a stress loop hangs, so that a deadlock fails the test instead of stalling the suite.
-class Watchdog {
-public:
-    explicit Watchdog(const char* what, std::chrono::seconds patience = std::chrono::seconds(60))
-        : thread([this, what, patience] {
-              std::unique_lock guard(mutex);
-              if (!changed.wait_for(guard, patience, [this] { return done; })) {
-                  std::fprintf(stderr, "watchdog: %s hangs\n", what);
-                  std::_Exit(3);
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard guard(mutex);
-            done = true;
-        }
-        changed.notify_all();
-        thread.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool done = false;
-    std::thread thread;
-};
+using korvane::testing::Watchdog;
 
 size_t threadCount() {
     size_t count = 0;

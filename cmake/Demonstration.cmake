@@ -59,5 +59,6 @@ add_dependencies(korvane_frame_bench korvane_run_directory)
 # request (cmake --build build --target korvane_soak; scripts/soak runs it on a virtual X server).
 add_executable(korvane_soak EXCLUDE_FROM_ALL tests/reliability/Soak.cpp)
 target_link_libraries(korvane_soak PRIVATE korvane_demo korvane_xwindows X11::X11 X11::Xtst)
+target_include_directories(korvane_soak PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 target_compile_definitions(korvane_soak PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}")
 add_dependencies(korvane_soak korvane_run_directory)

@@ -23,6 +23,7 @@
 #include "demo/SceneView.h"
 #include "gui/Input.h"
 #include "object/Pointer.h"
+#include "support/demo/CountingView.h"
 #include "support/demo/Program.h"
 #include "support/gui/Watchdog.h"
 
@@ -32,6 +33,7 @@ using korvane::demo::OpenGLTicker;
 using korvane::demo::SampleApplication;
 using korvane::demo::SceneView;
 using korvane::object::Pointer;
+using korvane::testing::CountingView;
 using korvane::testing::Watchdog;
 
 // The application and its window in this process, so that the sanitizer builds watch every thread of it:
@@ -138,20 +140,6 @@ TEST(ApplicationStormTest, TheApplicationClosesAtEveryMomentAndRunsAgainWithNoth
     }
     XSetErrorHandler(previousHandler);
 }
-
-namespace {
-
-class CountingView : public SceneView {
-public:
-    using SceneView::SceneView;
-    void render() override {
-        SceneView::render();
-        frames.fetch_add(1, std::memory_order_relaxed);
-    }
-    std::atomic<long> frames{0};
-};
-
-} // namespace
 
 TEST(ApplicationStormTest, AThousandResizesToAnySizeKeepTheWindowAtItsMinimumAndTheViewDrawing) {
     Watchdog watchdog("resizing the window", std::chrono::seconds(110));

@@ -30,24 +30,16 @@
 #include "demo/SceneView.h"
 #include "gui/Input.h"
 #include "object/Pointer.h"
+#include "support/demo/CountingView.h"
 #include "tools/xwindow/XWindows.h"
 
 using korvane::demo::MainWindow;
 using korvane::demo::OpenGLTicker;
 using korvane::demo::SceneView;
 using korvane::object::Pointer;
+using korvane::testing::CountingView;
 
 namespace {
-
-class CountingView : public SceneView {
-public:
-    using SceneView::SceneView;
-    void render() override {
-        SceneView::render();
-        frames.fetch_add(1, std::memory_order_release);
-    }
-    std::atomic<long> frames{0};
-};
 
 // Live GL objects of each kind, counted by asking for every name up to the next one the driver would hand
 // out.

@@ -1,5 +1,8 @@
 #include "demo/SphereRenderer.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "demo/Scene.h"
 #include "graphics3d/Context.h"
 #include "graphics3d/CubeTexture.h"
@@ -64,6 +67,22 @@ bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
         sky->getFormat() != cube->getFormat())
         return false;
     const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
+    const int last = graphics3d::CubeTexture::FaceCount - 1;
+    // Writing into a texture makes the renderer finish every queued pass that uses it, so the six faces
+    // are copied in one go when the first face begins: one wait per sphere instead of one per face. No
+    // face of this sphere is read before it has been drawn, so the early copies change no pixel.
+    if (slice == 0 && std::all_of(std::begin(scene.skyFaceReady), std::end(scene.skyFaceReady),
+                                  [](bool ready) { return ready; })) {
+        glCopyImageSubData(sky->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, cube->getGLName(),
+                           GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, cube->getWidth(), cube->getHeight(),
+                           graphics3d::CubeTexture::FaceCount);
+        skyCopied = true;
+        return true;
+    }
+    if (skyCopied) {
+        skyCopied = slice != last;
+        return true;
+    }
     if (scene.skyFaceReady[slice]) {
         glCopyImageSubData(sky->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getGLName(),
                            GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);

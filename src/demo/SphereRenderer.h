@@ -31,6 +31,8 @@ private:
 
     int32_t index;
     graphics3d::MatrixStack* matrixStack;
+    // The sky went into all six faces when the first face of this generation began.
+    bool skyCopied = false;
 };
 
 } // namespace korvane::demo

@@ -112,6 +112,8 @@ bool SceneView::initialiseScene() {
 }
 
 void SceneView::releaseScene() {
+    keptSky = nullptr;
+    previousSkyKey = keptSkyKey = SkyKey();
     label = nullptr;
     if (gui)
         gui->removeAllViews();
@@ -163,7 +165,9 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
         scene.light->apply(0);
     }
 
-    // The spheres before the sky, which the depth test then keeps off them (see SphereRenderer).
+    // The sky kept from an earlier frame goes in first; otherwise the spheres go before the sky, which
+    // the depth test then keeps off them (see SphereRenderer).
+    const bool skyKept = putKeptSky(view);
     math::Matrix rotation = view;
     math::invert(rotation);
     rotation.setTranslation({0.0f, 0.0f, 0.0f});
@@ -176,12 +180,78 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
         scene.sphereModels[j]->draw(scene.sphereParameters[j]);
     }
 
-    matrixStack->setMode(GL_TEXTURE0);
-    glLoadIdentity();
-    scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
-    scene.sky->draw(scene.skyParameters);
+    if (!skyKept)
+        drawSky(view);
 
     gui->draw();
 }
 
+void SceneView::drawSky(const math::Matrix& view) {
+    matrixStack->setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
+    scene.sky->draw(scene.skyParameters);
+}
+
+SceneView::SkyKey SceneView::skyKey(const math::Matrix& view) const {
+    SkyKey key;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            key.rotation[row * 3 + column] = view.elements[row * 4 + column];
+    const float projection[7] = {camera.near,      camera.far,       camera.focal,    camera.window[0],
+                                 camera.window[1], camera.window[2], camera.window[3]};
+    std::copy(std::begin(projection), std::end(projection), key.projection);
+    glGetIntegerv(GL_VIEWPORT, key.viewport);
+    return key;
+}
+
+bool SceneView::putKeptSky(const math::Matrix& view) {
+    if (!glBlitFramebufferEXT || !glGenFramebuffersEXT || !glGenRenderbuffersEXT)
+        return false;
+    const SkyKey key = skyKey(view);
+    const bool still = key == previousSkyKey;
+    previousSkyKey = key;
+    const int32_t* viewport = key.viewport;
+    if (keptSky && key == keptSkyKey) {
+        // The sky lies beyond every sphere, so the spheres drawn over the copy end as they would with
+        // the sky drawn behind them.
+        glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, keptSky->getGLName());
+        glBlitFramebufferEXT(0, 0, viewport[2], viewport[3], viewport[0], viewport[1],
+                             viewport[0] + viewport[2], viewport[1] + viewport[3], GL_COLOR_BUFFER_BIT,
+                             GL_NEAREST);
+        glBindFramebufferEXT(GL_READ_FRAMEBUFFER_EXT, 0);
+        return true;
+    }
+    // Kept only once the camera has stood still for a frame: while it moves, the sky is drawn where the
+    // spheres leave it uncovered.
+    if (!still || viewport[2] <= 0 || viewport[3] <= 0)
+        return false;
+    if (!keptSky || keptSky->width != viewport[2] || keptSky->height != viewport[3]) {
+        keptSky = nullptr;
+        try {
+            auto frameBuffer =
+                object::Pointer<graphics3d::FrameBuffer>::adopt(graphics3d::createFrameBuffer());
+            frameBuffer->attach(object::Pointer<graphics3d::RenderTarget>::adopt(
+                                    graphics3d::createRenderTarget(GL_RGBA8, viewport[2], viewport[3]))
+                                    .get(),
+                                GL_COLOR_ATTACHMENT0_EXT);
+            if (frameBuffer->isValid())
+                keptSky = frameBuffer;
+        } catch (const graphics3d::Graphics3dException&) {
+        }
+        // Without a frame buffer for it the sky is simply drawn every frame.
+        graphics3d::Context::bindDefaultFrameBuffer();
+        if (!keptSky)
+            return false;
+    }
+    // The sky is drawn into the view before the spheres this once and copied as it is, so the kept
+    // picture holds exactly the pixels the view shows.
+    drawSky(view);
+    glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, keptSky->getGLName());
+    glBlitFramebufferEXT(viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3], 0, 0,
+                         viewport[2], viewport[3], GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, 0);
+    keptSkyKey = key;
+    return true;
+}
 } // namespace korvane::demo

@@ -2,8 +2,11 @@
 
 #include "graphics3d/Camera.h"
 #include "graphics3d/Context.h"
+#include "graphics3d/FrameBuffer.h"
 #include "graphics3d/MatrixStack.h"
 #include "gui/OpenGL.h"
+#include "math/Matrix.h"
+#include "object/Pointer.h"
 #include "system/Timer.h"
 
 namespace korvane::gui3d {
@@ -46,7 +49,22 @@ public:
     const gui3d::StringView* getLabel() const { return label; }
 
 private:
+    // What the sky of the main view depends on: the view's rotation, the camera's projection and the
+    // viewport.
+    struct SkyKey {
+        float rotation[9] = {};
+        float projection[7] = {};
+        int32_t viewport[4] = {};
+        bool operator==(const SkyKey&) const = default;
+    };
+
     void setProjectionWindow(float width, float height);
+    SkyKey skyKey(const math::Matrix& view) const;
+    // Puts the sky into the view from the kept picture when the camera has stood still since it was
+    // drawn, drawing the picture anew once the camera has stood still for a frame; false when the sky
+    // is still to be drawn.
+    bool putKeptSky(const math::Matrix& view);
+    void drawSky(const math::Matrix& view);
 
     graphics3d::Context* sceneContext = nullptr;
     graphics3d::MatrixStack* matrixStack = nullptr;
@@ -54,6 +72,10 @@ private:
     gui3d::StringView* label = nullptr;
     system::Timer timer;
     graphics3d::PerspectiveCamera camera;
+    // The sky alone as the main view last showed it while the camera stood still (null until then).
+    object::Pointer<graphics3d::FrameBuffer> keptSky;
+    SkyKey keptSkyKey;
+    SkyKey previousSkyKey;
 };
 
 } // namespace korvane::demo

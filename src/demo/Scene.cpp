@@ -204,6 +204,17 @@ void buildScene() {
     }
 }
 
+void orderFrontToBack(const math::Matrix& view, int (&order)[Scene::SphereCount]) {
+    float nearest[Scene::SphereCount];
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        order[i] = i;
+        // Eye space looks down -Z: the distance to the sphere's nearest point along the view direction.
+        nearest[i] = -(view * scene.sphereTransforms[i]).getTranslation().z - scene.sphereRadii[i];
+    }
+    std::stable_sort(std::begin(order), std::end(order),
+                     [&](int a, int b) { return nearest[a] < nearest[b]; });
+}
+
 void releaseScene() {
     for (int i = 0; i < Scene::SphereCount; ++i) {
         drop(scene.renderers[i]);

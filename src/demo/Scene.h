@@ -49,5 +49,9 @@ extern Scene scene;
 void buildScene();
 // Releases everything the scene holds and empties the tables; harmless when nothing is built.
 void releaseScene();
+// The spheres' indices, nearest first as seen through `view` (row-major, world to eye), so that the
+// depth test spares the shading of what nearer spheres cover. The depth test decides every pixel
+// whatever the order, so the order changes no pixel.
+void orderFrontToBack(const math::Matrix& view, int (&order)[Scene::SphereCount]);
 
 } // namespace korvane::demo

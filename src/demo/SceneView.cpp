@@ -174,7 +174,9 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     matrixStack->setMode(GL_TEXTURE0);
     glLoadTransposeMatrixf(rotation.data());
 
-    for (int j = 0; j < Scene::SphereCount; ++j) {
+    int order[Scene::SphereCount];
+    orderFrontToBack(view, order);
+    for (const int j : order) {
         const math::Matrix modelView = view * scene.sphereTransforms[j];
         scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
         scene.sphereModels[j]->draw(scene.sphereParameters[j]);

@@ -37,7 +37,9 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     matrixStack->setMode(GL_TEXTURE0);
     glLoadTransposeMatrixf(rotation.data());
 
-    for (int j = 0; j < Scene::SphereCount; ++j) {
+    int order[Scene::SphereCount];
+    orderFrontToBack(viewMatrix, order);
+    for (const int j : order) {
         if (j == index)
             continue;
         const math::Matrix modelView = viewMatrix * scene.sphereTransforms[j];

@@ -208,8 +208,12 @@ void orderFrontToBack(const math::Matrix& view, int (&order)[Scene::SphereCount]
     float nearest[Scene::SphereCount];
     for (int i = 0; i < Scene::SphereCount; ++i) {
         order[i] = i;
-        // Eye space looks down -Z: the distance to the sphere's nearest point along the view direction.
-        nearest[i] = -(view * scene.sphereTransforms[i]).getTranslation().z - scene.sphereRadii[i];
+        // Eye space looks down -Z: the distance to the sphere's nearest point along the view direction,
+        // from the third row of the view applied to the sphere's centre.
+        const math::Vector3<float> centre = scene.sphereTransforms[i].getTranslation();
+        const float* row = view.elements + 8;
+        nearest[i] =
+            -(row[0] * centre.x + row[1] * centre.y + row[2] * centre.z + row[3]) - scene.sphereRadii[i];
     }
     std::stable_sort(std::begin(order), std::end(order),
                      [&](int a, int b) { return nearest[a] < nearest[b]; });

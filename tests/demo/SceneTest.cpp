@@ -161,3 +161,26 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
             << "sphere " << i;
     }
 }
+
+// The draw order puts the sphere whose near side is closest to the eye first, from any direction.
+TEST_F(SceneTest, SpheresAreOrderedByTheDistanceOfTheirNearSideFromTheEye) {
+    korvane::demo::buildScene();
+    scene.sphereRadii[0] = 10.0f;
+    scene.sphereRadii[1] = 50.0f;
+    scene.sphereRadii[2] = 10.0f;
+    scene.sphereRadii[3] = 10.0f;
+    // Straight ahead along -Z at 100, 120 (but large: its near side at 70), 300 and behind the eye.
+    scene.sphereTransforms[0] = Matrix::translation(0.0f, 0.0f, -100.0f);
+    scene.sphereTransforms[1] = Matrix::translation(5.0f, 0.0f, -120.0f);
+    scene.sphereTransforms[2] = Matrix::translation(0.0f, 8.0f, -300.0f);
+    scene.sphereTransforms[3] = Matrix::translation(0.0f, 0.0f, 50.0f);
+    int order[Scene::SphereCount];
+    korvane::demo::orderFrontToBack(Matrix(), order);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 1, 0, 2}));
+
+    // The same world seen from the far side (eye at z = -400 looking towards +Z).
+    const Matrix turned =
+        Matrix(-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1) * Matrix::translation(0.0f, 0.0f, 400.0f);
+    korvane::demo::orderFrontToBack(turned, order);
+    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{2, 1, 0, 3}));
+}

@@ -97,10 +97,9 @@ struct Frame {
     Picture faces;  // the 24 faces, shrunk: one row per sphere, faces in +X .. -Z order
 };
 
-// Builds the scene afresh (start positions), blanks the reflections, renders frames at 0 and then 1000
-// milliseconds and reads the window's back buffer and every reflection face.
-Frame renderFixedFrames(const char* dumpName) {
-    Frame frame;
+// Opens the program's window with a scene view of Width x Height in the run directory (where the data
+// files are) and runs `body` with the view on the window thread, with the scene built afresh.
+template <typename Body> void withSceneView(Body body) {
     char* previous = ::get_current_dir_name();
     EXPECT_EQ(::chdir(korvane::demo::test::runDirectory().c_str()), 0);
     auto window = Pointer<MainWindow>::adopt(new MainWindow);
@@ -109,50 +108,58 @@ Frame renderFixedFrames(const char* dumpName) {
     if (window->open()) {
         window->callOnWindowThread([&] {
             korvane::demo::buildScene();
-            std::vector<uint8_t> black(Face * Face * 3, 0);
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            for (auto* renderer : korvane::demo::scene.renderers) {
-                glBindTexture(GL_TEXTURE_CUBE_MAP, renderer->getTexture()->getGLName());
-                for (int face = 0; face < 6; ++face)
-                    glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, Face, Face, GL_RGB,
-                                    GL_UNSIGNED_BYTE, black.data());
-            }
-            view->renderFrame(0.0f);
-            view->renderFrame(1000.0f);
-            glFinish();
-
-            std::vector<uint8_t> pixels(size_t(Width) * Height * 3);
-            glReadBuffer(GL_BACK);
-            glReadPixels(0, 0, Width, Height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-            frame.window = shrink(pixels, Width, Height, WindowBlock);
-            const int small = Face / FaceBlock;
-            frame.faces = {6 * small, 4 * small, std::vector<uint8_t>(size_t(6 * small) * 4 * small * 3)};
-            Picture dump{Width, Height, {}};
-            for (int i = 0; i < 4; ++i) {
-                glBindTexture(GL_TEXTURE_CUBE_MAP,
-                              korvane::demo::scene.renderers[i]->getTexture()->getGLName());
-                for (int face = 0; face < 6; ++face) {
-                    std::vector<uint8_t> texels(size_t(Face) * Face * 3);
-                    glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                                  texels.data());
-                    paste(frame.faces, shrink(texels, Face, Face, FaceBlock), face * small, i * small);
-                    if (dumpName)
-                        dump.rgb.insert(dump.rgb.end(), texels.begin(), texels.end());
-                }
-            }
-            glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-            if (dumpName) {
-                const std::string folder = std::getenv("KORVANE_PICTURE_DUMP");
-                writePPM(folder + "/" + dumpName + "-window.ppm", shrink(pixels, Width, Height, 1));
-                writePPM(folder + "/" + dumpName + "-faces.ppm", {Face, Face * 24, dump.rgb});
-            }
+            body(*view);
             return true;
         });
         window->close();
     }
     EXPECT_EQ(::chdir(previous), 0);
     ::free(previous);
+}
+
+// Builds the scene afresh (start positions), blanks the reflections, renders frames at 0 and then 1000
+// milliseconds and reads the window's back buffer and every reflection face.
+Frame renderFixedFrames(const char* dumpName) {
+    Frame frame;
+    withSceneView([&](SceneView& view) {
+        std::vector<uint8_t> black(Face * Face * 3, 0);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        for (auto* renderer : korvane::demo::scene.renderers) {
+            glBindTexture(GL_TEXTURE_CUBE_MAP, renderer->getTexture()->getGLName());
+            for (int face = 0; face < 6; ++face)
+                glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, Face, Face, GL_RGB,
+                                GL_UNSIGNED_BYTE, black.data());
+        }
+        view.renderFrame(0.0f);
+        view.renderFrame(1000.0f);
+        glFinish();
+
+        std::vector<uint8_t> pixels(size_t(Width) * Height * 3);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, Width, Height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        frame.window = shrink(pixels, Width, Height, WindowBlock);
+        const int small = Face / FaceBlock;
+        frame.faces = {6 * small, 4 * small, std::vector<uint8_t>(size_t(6 * small) * 4 * small * 3)};
+        Picture dump{Width, Height, {}};
+        for (int i = 0; i < 4; ++i) {
+            glBindTexture(GL_TEXTURE_CUBE_MAP, korvane::demo::scene.renderers[i]->getTexture()->getGLName());
+            for (int face = 0; face < 6; ++face) {
+                std::vector<uint8_t> texels(size_t(Face) * Face * 3);
+                glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                              texels.data());
+                paste(frame.faces, shrink(texels, Face, Face, FaceBlock), face * small, i * small);
+                if (dumpName)
+                    dump.rgb.insert(dump.rgb.end(), texels.begin(), texels.end());
+            }
+        }
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+        if (dumpName) {
+            const std::string folder = std::getenv("KORVANE_PICTURE_DUMP");
+            writePPM(folder + "/" + dumpName + "-window.ppm", shrink(pixels, Width, Height, 1));
+            writePPM(folder + "/" + dumpName + "-faces.ppm", {Face, Face * 24, dump.rgb});
+        }
+    });
     return frame;
 }
 
@@ -209,48 +216,35 @@ namespace {
 // drag and moved by the wheel, and reads the whole window after each step.
 std::vector<std::vector<uint8_t>> renderCameraScript() {
     std::vector<std::vector<uint8_t>> pictures;
-    char* previous = ::get_current_dir_name();
-    EXPECT_EQ(::chdir(korvane::demo::test::runDirectory().c_str()), 0);
-    auto window = Pointer<MainWindow>::adopt(new MainWindow);
-    auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, float(Width), float(Height)}));
-    window->addView(view.get());
-    if (window->open()) {
-        window->callOnWindowThread([&] {
-            korvane::demo::buildScene();
-            auto read = [&] {
-                glFinish();
-                std::vector<uint8_t> pixels(size_t(Width) * Height * 4);
-                glPixelStorei(GL_PACK_ALIGNMENT, 1);
-                glReadBuffer(GL_BACK);
-                glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-                pictures.push_back(std::move(pixels));
-            };
-            auto frames = [&](int count) {
-                for (int i = 0; i < count; ++i)
-                    view->renderFrame(250.0f);
-                read();
-            };
-            korvane::demo::Gui* gui = view->getGui();
-            frames(4);
-            const korvane::math::Matrix before = gui->getCameraTransform();
-            gui->onMouseButton({300.0f, 250.0f}, korvane::gui::ButtonLeftDown);
-            gui->onMouseMove({360.0f, 270.0f}, korvane::gui::ButtonLeftDown);
-            gui->onMouseButton({360.0f, 270.0f}, korvane::gui::ButtonLeftUp);
-            EXPECT_NE(
-                std::vector<float>(before.data(), before.data() + 16),
-                std::vector<float>(gui->getCameraTransform().data(), gui->getCameraTransform().data() + 16))
-                << "the drag did not turn the camera";
-            frames(1);
-            frames(3);
-            gui->onMouseWheel(120.0f, 0);
-            frames(1);
-            frames(2);
-            return true;
-        });
-        window->close();
-    }
-    EXPECT_EQ(::chdir(previous), 0);
-    ::free(previous);
+    withSceneView([&](SceneView& view) {
+        auto read = [&] {
+            glFinish();
+            std::vector<uint8_t> pixels(size_t(Width) * Height * 4);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadBuffer(GL_BACK);
+            glReadPixels(0, 0, Width, Height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            pictures.push_back(std::move(pixels));
+        };
+        auto frames = [&](int count) {
+            for (int i = 0; i < count; ++i)
+                view.renderFrame(250.0f);
+            read();
+        };
+        korvane::demo::Gui* gui = view.getGui();
+        frames(4);
+        const korvane::math::Matrix before = gui->getCameraTransform();
+        gui->onMouseButton({300.0f, 250.0f}, korvane::gui::ButtonLeftDown);
+        gui->onMouseMove({360.0f, 270.0f}, korvane::gui::ButtonLeftDown);
+        gui->onMouseButton({360.0f, 270.0f}, korvane::gui::ButtonLeftUp);
+        EXPECT_NE(std::vector<float>(before.data(), before.data() + 16),
+                  std::vector<float>(gui->getCameraTransform().data(), gui->getCameraTransform().data() + 16))
+            << "the drag did not turn the camera";
+        frames(1);
+        frames(3);
+        gui->onMouseWheel(120.0f, 0);
+        frames(1);
+        frames(2);
+    });
     return pictures;
 }
 

@@ -219,9 +219,10 @@ TEST_F(FileTest, AttributesDescribeTheEntryItself) {
     fs::create_directory(path("dir"));
     fs::create_directory_symlink(path("dir"), path("link"));
 
-    EXPECT_EQ(getFileAttributes(path("plain.txt").c_str()), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(getFileAttributes(path(".hidden").c_str()), FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(getFileAttributes(path("locked.txt").c_str()), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(getFileAttributes(path("plain.txt").c_str()), FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(getFileAttributes(path(".hidden").c_str()), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(getFileAttributes(path("locked.txt").c_str()),
+              FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(getFileAttributes(path("dir").c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(getFileAttributes((path("dir") + "\\").c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(getFileAttributes(path("link").c_str()),
@@ -254,8 +255,8 @@ TEST_F(FileTest, SearchListsEveryEntryWithDotAndDotDot) {
     EXPECT_STREQ(found[4].fileName, "sub");
     EXPECT_EQ(found[0].attributes, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(found[1].attributes, FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(found[2].attributes, FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(found[3].attributes, FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(found[2].attributes, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(found[3].attributes, FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(found[3].fileSizeLow, 5u);
     EXPECT_EQ(found[3].fileSizeHigh, 0u);
     EXPECT_NE(found[3].lastWriteTime, 0u);

@@ -43,6 +43,8 @@ bool describe(int directory, const char* path, const char* name, FindData& data)
     }
     if (directoryEntry)
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (S_ISREG(status.stx_mode))
+        attributes |= FILE_ATTRIBUTE_ARCHIVE;
     if (!(status.stx_mode & S_IWUSR))
         attributes |= FILE_ATTRIBUTE_READONLY;
     if (isHiddenName(name))

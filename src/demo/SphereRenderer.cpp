@@ -70,9 +70,9 @@ bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
         return false;
     const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
     const int last = graphics3d::CubeTexture::FaceCount - 1;
-    // Writing into a texture makes the renderer finish every queued pass that uses it, so the six faces
-    // are copied in one go when the first face begins: one wait per sphere instead of one per face. No
-    // face of this sphere is read before it has been drawn, so the early copies change no pixel.
+    // Every copy makes the driver map both textures and wait for the passes that use them, so the six
+    // faces are copied in one go when the first face begins: one copy per sphere instead of one per face.
+    // No face of this sphere is read before it has been drawn, so the early copy changes no pixel.
     if (slice == 0 && std::all_of(std::begin(scene.skyFaceReady), std::end(scene.skyFaceReady),
                                   [](bool ready) { return ready; })) {
         glCopyImageSubData(sky->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, 0, cube->getGLName(),

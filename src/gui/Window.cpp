@@ -1,5 +1,6 @@
 #include "gui/Window.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "gui/Input.h"
@@ -238,6 +239,24 @@ void Window::create() {
         return;
     }
     registerClass();
+    // The tracking sizes are asked before the window knows this object, so the size it opens with is held
+    // to them here, with the views laid out for it, as a resize of the open window would be.
+    bool held = false;
+    {
+        std::lock_guard guard(fields);
+        const auto hold = [](float value, float low, float high) {
+            if (high >= low)
+                value = std::min(value, high);
+            return std::max(value, low);
+        };
+        const float width = hold(frame.width, minimumSize.width, maximumSize.width);
+        const float height = hold(frame.height, minimumSize.height, maximumSize.height);
+        held = width != frame.width || height != frame.height;
+        frame.width = width;
+        frame.height = height;
+    }
+    if (held)
+        onResize(getFrame());
     {
         // Setters on other threads wait until the window exists and then hand their values over.
         std::lock_guard guard(fields);

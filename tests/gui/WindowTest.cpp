@@ -233,6 +233,30 @@ TEST(Window, SizingAClosedWindowLaysOutAtOnce) {
     EXPECT_EQ(log.named("view.frameChanged").back().position, (Point{250, 90}));
 }
 
+// A size set before the window opens is held to the tracking sizes when it opens, and the views follow.
+TEST(Window, AWindowOpensWithinItsMinimumAndMaximumSize) {
+    EventLog log;
+    auto window = Pointer<Window>::adopt(new Window());
+    window->setMinimumSize({256, 256});
+    window->setMaximumSize({600, 500});
+    window->setSize({100, 300});
+    auto view = Pointer<RecordingView>::adopt(new RecordingView(log, {0, 0, 100, 300}));
+    view->setAnchors(AnchorLeft | AnchorRight | AnchorTop | AnchorBottom);
+    window->addView(view);
+    ASSERT_TRUE(window->open());
+    EXPECT_EQ(frameOf(*window).width, 256.0f);
+    EXPECT_EQ(frameOf(*window).height, 300.0f);
+    EXPECT_EQ(frameOf(*window, *view), (Rectangle{0, 0, 256, 300}));
+    EXPECT_TRUE(window->close());
+
+    window->setSize({900, 100});
+    ASSERT_TRUE(window->open());
+    EXPECT_EQ(frameOf(*window).width, 600.0f);
+    EXPECT_EQ(frameOf(*window).height, 256.0f);
+    EXPECT_EQ(frameOf(*window, *view), (Rectangle{0, 0, 600, 256}));
+    EXPECT_TRUE(window->close());
+}
+
 TEST(Window, ViewMessagesPaintAndReframeOnlyItsOwnViews) {
     EventLog log;
     auto window = Pointer<Window>::adopt(new Window());

@@ -24,7 +24,7 @@
 #include "gui/Input.h"
 #include "object/Pointer.h"
 #include "support/demo/CountingView.h"
-#include "support/demo/Program.h"
+#include "support/demo/SceneWindow.h"
 #include "support/gui/Watchdog.h"
 
 using korvane::application::Message;
@@ -32,6 +32,7 @@ using korvane::demo::MainWindow;
 using korvane::demo::OpenGLTicker;
 using korvane::demo::SampleApplication;
 using korvane::demo::SceneView;
+using korvane::demo::test::InRunDirectory;
 using korvane::object::Pointer;
 using korvane::testing::CountingView;
 using korvane::testing::Watchdog;
@@ -41,18 +42,6 @@ using korvane::testing::Watchdog;
 // thousand times, to sizes it cannot take among them.
 
 namespace {
-
-// Runs in the run directory (data files and font) and goes back afterwards.
-class InRunDirectory {
-public:
-    InRunDirectory() : previous(std::filesystem::current_path()) {
-        std::filesystem::current_path(korvane::demo::test::runDirectory());
-    }
-    ~InRunDirectory() { std::filesystem::current_path(previous); }
-
-private:
-    std::filesystem::path previous;
-};
 
 long threadCount() {
     long count = 0;

@@ -5,8 +5,6 @@
 // KORVANE_PICTURE_DUMP=<folder> writes the full-size pictures there for a pixel-exact comparison.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -17,20 +15,17 @@
 #include <vector>
 
 #include "demo/Gui.h"
-#include "demo/MainWindow.h"
 #include "demo/Scene.h"
 #include "demo/SceneView.h"
 #include "demo/SphereRenderer.h"
 #include "graphics3d/CubeTexture.h"
 #include "graphics3d/OpenGL.h"
 #include "gui/Input.h"
-#include "object/Pointer.h"
-#include "support/demo/Program.h"
+#include "support/demo/SceneWindow.h"
 #include "support/graphics3d/GLTestWindow.h"
 
-using korvane::demo::MainWindow;
 using korvane::demo::SceneView;
-using korvane::object::Pointer;
+using korvane::demo::test::withSceneView;
 
 namespace {
 
@@ -97,31 +92,12 @@ struct Frame {
     Picture faces;  // the 24 faces, shrunk: one row per sphere, faces in +X .. -Z order
 };
 
-// Opens the program's window with a scene view of Width x Height in the run directory (where the data
-// files are) and runs `body` with the view on the window thread, with the scene built afresh.
-template <typename Body> void withSceneView(Body body) {
-    char* previous = ::get_current_dir_name();
-    EXPECT_EQ(::chdir(korvane::demo::test::runDirectory().c_str()), 0);
-    auto window = Pointer<MainWindow>::adopt(new MainWindow);
-    auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, float(Width), float(Height)}));
-    window->addView(view.get());
-    if (window->open()) {
-        window->callOnWindowThread([&] {
-            korvane::demo::buildScene();
-            body(*view);
-            return true;
-        });
-        window->close();
-    }
-    EXPECT_EQ(::chdir(previous), 0);
-    ::free(previous);
-}
-
 // Builds the scene afresh (start positions), blanks the reflections, renders frames at 0 and then 1000
 // milliseconds and reads the window's back buffer and every reflection face.
 Frame renderFixedFrames(const char* dumpName) {
     Frame frame;
-    withSceneView([&](SceneView& view) {
+    withSceneView(Width, Height, [&](SceneView& view) {
+        korvane::demo::buildScene();
         std::vector<uint8_t> black(Face * Face * 3, 0);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -216,7 +192,8 @@ namespace {
 // drag and moved by the wheel, and reads the whole window after each step.
 std::vector<std::vector<uint8_t>> renderCameraScript() {
     std::vector<std::vector<uint8_t>> pictures;
-    withSceneView([&](SceneView& view) {
+    withSceneView(Width, Height, [&](SceneView& view) {
+        korvane::demo::buildScene();
         auto read = [&] {
             glFinish();
             std::vector<uint8_t> pixels(size_t(Width) * Height * 4);

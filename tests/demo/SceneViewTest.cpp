@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <string>
 
-#include "demo/MainWindow.h"
 #include "demo/SceneView.h"
 #include "gui3d/StringView.h"
 #include "object/Pointer.h"
-#include "support/demo/Program.h"
+#include "support/demo/SceneWindow.h"
 #include "support/graphics3d/GLTestWindow.h"
 
-using korvane::demo::MainWindow;
 using korvane::demo::SceneView;
 using korvane::object::Pointer;
 
@@ -21,22 +17,11 @@ namespace {
 // Opens the demonstration's window in this process, in the run directory, and reads the label's text on
 // the window thread.
 std::string labelOfAnOpenWindow() {
-    char* previous = ::get_current_dir_name();
-    EXPECT_EQ(::chdir(korvane::demo::test::runDirectory().c_str()), 0);
-    auto window = Pointer<MainWindow>::adopt(new MainWindow);
-    auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, 600.0f, 500.0f}));
-    window->addView(view.get());
     std::string text;
-    if (window->open()) {
-        window->callOnWindowThread([&] {
-            if (view->getLabel())
-                text = view->getLabel()->getText().getText();
-            return true;
-        });
-        window->close();
-    }
-    EXPECT_EQ(::chdir(previous), 0);
-    ::free(previous);
+    korvane::demo::test::withSceneView(600.0f, 500.0f, [&](SceneView& view) {
+        if (view.getLabel())
+            text = view.getLabel()->getText().getText();
+    });
     return text;
 }
 

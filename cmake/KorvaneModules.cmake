@@ -22,9 +22,12 @@ function(_korvane_outside_target target record)
     if(NOT TARGET ${target})
       message(FATAL_ERROR "find_package(${arguments}) gave no target ${target}")
     endif()
-    # CMake's FindGLEW leaves out the definition a static GLEW needs (the Windows build links it statically).
+    # CMake's FindGLEW leaves out what a static GLEW needs (the Windows build links it statically): its
+    # definition, and OpenGL after it on the link line.
     if(target STREQUAL "GLEW::GLEW" AND GLEW_USE_STATIC_LIBS)
+      find_package(OpenGL REQUIRED)
       set_property(TARGET GLEW::GLEW APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS GLEW_STATIC)
+      set_property(TARGET GLEW::GLEW APPEND PROPERTY INTERFACE_LINK_LIBRARIES OpenGL::GL)
     endif()
   endif()
   if(record)

@@ -258,16 +258,19 @@ bool registerClass(const WindowClass& windowClass);
 bool unregisterClass(const char* name);
 
 // Creates a window of a registered class: a child window with WS_CHILD and a parent, otherwise a
-// top-level window (CW_USEDEFAULT picks the position). The size is that of the client area (windows
-// have no borders); the minimum/maximum tracking sizes apply to top-level windows. WM_CREATE arrives
+// top-level window (CW_USEDEFAULT picks the position). Position and size are the window's, frame
+// included: adjustWindowRectEx tells the frame of a style (Win32 draws one around overlapped windows; on
+// X11 the window manager frames windows outside, so there is none). The minimum/maximum tracking sizes
+// apply to top-level windows. WM_CREATE arrives
 // with a CreateStruct carrying param before this returns; a procedure that answers it with -1 makes the
 // creation fail (null). Child windows receive WM_SIZE and WM_MOVE right after WM_CREATE, top-level windows
 // when first shown.
 WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
                           int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
                           void* param);
-// Sends WM_DESTROY to the window and then to its descendants and destroys them all. The thread's X
-// connection is closed with its last window.
+// Sends WM_DESTROY to the window and then to its descendants and destroys them all; a GL context current
+// on one of them is made not current. Once a window's destruction has begun (its WM_DESTROY), destroying
+// it or a descendant again fails. The thread's X connection is closed with its last window.
 bool destroyWindow(WindowHandle window);
 // True while the handle names a live window.
 bool isWindow(WindowHandle window);
@@ -289,11 +292,11 @@ int getWindowText(WindowHandle window, char* buffer, int size);
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
                   int32_t height, uint32_t flags);
 bool getClientRect(WindowHandle window, Rect& rect);
-// Screen rectangle of the window (the client area: windows have no borders).
+// Screen rectangle of the window, frame included.
 bool getWindowRect(WindowHandle window, Rect& rect);
 bool clientToScreen(WindowHandle window, Point& point);
 bool screenToClient(WindowHandle window, Point& point);
-// Outer rectangle for a client rectangle: the same, windows have no borders.
+// Outer rectangle for a client rectangle: grown by the frame of the style (on X11 the same).
 bool adjustWindowRectEx(Rect& rect, uint32_t style, bool menu, uint32_t exStyle);
 
 // Adds a rectangle (null: the whole client area) to the window's update region. Callable from any

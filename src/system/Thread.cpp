@@ -33,15 +33,19 @@ struct Adoption {
     Thread* thread = nullptr;
 
     ~Adoption() {
-        if (!thread)
+        // Read once, before any other thread-local is touched: with emulated thread-local storage
+        // (mingw-w64) this object's storage may already have been handed back when its destructor runs,
+        // and the next thread-local written can take it over.
+        Thread* const adopted = thread;
+        if (!adopted)
             return;
+        currentThread = nullptr;
         ThreadState& state = threadState();
         {
             std::lock_guard guard(state.lock);
-            state.registry.remove(thread);
+            state.registry.remove(adopted);
         }
-        currentThread = nullptr;
-        thread->release();
+        adopted->release();
     }
 };
 

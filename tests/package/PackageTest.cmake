@@ -5,6 +5,7 @@ add_test(NAME package.InstalledFrameworkBuildsAndRunsAnOutsideProject
   COMMAND ${CMAKE_COMMAND} -DBUILD=${PROJECT_BINARY_DIR} -DCONFIG=$<CONFIG>
     -DSOURCE=${CMAKE_CURRENT_LIST_DIR}/consumer -DWORK=${PROJECT_BINARY_DIR}/package-test
     -DGENERATOR=${CMAKE_GENERATOR} -DCXX=${CMAKE_CXX_COMPILER} -DLAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER}
-    -DFLAGS=${korvane_package_flags} -P ${CMAKE_CURRENT_LIST_DIR}/RunPackageTest.cmake)
+    -DFLAGS=${korvane_package_flags} "-DTOOLCHAIN=${CMAKE_TOOLCHAIN_FILE}" "-DDEPS=${KORVANE_WINDOWS_DEPS}"
+    "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}" -P ${CMAKE_CURRENT_LIST_DIR}/RunPackageTest.cmake)
 set_tests_properties(package.InstalledFrameworkBuildsAndRunsAnOutsideProject PROPERTIES
   ENVIRONMENT "MESA_SHADER_CACHE_DISABLE=true" RESOURCE_LOCK display TIMEOUT 600)

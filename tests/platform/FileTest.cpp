@@ -141,12 +141,16 @@ TEST_F(FileTest, CreateAlwaysTruncatesAndReportsAnExistingFile) {
     EXPECT_EQ(size, 0);
     closeHandle(file);
 
-    // Through a link whose target is missing, the target is created.
-    fs::create_symlink(path("target.txt"), path("dangling"));
-    file = createFile(path("dangling").c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
-    ASSERT_NE(file, nullptr) << getLastError();
-    closeHandle(file);
-    EXPECT_TRUE(fs::is_regular_file(path("target.txt")));
+    // Through a link whose target is missing, the target is created (where links can be made: Windows
+    // asks for a privilege, Wine has none).
+    std::error_code linkError;
+    fs::create_symlink(path("target.txt"), path("dangling"), linkError);
+    if (!linkError) {
+        file = createFile(path("dangling").c_str(), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, 0);
+        ASSERT_NE(file, nullptr) << getLastError();
+        closeHandle(file);
+        EXPECT_TRUE(fs::is_regular_file(path("target.txt")));
+    }
 }
 
 TEST_F(FileTest, ExclusiveOpenRefusesEveryOtherOpener) {
@@ -217,7 +221,8 @@ TEST_F(FileTest, AttributesDescribeTheEntryItself) {
     fs::permissions(path("locked.txt"),
                     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     fs::create_directory(path("dir"));
-    fs::create_directory_symlink(path("dir"), path("link"));
+    std::error_code linkError;
+    fs::create_directory_symlink(path("dir"), path("link"), linkError);
 
     EXPECT_EQ(getFileAttributes(path("plain.txt").c_str()), FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(getFileAttributes(path(".hidden").c_str()), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
@@ -225,8 +230,10 @@ TEST_F(FileTest, AttributesDescribeTheEntryItself) {
               FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(getFileAttributes(path("dir").c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(getFileAttributes((path("dir") + "\\").c_str()), FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(getFileAttributes(path("link").c_str()),
-              FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!linkError) {
+        EXPECT_EQ(getFileAttributes(path("link").c_str()),
+                  FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    }
     EXPECT_EQ(getFileAttributes(path("dir/..").c_str()), FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(getFileAttributes(path("nothing").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(getLastError(), ERROR_FILE_NOT_FOUND);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "WindowTesting.h"
 
@@ -54,17 +55,24 @@ TEST_F(WindowTest, CreationDeliversTheParameterAndTheFirstGeometry) {
     EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_CREATE), 1);
     EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_SIZE), 0);
     showWindow(window, SW_SHOW);
+    // The size is the frame's; the messages give the client area's size and its origin on the screen.
+    const Rect frame = frameOf(WS_OVERLAPPEDWINDOW);
     auto sizes = recorder().of(window, WM_SIZE);
     ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(sizes[0].lParam, makeLParam(300, 200));
+    EXPECT_EQ(sizes[0].lParam, makeLParam(300 - (frame.right - frame.left), 200 - (frame.bottom - frame.top)));
     auto moves = recorder().of(window, WM_MOVE);
     ASSERT_EQ(moves.size(), 1u);
-    EXPECT_EQ(moves[0].lParam, makeLParam(10, 20));
+    EXPECT_EQ(moves[0].lParam, makeLParam(10 - frame.left, 20 - frame.top));
 
-    // A child reports size and position right after WM_CREATE.
+    // A child reports size and position right after WM_CREATE (Win32 sends non-client messages too).
     WindowHandle child = createChild(window, 5, 6, 70, 80);
     ASSERT_NE(child, nullptr);
-    auto childMessages = recorder().messages(child);
+    std::vector<uint32_t> childMessages;
+    for (uint32_t message : recorder().messages(child)) {
+        if (message == WM_CREATE || message == WM_SIZE || message == WM_MOVE) {
+            childMessages.push_back(message);
+        }
+    }
     ASSERT_GE(childMessages.size(), 3u);
     EXPECT_EQ(childMessages[0], WM_CREATE);
     EXPECT_EQ(childMessages[1], WM_SIZE);
@@ -200,9 +208,13 @@ TEST_F(WindowTest, MovesAndSizesReportWhatChangedAndMapToTheScreen) {
     auto sizes = recorder().of(window, WM_SIZE);
     ASSERT_EQ(moves.size(), 1u);
     ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(getXLParam(moves[0].lParam), 100);
-    EXPECT_EQ(getYLParam(moves[0].lParam), 80);
-    EXPECT_EQ(sizes[0].lParam, makeLParam(320, 240));
+    // The client area lies inside the frame that was placed.
+    const Rect frame = frameOf(WS_OVERLAPPEDWINDOW);
+    const int32_t left = 100 - frame.left, top = 80 - frame.top;
+    const int32_t fw = frameWidth(WS_OVERLAPPEDWINDOW), fh = frameHeight(WS_OVERLAPPEDWINDOW);
+    EXPECT_EQ(getXLParam(moves[0].lParam), left);
+    EXPECT_EQ(getYLParam(moves[0].lParam), top);
+    EXPECT_EQ(sizes[0].lParam, makeLParam(320 - fw, 240 - fh));
 
     // Setting the same geometry again, or only a size with SWP_NOMOVE, reports only what changed.
     EXPECT_TRUE(setWindowPos(window, nullptr, 100, 80, 320, 240, SWP_NOZORDER));
@@ -212,18 +224,18 @@ TEST_F(WindowTest, MovesAndSizesReportWhatChangedAndMapToTheScreen) {
 
     Rect client;
     EXPECT_TRUE(getClientRect(window, client));
-    EXPECT_EQ(client.right, 330);
-    EXPECT_EQ(client.bottom, 240);
+    EXPECT_EQ(client.right, 330 - fw);
+    EXPECT_EQ(client.bottom, 240 - fh);
     Point point{3, 4};
     EXPECT_TRUE(clientToScreen(child, point));
-    EXPECT_EQ(point.x, 100 + 10 + 3);
-    EXPECT_EQ(point.y, 80 + 20 + 4);
+    EXPECT_EQ(point.x, left + 10 + 3);
+    EXPECT_EQ(point.y, top + 20 + 4);
     EXPECT_TRUE(screenToClient(child, point));
     EXPECT_EQ(point.x, 3);
     Rect rect;
     EXPECT_TRUE(getWindowRect(child, rect));
-    EXPECT_EQ(rect.left, 110);
-    EXPECT_EQ(rect.bottom, 100 + 40);
+    EXPECT_EQ(rect.left, left + 10);
+    EXPECT_EQ(rect.bottom, top + 20 + 40);
 
     // The server agrees, and the stale notifications of the earlier requests produce no messages.
     pumpFor(100);
@@ -231,8 +243,8 @@ TEST_F(WindowTest, MovesAndSizesReportWhatChangedAndMapToTheScreen) {
     EXPECT_EQ(recorder().of(window, WM_MOVE).size(), 1u);
     OtherClient display;
     Point origin = display.screenOrigin(child);
-    EXPECT_EQ(origin.x, 110);
-    EXPECT_EQ(origin.y, 100);
+    EXPECT_EQ(origin.x, left + 10);
+    EXPECT_EQ(origin.y, top + 20);
     destroyWindow(window);
 }
 
@@ -258,33 +270,35 @@ TEST_F(WindowTest, TrackingSizesAreEnforcedOnEverySizeChange) {
     WindowHandle window = createWindow(0, "korvane.test.minmax", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                        100, 100, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
+    // The limits hold the frame; the client area is that less the frame.
+    const int32_t fw = frameWidth(WS_OVERLAPPEDWINDOW), fh = frameHeight(WS_OVERLAPPEDWINDOW);
     Rect client;
     getClientRect(window, client);
-    EXPECT_EQ(client.right, 256);
-    EXPECT_EQ(client.bottom, 256);
+    EXPECT_EQ(client.right, 256 - fw);
+    EXPECT_EQ(client.bottom, 256 - fh);
 
     setWindowPos(window, nullptr, 0, 0, 100, 1000, SWP_NOMOVE);
     getClientRect(window, client);
-    EXPECT_EQ(client.right, 256);
-    EXPECT_EQ(client.bottom, 700);
+    EXPECT_EQ(client.right, 256 - fw);
+    EXPECT_EQ(client.bottom, 700 - fh);
 
     // A resize from outside (as a window manager would do it) is held to the limits as well.
     OtherClient display;
     display.resize(window, 50, 300);
     EXPECT_TRUE(pumpUntil([&] { return recorder().of(window, WM_SIZE).size() >= 3; }));
     auto sizes = recorder().of(window, WM_SIZE);
-    EXPECT_EQ(sizes.back().lParam, makeLParam(256, 300));
+    EXPECT_EQ(sizes.back().lParam, makeLParam(256 - fw, 300));
     getClientRect(window, client);
-    EXPECT_EQ(client.right, 256);
+    EXPECT_EQ(client.right, 256 - fw);
     pumpFor(100);
     Point shown = display.clientSize(window);
-    EXPECT_EQ(shown.x, 256);
+    EXPECT_EQ(shown.x, 256 - fw);
     EXPECT_EQ(shown.y, 300);
 
     // SWP_NOSENDCHANGING skips the limits, as on Win32.
     setWindowPos(window, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOSENDCHANGING);
     getClientRect(window, client);
-    EXPECT_EQ(client.right, 100);
+    EXPECT_EQ(client.right, 100 - fw);
     destroyWindow(window);
     unregisterClass("korvane.test.minmax");
 }
@@ -300,7 +314,7 @@ TEST_F(WindowTest, CallsFromAnotherThreadRunOnTheOwningThread) {
         child = createChild(window, 1, 2, 30, 40);
         Rect client;
         EXPECT_TRUE(getClientRect(window, client));
-        EXPECT_EQ(client.right, 260);
+        EXPECT_EQ(client.right, 260 - frameWidth(WS_OVERLAPPEDWINDOW));
         done = true;
     });
     // The owner keeps serving its queue; the foreign calls run inside it.
@@ -348,16 +362,19 @@ TEST_F(WindowTest, PaintComesAfterPostedMessagesAndCoalesces) {
     endPaint(window, paint);
     EXPECT_FALSE(peekMessage(msg, true));
 
-    // A hidden window keeps its update region until it is shown.
+    // A hidden window is not painted; shown again, it is to be painted whole.
     showWindow(window, SW_HIDE);
     invalidateRect(window, nullptr, true);
     // Hiding may report the loss of activation, but no paint.
     while (peekMessage(msg, true)) {
         EXPECT_NE(msg.message, WM_PAINT);
     }
-    Rect update;
+    showWindow(window, SW_SHOW);
+    Rect client, update;
+    getClientRect(window, client);
     EXPECT_TRUE(getUpdateRect(window, &update));
-    EXPECT_EQ(update.right, 200);
+    EXPECT_EQ(update.right, client.right);
+    EXPECT_EQ(update.bottom, client.bottom);
     EXPECT_TRUE(validateRect(window, nullptr));
     EXPECT_FALSE(getUpdateRect(window, nullptr));
     destroyWindow(window);
@@ -442,8 +459,12 @@ protected:
         destroyWindow(window);
         WindowTest::TearDown();
     }
-    // Synthetic input in screen coordinates; the window's client area starts at (40, 30).
-    void moveTo(int x, int y) { user.moveTo(40 + x, 30 + y); }
+    // Synthetic input at a point of the window's client area.
+    void moveTo(int x, int y) {
+        Point point{x, y};
+        clientToScreen(window, point);
+        user.moveTo(point.x, point.y);
+    }
     void button(UserButton which, bool press) { user.button(which, press); }
     void key(UserKey which, bool press) { user.key(which, press); }
     bool waitFor(WindowHandle target, uint32_t message, size_t count = 1) {
@@ -502,7 +523,9 @@ TEST_F(InputTest, MouseMessagesCarryPositionAndButtonBits) {
     EXPECT_EQ(getWheelDelta(wheel[0].wParam), 120);
     EXPECT_EQ(getWheelDelta(wheel[1].wParam), -120);
     EXPECT_EQ(lowWord(wheel[0].wParam), 0);
-    EXPECT_EQ(getXLParam(wheel[0].lParam), 40 + 12);
+    Point screen{12, 22};
+    clientToScreen(window, screen);
+    EXPECT_EQ(getXLParam(wheel[0].lParam), screen.x);
 
     // Over the child, the child gets the input in its own coordinates.
     moveTo(130, 40);

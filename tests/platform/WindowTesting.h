@@ -79,6 +79,24 @@ inline const char* testClass() {
     return "korvane.test.window";
 }
 
+// The frame around the client area of a top-level window of this style: adjustWindowRectEx of an empty
+// rectangle (left and top negative). Win32 draws borders and a caption around overlapped windows; the X11
+// backend leaves the frame to the window manager and has none. Sizes and positions given to
+// createWindow and setWindowPos are the frame's.
+inline Rect frameOf(uint32_t style) {
+    Rect frame{0, 0, 0, 0};
+    adjustWindowRectEx(frame, style, false, 0);
+    return frame;
+}
+inline int32_t frameWidth(uint32_t style) {
+    const Rect frame = frameOf(style);
+    return frame.right - frame.left;
+}
+inline int32_t frameHeight(uint32_t style) {
+    const Rect frame = frameOf(style);
+    return frame.bottom - frame.top;
+}
+
 inline WindowHandle createTopLevel(int32_t width = 200, int32_t height = 150, void* param = nullptr) {
     return createWindow(0, testClass(), "test", WS_OVERLAPPEDWINDOW, 40, 30, width, height, nullptr, param);
 }

@@ -39,6 +39,11 @@ void ensureMessageQueue() {
 }
 
 bool postThreadMessage(ThreadId thread, uint32_t message, WParam wParam, LParam lParam) {
+    // No thread has the identifier 0 (Wine would accept a post to it).
+    if (thread == 0) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return false;
+    }
     return PostThreadMessageA(static_cast<DWORD>(thread), message, wParam, lParam) != FALSE;
 }
 

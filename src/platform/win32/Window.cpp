@@ -1,10 +1,12 @@
 #include "platform/Window.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/win32/Win32.h"
 
@@ -48,6 +50,37 @@ std::string classKey(const char* name) {
 // The procedure of the window being created by this thread, taken over by its first message.
 thread_local WindowProcedure creatingProcedure = nullptr;
 
+// The windows of this thread whose destruction has begun: from their WM_DESTROY (their descendants
+// with them) to their WM_NCDESTROY. Win32 would start destroying such a window again if a procedure
+// asked for it, sending WM_DESTROY over and over; the layer refuses instead.
+thread_local std::vector<HWND> beingDestroyed;
+
+bool isBeingDestroyed(HWND window) {
+    return std::find(beingDestroyed.begin(), beingDestroyed.end(), window) != beingDestroyed.end();
+}
+
+BOOL CALLBACK markDestroyed(HWND window, LPARAM) {
+    if (!isBeingDestroyed(window)) {
+        beingDestroyed.push_back(window);
+    }
+    return TRUE;
+}
+
+void beginDestruction(HWND window) {
+    markDestroyed(window, 0);
+    EnumChildWindows(window, markDestroyed, 0);
+    // A context left current on the window would draw into a window that is gone.
+    HDC current = wglGetCurrentDC();
+    if (current && WindowFromDC(current) == window) {
+        wglMakeCurrent(nullptr, nullptr);
+    }
+}
+
+void endDestruction(HWND window) {
+    beingDestroyed.erase(std::remove(beingDestroyed.begin(), beingDestroyed.end(), window),
+                         beingDestroyed.end());
+}
+
 // A call carried out on a window's own thread.
 UINT ownerCallMessage() {
     static const UINT message = RegisterWindowMessageA("korvane.platform.ownerCall");
@@ -77,6 +110,11 @@ LRESULT CALLBACK layerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     try {
         if (message == ownerCallMessage() && lParam != 0 && wParam == 0) {
             return (*reinterpret_cast<const OwnerCall*>(lParam))();
+        }
+        if (message == WM_DESTROY) {
+            beginDestruction(window);
+        } else if (message == WM_NCDESTROY) {
+            endDestruction(window);
         }
         WindowProcedure procedure = procedureOf(window);
         if (!procedure) {
@@ -168,8 +206,13 @@ WindowHandle createWindow(uint32_t exStyle, const char* className, const char* t
 }
 
 bool destroyWindow(WindowHandle window) {
-    const LRESULT done =
-        runOnOwner(toHwnd(window), [&]() -> LRESULT { return DestroyWindow(toHwnd(window)) ? 1 : 0; });
+    const LRESULT done = runOnOwner(toHwnd(window), [&]() -> LRESULT {
+        if (isBeingDestroyed(toHwnd(window))) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return 0;
+        }
+        return DestroyWindow(toHwnd(window)) ? 1 : 0;
+    });
     rethrowHeldException();
     return done != 0;
 }
@@ -346,7 +389,28 @@ bool trackMouseEvent(const TrackMouseEvent& request) {
     in.dwFlags = request.flags;
     in.hwndTrack = toHwnd(request.window);
     in.dwHoverTime = request.hoverTime ? request.hoverTime : HOVER_DEFAULT;
-    return _TrackMouseEvent(&in) != FALSE;
+    if (!_TrackMouseEvent(&in)) {
+        return false;
+    }
+    // A leave asked for while the pointer is already outside the client area is reported at once and
+    // the tracking ends, as Windows does; Wine would wait for the pointer to come and go.
+    if ((request.flags & TME_LEAVE) && !(request.flags & TME_CANCEL)) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        POINT local = cursor;
+        ScreenToClient(in.hwndTrack, &local);
+        RECT client{};
+        GetClientRect(in.hwndTrack, &client);
+        const bool inside = WindowFromPoint(cursor) == in.hwndTrack && PtInRect(&client, local);
+        MSG queued{};
+        if (!inside && !PeekMessageA(&queued, in.hwndTrack, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_NOREMOVE)) {
+            TRACKMOUSEEVENT cancel = in;
+            cancel.dwFlags = TME_LEAVE | TME_CANCEL;
+            _TrackMouseEvent(&cancel);
+            PostMessageA(in.hwndTrack, WM_MOUSELEAVE, 0, 0);
+        }
+    }
+    return true;
 }
 
 int16_t getKeyState(int virtualKey) {

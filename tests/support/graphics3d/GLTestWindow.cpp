@@ -92,7 +92,9 @@ GLTestWindow::~GLTestWindow() {
 }
 
 void GLTestWindow::resize(int width, int height) {
-    platform::setWindowPos(native->window, nullptr, 0, 0, width, height,
+    platform::Rect outer{0, 0, width, height};
+    platform::adjustWindowRectEx(outer, platform::WS_OVERLAPPEDWINDOW, false, 0);
+    platform::setWindowPos(native->window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                            platform::SWP_NOMOVE | platform::SWP_NOZORDER);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32.h"
 #include "support/platform/Backend.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -66,8 +67,12 @@ bool threadHoldsDisplay() {
     return count > 0;
 }
 
+// The other client's window lives on a thread of its own, with its own input state, as another program's
+// window would.
 struct OtherClient::State {
-    HWND foreign = nullptr;
+    std::thread thread;
+    std::atomic<HWND> foreign{nullptr};
+    std::atomic<DWORD> threadId{0};
 };
 
 OtherClient::OtherClient() : state_(std::make_unique<State>()) {}
@@ -150,15 +155,31 @@ void OtherClient::focus(WindowHandle window) {
 }
 
 void OtherClient::beginForeignFocus() {
-    state_->foreign = CreateWindowExA(0, "STATIC", "foreign", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50,
+    endForeignFocus();
+    State& state = *state_;
+    state.thread = std::thread([&state] {
+        HWND window = CreateWindowExA(0, "STATIC", "foreign", WS_POPUP | WS_VISIBLE, 600, 600, 50, 50,
                                       nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    SetForegroundWindow(state_->foreign);
-    SetFocus(state_->foreign);
+        SetForegroundWindow(window);
+        SetFocus(window);
+        state.threadId = GetCurrentThreadId();
+        state.foreign = window;
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        DestroyWindow(window);
+    });
+    while (!state.foreign) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 void OtherClient::endForeignFocus() {
-    if (state_->foreign) {
-        DestroyWindow(state_->foreign);
+    if (state_->thread.joinable()) {
+        PostThreadMessageA(state_->threadId, WM_QUIT, 0, 0);
+        state_->thread.join();
         state_->foreign = nullptr;
     }
 }

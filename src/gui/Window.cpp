@@ -249,11 +249,18 @@ void Window::create() {
                 value = std::min(value, high);
             return std::max(value, low);
         };
-        const float width = hold(frame.width, minimumSize.width, maximumSize.width);
-        const float height = hold(frame.height, minimumSize.height, maximumSize.height);
-        held = width != frame.width || height != frame.height;
-        frame.width = width;
-        frame.height = height;
+        // The limits are the whole window's, frame included, as the window procedure reports them.
+        const platform::Rect border = outerRectangle({0, 0, 0, 0}, Style);
+        const float borderWidth = float(border.right - border.left);
+        const float borderHeight = float(border.bottom - border.top);
+        const float outerWidth = frame.width + borderWidth, outerHeight = frame.height + borderHeight;
+        const float width = hold(outerWidth, minimumSize.width, maximumSize.width);
+        const float height = hold(outerHeight, minimumSize.height, maximumSize.height);
+        held = width != outerWidth || height != outerHeight;
+        if (held) {
+            frame.width = width - borderWidth;
+            frame.height = height - borderHeight;
+        }
     }
     if (held)
         onResize(getFrame());

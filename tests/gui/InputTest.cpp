@@ -1,4 +1,3 @@
-#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include "gui/Input.h"
@@ -101,10 +100,10 @@ TEST_F(InputTest, KeysReachTheWindowWithoutAutoRepeats) {
     moveTo(220, 100);
     ASSERT_TRUE(log.waitFor("window.mouseMove"));
     // Held down: the first press counts, the repeats do not.
-    input.key(XK_a, true);
-    input.key(XK_a, true);
-    input.key(XK_a, true);
-    input.key(XK_a, false);
+    input.key(testing::Key::A, true);
+    input.key(testing::Key::A, true);
+    input.key(testing::Key::A, true);
+    input.key(testing::Key::A, false);
     ASSERT_TRUE(log.waitFor("window.keyUp"));
     ASSERT_EQ(log.named("window.keyDown").size(), 1u);
     EXPECT_EQ(log.named("window.keyDown")[0].code, uint32_t('A'));
@@ -115,12 +114,12 @@ TEST_F(InputTest, KeysReachTheWindowWithoutAutoRepeats) {
 
     // A character typed with the left shift key held carries its modifier; once shift is up, none.
     log.clear();
-    input.key(XK_Shift_L, true);
-    input.key(XK_b, true);
-    input.key(XK_b, false);
-    input.key(XK_Shift_L, false);
-    input.key(XK_c, true);
-    input.key(XK_c, false);
+    input.key(testing::Key::LeftShift, true);
+    input.key(testing::Key::B, true);
+    input.key(testing::Key::B, false);
+    input.key(testing::Key::LeftShift, false);
+    input.key(testing::Key::C, true);
+    input.key(testing::Key::C, false);
     ASSERT_TRUE(log.waitFor([](const Event& e) { return e.what == "window.keyUp" && e.code == 'C'; }));
     const std::vector<Event> characters = log.named("window.char");
     ASSERT_EQ(characters.size(), 2u);
@@ -134,9 +133,9 @@ TEST_F(InputTest, KeysReachTheWindowWithoutAutoRepeats) {
 TEST_F(InputTest, KeysOverAViewReachTheViewAndTheFocusViewTakesTheWindowsKeys) {
     moveTo(40, 40);
     ASSERT_TRUE(log.waitFor("view.mouseMove"));
-    input.key(XK_Return, true);
-    input.key(XK_Return, true);
-    input.key(XK_Return, false);
+    input.key(testing::Key::Return, true);
+    input.key(testing::Key::Return, true);
+    input.key(testing::Key::Return, false);
     ASSERT_TRUE(log.waitFor("view.keyUp"));
     ASSERT_EQ(log.named("view.keyDown").size(), 1u);
     EXPECT_EQ(log.named("view.keyDown")[0].code, uint32_t(platform::VK_RETURN));
@@ -146,8 +145,8 @@ TEST_F(InputTest, KeysOverAViewReachTheViewAndTheFocusViewTakesTheWindowsKeys) {
     ASSERT_TRUE(window->setFocusView(view));
     moveTo(220, 100);
     ASSERT_TRUE(log.waitFor("window.mouseMove"));
-    input.key(XK_Escape, true);
-    input.key(XK_Escape, false);
+    input.key(testing::Key::Escape, true);
+    input.key(testing::Key::Escape, false);
     input.click(5);
     ASSERT_TRUE(log.waitFor("view.mouseWheel"));
     ASSERT_TRUE(log.waitFor("view.keyUp"));

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "graphics3d/OpenGL.h"
 #include "gui/OpenGL.h"
@@ -16,8 +13,24 @@
 #include "object/Pointer.h"
 #include "support/gui/GuiTesting.h"
 
+// windows.h after the framework's headers: its macros have the names of the platform layer's constants.
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <malloc.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+#else
+#include <malloc.h>
+#include <unistd.h>
+#endif
+
+#ifndef _WIN32
 // Allocator statistics of the sanitizers, whose allocator mallinfo2 does not see.
 extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+#endif
 
 namespace korvane::gui {
 namespace {
@@ -36,19 +49,49 @@ public:
     }
 };
 
-size_t entriesOf(const char* directory) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
-        ++count;
-    return count;
-}
-
 struct Usage {
     size_t heap = 0; // bytes in use
     size_t rss = 0;  // bytes resident
     size_t threads = 0;
     size_t files = 0;
 };
+
+#ifdef _WIN32
+
+Usage usage() {
+    Usage now;
+    _HEAPINFO entry{};
+    while (_heapwalk(&entry) == _HEAPOK) {
+        if (entry._useflag == _USEDENTRY)
+            now.heap += entry._size;
+    }
+    PROCESS_MEMORY_COUNTERS memory{};
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)))
+        now.rss = memory.WorkingSetSize;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        THREADENTRY32 thread{};
+        thread.dwSize = sizeof(thread);
+        for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+            if (thread.th32OwnerProcessID == GetCurrentProcessId())
+                ++now.threads;
+        }
+        CloseHandle(snapshot);
+    }
+    DWORD handles = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &handles))
+        now.files = handles;
+    return now;
+}
+
+#else
+
+size_t entriesOf(const char* directory) {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
+        ++count;
+    return count;
+}
 
 Usage usage() {
     Usage now;
@@ -64,6 +107,8 @@ Usage usage() {
     now.files = entriesOf("/proc/self/fd");
     return now;
 }
+
+#endif
 
 // Opens and closes a window with an OpenGL view many times: after the first cycles (which load the
 // driver and fill its process-wide caches) heap, threads and descriptors stay where they are. Each cycle

@@ -200,7 +200,9 @@ TEST(Window, AnchoredViewsFollowResizesExactlyAndIgnorePureMoves) {
     EXPECT_EQ(bounds, (Rectangle{0, 0, 440, 300}));
 
     // A pure move changes the window's position and no view.
-    platform::setWindowPos(window->getHandle(), nullptr, client.x + 37, client.y + 11, 0, 0,
+    platform::Rect outer;
+    ASSERT_TRUE(platform::getWindowRect(window->getHandle(), outer));
+    platform::setWindowPos(window->getHandle(), nullptr, outer.left + 37, outer.top + 11, 0, 0,
                            platform::SWP_NOSIZE | platform::SWP_NOZORDER);
     const Rectangle moved = frameOf(*window);
     EXPECT_EQ(moved.x, client.x + 37);
@@ -208,13 +210,15 @@ TEST(Window, AnchoredViewsFollowResizesExactlyAndIgnorePureMoves) {
     EXPECT_EQ(frameOf(*window, *stretched), (Rectangle{10, 20, 440, 300}));
     EXPECT_EQ(frameOf(*window, *corner), (Rectangle{360, 290, 50, 30}));
 
-    // A size below the minimum: the views change by what the client area really changed.
+    // A size below the minimum (the whole window's): the views change by what the client area really
+    // changed.
+    const Size border = testing::borderOf(*window);
     window->setMinimumSize({430, 320});
     window->setSize({100, 100});
-    EXPECT_EQ(frameOf(*window).width, 430.0f);
-    EXPECT_EQ(frameOf(*window).height, 320.0f);
-    EXPECT_EQ(frameOf(*window, *stretched), (Rectangle{10, 20, 410, 280}));
-    EXPECT_EQ(frameOf(*window, *corner), (Rectangle{330, 270, 50, 30}));
+    EXPECT_EQ(frameOf(*window).width, 430.0f - border.width);
+    EXPECT_EQ(frameOf(*window).height, 320.0f - border.height);
+    EXPECT_EQ(frameOf(*window, *stretched), (Rectangle{10, 20, 410 - border.width, 280 - border.height}));
+    EXPECT_EQ(frameOf(*window, *corner), (Rectangle{330 - border.width, 270 - border.height, 50, 30}));
 
     EXPECT_TRUE(window->close());
 }
@@ -243,17 +247,20 @@ TEST(Window, AWindowOpensWithinItsMinimumAndMaximumSize) {
     auto view = Pointer<RecordingView>::adopt(new RecordingView(log, {0, 0, 100, 300}));
     view->setAnchors(AnchorLeft | AnchorRight | AnchorTop | AnchorBottom);
     window->addView(view);
+    // The limits are the whole window's, frame included; the height asked for fits with its frame.
     ASSERT_TRUE(window->open());
-    EXPECT_EQ(frameOf(*window).width, 256.0f);
+    Size border = testing::borderOf(*window);
+    EXPECT_EQ(frameOf(*window).width, 256.0f - border.width);
     EXPECT_EQ(frameOf(*window).height, 300.0f);
-    EXPECT_EQ(frameOf(*window, *view), (Rectangle{0, 0, 256, 300}));
+    EXPECT_EQ(frameOf(*window, *view), (Rectangle{0, 0, 256 - border.width, 300}));
     EXPECT_TRUE(window->close());
 
     window->setSize({900, 100});
     ASSERT_TRUE(window->open());
-    EXPECT_EQ(frameOf(*window).width, 600.0f);
-    EXPECT_EQ(frameOf(*window).height, 256.0f);
-    EXPECT_EQ(frameOf(*window, *view), (Rectangle{0, 0, 600, 256}));
+    border = testing::borderOf(*window);
+    EXPECT_EQ(frameOf(*window).width, 600.0f - border.width);
+    EXPECT_EQ(frameOf(*window).height, 256.0f - border.height);
+    EXPECT_EQ(frameOf(*window, *view), (Rectangle{0, 0, 600 - border.width, 256 - border.height}));
     EXPECT_TRUE(window->close());
 }
 

@@ -1,1 +1,5 @@
-target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst OpenGL::GL)
+if(WIN32)
+  target_link_libraries(${target} PRIVATE OpenGL::GL)
+else()
+  target_link_libraries(${target} PRIVATE X11::X11 X11::Xtst OpenGL::GL)
+endif()

@@ -9,19 +9,23 @@ using namespace win32;
 namespace win32 {
 
 namespace {
-thread_local std::exception_ptr heldException;
-}
+// Thread-locals here hold only plain values: mingw-w64's emulated thread-local storage may release a
+// thread's storage before the destructors of its thread-locals run. The held exception lives on the heap
+// from the moment it is held until it is thrown again, within the same call.
+thread_local std::exception_ptr* heldException = nullptr;
+} // namespace
 
 void holdException(std::exception_ptr exception) {
     // The first one wins: later ones are usually consequences of it.
     if (!heldException) {
-        heldException = std::move(exception);
+        heldException = new std::exception_ptr(std::move(exception));
     }
 }
 
 void rethrowHeldException() {
     if (heldException) {
-        std::exception_ptr exception = std::move(heldException);
+        std::exception_ptr exception = std::move(*heldException);
+        delete heldException;
         heldException = nullptr;
         std::rethrow_exception(exception);
     }

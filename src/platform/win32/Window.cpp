@@ -52,16 +52,28 @@ thread_local WindowProcedure creatingProcedure = nullptr;
 
 // The windows of this thread whose destruction has begun: from their WM_DESTROY (their descendants
 // with them) to their WM_NCDESTROY. Win32 would start destroying such a window again if a procedure
-// asked for it, sending WM_DESTROY over and over; the layer refuses instead.
-thread_local std::vector<HWND> beingDestroyed;
+// asked for it, sending WM_DESTROY over and over; the layer refuses instead. The list lives on the heap
+// while it has entries: mingw-w64's emulated thread-local storage may release a thread's storage before
+// the destructors of its thread-locals run, so thread-locals here hold plain values only.
+thread_local std::vector<HWND>* beingDestroyed = nullptr;
 
 bool isBeingDestroyed(HWND window) {
-    return std::find(beingDestroyed.begin(), beingDestroyed.end(), window) != beingDestroyed.end();
+    return beingDestroyed &&
+           std::find(beingDestroyed->begin(), beingDestroyed->end(), window) != beingDestroyed->end();
 }
 
+LRESULT CALLBACK layerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 BOOL CALLBACK markDestroyed(HWND window, LPARAM) {
+    // Only windows of the layer's classes: their WM_NCDESTROY takes them off the list again.
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)) != layerProcedure) {
+        return TRUE;
+    }
+    if (!beingDestroyed) {
+        beingDestroyed = new std::vector<HWND>;
+    }
     if (!isBeingDestroyed(window)) {
-        beingDestroyed.push_back(window);
+        beingDestroyed->push_back(window);
     }
     return TRUE;
 }
@@ -77,8 +89,15 @@ void beginDestruction(HWND window) {
 }
 
 void endDestruction(HWND window) {
-    beingDestroyed.erase(std::remove(beingDestroyed.begin(), beingDestroyed.end(), window),
-                         beingDestroyed.end());
+    if (!beingDestroyed) {
+        return;
+    }
+    beingDestroyed->erase(std::remove(beingDestroyed->begin(), beingDestroyed->end(), window),
+                          beingDestroyed->end());
+    if (beingDestroyed->empty()) {
+        delete beingDestroyed;
+        beingDestroyed = nullptr;
+    }
 }
 
 // A call carried out on a window's own thread.

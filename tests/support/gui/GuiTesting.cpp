@@ -1,11 +1,5 @@
 #include "support/gui/GuiTesting.h"
 
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <thread>
 
 namespace korvane::gui {
@@ -170,62 +164,16 @@ Rectangle frameOf(Window& window) {
     return frame;
 }
 
-SyntheticInput::SyntheticInput() {
-    lockFile = open("/tmp/korvane-synthetic-input.lock", O_CREAT | O_RDWR | O_CLOEXEC, 0666);
-    if (lockFile >= 0)
-        flock(lockFile, LOCK_EX);
-    // The server resets when its last client leaves, and refuses connections while it does: try again.
-    for (int attempt = 0; !display && attempt < 200; ++attempt) {
-        display = XOpenDisplay(nullptr);
-        if (!display)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    int event, error, major, minor;
-    if (display && !XTestQueryExtension(display, &event, &error, &major, &minor)) {
-        XCloseDisplay(display);
-        display = nullptr;
-    }
-}
-
-SyntheticInput::~SyntheticInput() {
-    if (display)
-        XCloseDisplay(display);
-    if (lockFile >= 0)
-        close(lockFile);
-}
-
-void SyntheticInput::moveTo(int x, int y) {
-    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-    XSync(display, False);
-}
-
-void SyntheticInput::button(unsigned int button, bool press) {
-    XTestFakeButtonEvent(display, button, press, CurrentTime);
-    XSync(display, False);
-}
-
 void SyntheticInput::click(unsigned int number) {
     button(number, true);
     button(number, false);
 }
 
-void SyntheticInput::key(unsigned long keysym, bool press) {
-    ::Window root = DefaultRootWindow(display), rootReturn = 0, child = 0;
-    int rootX, rootY, x, y;
-    unsigned int mask;
-    if (XQueryPointer(display, root, &rootReturn, &child, &rootX, &rootY, &x, &y, &mask) && child)
-        XSetInputFocus(display, child, RevertToPointerRoot, CurrentTime);
-    XTestFakeKeyEvent(display, XKeysymToKeycode(display, keysym), press, CurrentTime);
-    XSync(display, False);
-}
-
-uint32_t SyntheticInput::pixel(int x, int y) {
-    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image)
-        return 0xFFFFFFFF;
-    const uint32_t value = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
-    XDestroyImage(image);
-    return value;
+Size borderOf(Window& window) {
+    platform::Rect outer, client;
+    platform::getWindowRect(window.getHandle(), outer);
+    platform::getClientRect(window.getHandle(), client);
+    return {float((outer.right - outer.left) - client.right), float((outer.bottom - outer.top) - client.bottom)};
 }
 
 void placeApart(Window& window) {

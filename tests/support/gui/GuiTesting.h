@@ -1,11 +1,10 @@
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -98,9 +97,13 @@ void onWindowThread(Window& window, const std::function<void()>& work);
 Rectangle frameOf(Window& window, View& view);
 Rectangle frameOf(Window& window);
 
-// Synthetic X input through XTest on a connection of its own, in screen coordinates. The pointer, the
-// keyboard focus and the screen are shared by every test process on the display, so an instance holds a
-// lock file for its lifetime: tests that use it run one at a time, also across test programs.
+// Keys the tests press, by their place on the keyboard.
+enum class Key { A, B, C, Return, Escape, LeftShift };
+
+// Synthetic input in screen coordinates, as the user would give it (XTest on a connection of its own on
+// X11, SendInput on Win32). The pointer, the keyboard focus and the screen are shared by every test
+// process on the display, so an instance holds a lock for its lifetime: tests that use it run one at a
+// time, also across test programs.
 class SyntheticInput {
 public:
     SyntheticInput();
@@ -108,20 +111,25 @@ public:
     SyntheticInput(const SyntheticInput&) = delete;
     SyntheticInput& operator=(const SyntheticInput&) = delete;
 
-    bool isAvailable() const { return display != nullptr; }
+    bool isAvailable() const;
     void moveTo(int x, int y);
+    // Buttons numbered as X numbers them: 1 left, 2 middle, 3 right, 4 and 5 the wheel.
     void button(unsigned int button, bool press);
     void click(unsigned int button);
     // Gives the keyboard focus to the top-level window under the pointer first, so that a window shown
     // meanwhile by another test does not take the key.
-    void key(unsigned long keysym, bool press);
+    void key(Key which, bool press);
     // The colour of a screen pixel as 0xRRGGBB.
     uint32_t pixel(int x, int y);
 
 private:
-    int lockFile = -1;
-    Display* display = nullptr;
+    struct State;
+    std::unique_ptr<State> state;
 };
+
+// What an open window's frame adds to its client area (nothing on X11, borders and caption on Win32):
+// the window's size limits count it.
+Size borderOf(Window& window);
 
 // Moves an open window's client area to a screen position that the small windows of other tests,
 // which open at the top-left corner, do not cover.

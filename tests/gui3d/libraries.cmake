@@ -3,7 +3,8 @@
 target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/graphics3d/GLTestWindow.cpp
                                  ${PROJECT_SOURCE_DIR}/tests/support/gui/GuiTesting.cpp)
 if(WIN32)
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/gui/Win32Input.cpp)
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/gui/Win32Input.cpp
+                                   ${PROJECT_SOURCE_DIR}/tests/support/platform/Win32Backend.cpp)
   target_link_libraries(${target} PRIVATE OpenGL::GL)
 else()
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/gui/X11Input.cpp)

@@ -90,6 +90,7 @@ constexpr uint32_t WM_ERASEBKGND = 0x0014;
 constexpr uint32_t WM_SHOWWINDOW = 0x0018;
 constexpr uint32_t WM_GETMINMAXINFO = 0x0024;
 constexpr uint32_t WM_NCDESTROY = 0x0082;
+// Keyboard messages go to the top-level window with the keyboard focus, never to its child windows.
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;

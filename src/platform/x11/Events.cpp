@@ -193,6 +193,11 @@ void Connection::forgetReleasedKeys() {
 }
 
 void Connection::translateKeyEvent(WindowRecord* window, XKeyEvent& event, bool press) {
+    // Keys go to the window with the keyboard focus, as on Win32: the top-level window. X hands them to
+    // the child window under the pointer; a child gets no keys of its own here.
+    while (window->parent) {
+        window = window->parent;
+    }
     unsigned int code = event.keycode & 0xFF;
     bool wasDown = keysDown[code / 8] & (1 << (code % 8));
     if (!press && !detectableRepeat && XEventsQueued(display, QueuedAfterReading) > 0) {

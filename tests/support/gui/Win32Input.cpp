@@ -1,14 +1,7 @@
 #include "support/gui/GuiTesting.h"
 
+#include "platform/win32/Win32.h"
 #include "support/platform/Backend.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
 
 #include <thread>
 

@@ -262,10 +262,9 @@ bool unregisterClass(const char* name);
 // top-level window (CW_USEDEFAULT picks the position). Position and size are the window's, frame
 // included: adjustWindowRectEx tells the frame of a style (Win32 draws one around overlapped windows; on
 // X11 the window manager frames windows outside, so there is none). The minimum/maximum tracking sizes
-// apply to top-level windows. WM_CREATE arrives
-// with a CreateStruct carrying param before this returns; a procedure that answers it with -1 makes the
-// creation fail (null). Child windows receive WM_SIZE and WM_MOVE right after WM_CREATE, top-level windows
-// when first shown.
+// apply to top-level windows. WM_CREATE arrives with a CreateStruct carrying param before this returns;
+// a procedure that answers it with -1 makes the creation fail (null). Child windows receive WM_SIZE and
+// WM_MOVE right after WM_CREATE, top-level windows when first shown.
 WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
                           int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
                           void* param);

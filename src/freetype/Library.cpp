@@ -1,22 +1,52 @@
 #include "freetype/Library.h"
 
+#include FT_MODULE_H
+#include FT_SYSTEM_H
+
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 namespace korvane::freetype {
 
 namespace {
 
+// FreeType allocates what a font file declares: a hostile file asked for 3 GB in one block. No font this
+// framework draws needs a block anywhere near this size, so larger requests fail, and FreeType reports
+// the font as out of memory instead of the process taking the memory.
+constexpr long LargestBlock = 64l << 20;
+
+void* allocate(FT_Memory, long size) {
+    if (size <= 0 || size > LargestBlock)
+        return nullptr;
+    return std::malloc(size_t(size));
+}
+
+void release(FT_Memory, void* block) {
+    std::free(block);
+}
+
+void* reallocate(FT_Memory, long, long size, void* block) {
+    if (size <= 0 || size > LargestBlock)
+        return nullptr;
+    return std::realloc(block, size_t(size));
+}
+
 class Handle {
 public:
     Handle() {
-        if (FT_Init_FreeType(&library) != 0)
+        if (FT_New_Library(&memory, &library) != 0) {
             library = nullptr;
+            return;
+        }
+        FT_Add_Default_Modules(library);
+        FT_Set_Default_Properties(library);
     }
     ~Handle() {
         if (library)
-            FT_Done_FreeType(library);
+            FT_Done_Library(library);
     }
+    FT_MemoryRec_ memory{nullptr, allocate, release, reallocate};
     FT_Library library = nullptr;
 };
 

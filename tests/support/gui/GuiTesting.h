@@ -97,7 +97,7 @@ void onWindowThread(Window& window, const std::function<void()>& work);
 Rectangle frameOf(Window& window, View& view);
 Rectangle frameOf(Window& window);
 
-// Keys the tests press, by their place on the keyboard.
+// Keys the tests press, by their place on the keyboard (the backends map them in this order).
 enum class Key { A, B, C, Return, Escape, LeftShift };
 
 // Synthetic input in screen coordinates, as the user would give it (XTest on a connection of its own on

@@ -44,27 +44,9 @@ void SyntheticInput::button(unsigned int button, bool press) {
 }
 
 void SyntheticInput::key(Key which, bool press) {
-    WORD virtualKey = 'A';
-    switch (which) {
-    case Key::A:
-        virtualKey = 'A';
-        break;
-    case Key::B:
-        virtualKey = 'B';
-        break;
-    case Key::C:
-        virtualKey = 'C';
-        break;
-    case Key::Return:
-        virtualKey = VK_RETURN;
-        break;
-    case Key::Escape:
-        virtualKey = VK_ESCAPE;
-        break;
-    case Key::LeftShift:
-        virtualKey = VK_LSHIFT;
-        break;
-    }
+    // By the order of Key.
+    static constexpr WORD virtualKeys[] = {'A', 'B', 'C', VK_RETURN, VK_ESCAPE, VK_LSHIFT};
+    const WORD virtualKey = virtualKeys[static_cast<int>(which)];
     // The key goes to the top-level window under the pointer, as it does on X11 here.
     POINT cursor{};
     GetCursorPos(&cursor);

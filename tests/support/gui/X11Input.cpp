@@ -57,27 +57,9 @@ void SyntheticInput::button(unsigned int button, bool press) {
 }
 
 void SyntheticInput::key(Key which, bool press) {
-    KeySym keysym = XK_a;
-    switch (which) {
-    case Key::A:
-        keysym = XK_a;
-        break;
-    case Key::B:
-        keysym = XK_b;
-        break;
-    case Key::C:
-        keysym = XK_c;
-        break;
-    case Key::Return:
-        keysym = XK_Return;
-        break;
-    case Key::Escape:
-        keysym = XK_Escape;
-        break;
-    case Key::LeftShift:
-        keysym = XK_Shift_L;
-        break;
-    }
+    // By the order of Key.
+    static constexpr KeySym keysyms[] = {XK_a, XK_b, XK_c, XK_Return, XK_Escape, XK_Shift_L};
+    const KeySym keysym = keysyms[static_cast<int>(which)];
     Display* display = state->display;
     ::Window root = DefaultRootWindow(display), rootReturn = 0, child = 0;
     int rootX, rootY, x, y;

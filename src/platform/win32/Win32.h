@@ -51,4 +51,8 @@ inline Msg fromMsg(const MSG& msg) {
 void holdException(std::exception_ptr exception);
 void rethrowHeldException();
 
+// Under Wine, GL for a child window goes through a hidden stand-in window (see GL.cpp); the child's
+// destruction takes its stand-in along.
+void releaseStandIn(HWND child);
+
 } // namespace korvane::platform::win32

@@ -86,6 +86,7 @@ void beginDestruction(HWND window) {
     if (current && WindowFromDC(current) == window) {
         wglMakeCurrent(nullptr, nullptr);
     }
+    releaseStandIn(window);
 }
 
 void endDestruction(HWND window) {

@@ -46,6 +46,9 @@ if(NOT WIN32)
   target_link_libraries(korvane_xwindows PUBLIC X11::X11)
   add_executable(korvane_xwindow tools/xwindow/main.cpp)
   target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
+else()
+  # Keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
+  add_executable(korvane_wine_desktop tools/winedesktop/main.cpp)
 endif()
 
 # The frame-time benchmark, built on request (cmake --build build --target korvane_frame_bench).

@@ -27,6 +27,21 @@ PixelFormatDescriptor viewRequest() {
     return request;
 }
 
+// The colour at a point of a window as the screen shows it, read through another connection, which the
+// server may serve before it has drawn the last frame: looks again for a while before answering.
+uint32_t screenColour(WindowHandle window, Point point, uint32_t expected) {
+    OtherClient display;
+    EXPECT_TRUE(display.connected());
+    clientToScreen(window, point);
+    uint32_t onScreen = 0;
+    for (int attempt = 0; attempt < 100 && onScreen != expected; ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        onScreen = display.screenPixel(point.x, point.y);
+    }
+    return onScreen;
+}
+
 class GLTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -120,20 +135,8 @@ TEST_F(GLTest, ChildWindowGetsTheRequestedFormatAndAWorkingContext) {
     // After the swap the same colour is on the screen, in the view's place.
     ASSERT_TRUE(swapBuffers(dc));
     glFinish();
-    // The screen is read through another connection, which the server may serve before it has drawn the
-    // frame: look again for a while before deciding.
-    OtherClient display;
-    ASSERT_TRUE(display.connected());
     const uint32_t expected = uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
-    Point inView{60, 45};
-    clientToScreen(view, inView);
-    uint32_t onScreen = 0;
-    for (int attempt = 0; attempt < 100 && onScreen != expected; ++attempt) {
-        if (attempt > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        onScreen = display.screenPixel(inView.x, inView.y);
-    }
-    EXPECT_EQ(onScreen, expected);
+    EXPECT_EQ(screenColour(view, {60, 45}, expected), expected);
 
     // Another thread cannot make this thread's context current or delete it.
     std::thread([&] {
@@ -209,5 +212,39 @@ TEST_F(GLTest, DestroyingTheWindowReleasesItsCurrentContext) {
     EXPECT_EQ(windowFromDC(dc), nullptr);
     EXPECT_FALSE(makeCurrent(dc, context));
     EXPECT_FALSE(swapBuffers(dc));
+    EXPECT_TRUE(deleteContext(context));
+}
+
+TEST_F(GLTest, AResizedChildDrawsAndShowsItsWholeNewSizeAtOnce) {
+    DeviceContext dc = getDC(view);
+    PixelFormatDescriptor request = viewRequest();
+    ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, request), request));
+    GLContext context = createContext(dc);
+    ASSERT_TRUE(makeCurrent(dc, context));
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(swapBuffers(dc));
+
+    // Larger than before, with the context left current: the next frame has the new size.
+    ASSERT_TRUE(setWindowPos(window, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER));
+    ASSERT_TRUE(setWindowPos(view, nullptr, 0, 0, 240, 180, SWP_NOMOVE | SWP_NOZORDER));
+    pumpFor(20);
+    glViewport(0, 0, 240, 180);
+    glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char pixel[4] = {};
+    glReadBuffer(GL_BACK);
+    glReadPixels(230, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ(pixel[0], 255);
+    EXPECT_NEAR(pixel[1], 128, 1);
+    EXPECT_EQ(pixel[2], 0);
+    ASSERT_TRUE(swapBuffers(dc));
+    glFinish();
+    const uint32_t expected = uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
+    // Inside the old size and outside it, near the new bottom-right corner.
+    EXPECT_EQ(screenColour(view, {60, 45}, expected), expected);
+    EXPECT_EQ(screenColour(view, {230, 174}, expected), expected);
+
+    EXPECT_TRUE(makeCurrent(nullptr, nullptr));
     EXPECT_TRUE(deleteContext(context));
 }

@@ -231,14 +231,21 @@ bool presentStandIn(StandIn& standIn, HDC childDC) {
     // Wine puts a window's GDI drawing on the screen when its thread next waits; a wait that returns at
     // once puts this frame there now, as a swap would.
     MsgWaitForMultipleObjectsEx(0, nullptr, 0, 0, 0);
-    // A child resized while its context stayed current gets a frame buffer of its new size next frame.
-    fitStandIn(standIn);
     return true;
 }
 
 } // namespace
 
 namespace win32 {
+
+void resizeStandIn(HWND child) {
+    if (!underWine()) {
+        return;
+    }
+    if (const auto standIn = standInOf(child)) {
+        fitStandIn(*standIn);
+    }
+}
 
 void releaseStandIn(HWND child) {
     if (!underWine()) {

@@ -51,8 +51,9 @@ inline Msg fromMsg(const MSG& msg) {
 void holdException(std::exception_ptr exception);
 void rethrowHeldException();
 
-// Under Wine, GL for a child window goes through a hidden stand-in window (see GL.cpp); the child's
-// destruction takes its stand-in along.
+// Under Wine, GL for a child window goes through a hidden stand-in window (see GL.cpp): it follows the
+// child's size, and the child's destruction takes it along.
+void resizeStandIn(HWND child);
 void releaseStandIn(HWND child);
 
 } // namespace korvane::platform::win32

@@ -135,6 +135,8 @@ LRESULT CALLBACK layerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
             beginDestruction(window);
         } else if (message == WM_NCDESTROY) {
             endDestruction(window);
+        } else if (message == WM_SIZE) {
+            resizeStandIn(window);
         }
         WindowProcedure procedure = procedureOf(window);
         if (!procedure) {

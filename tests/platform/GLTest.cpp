@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "WindowTesting.h"
 #include "platform/Window.h"
@@ -246,5 +247,32 @@ TEST_F(GLTest, AResizedChildDrawsAndShowsItsWholeNewSizeAtOnce) {
     EXPECT_EQ(screenColour(view, {230, 174}, expected), expected);
 
     EXPECT_TRUE(makeCurrent(nullptr, nullptr));
+    EXPECT_TRUE(deleteContext(context));
+}
+
+TEST_F(GLTest, ThreadsSettingAFormatAtOnceLeaveItSetOnce) {
+    DeviceContext dc = getDC(view);
+    PixelFormatDescriptor request = viewRequest();
+    const int format = choosePixelFormat(dc, request);
+    ASSERT_GT(format, 0);
+    std::atomic<int> ready{0}, finished{0}, succeeded{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            ++ready;
+            while (ready.load() < 4) {
+            }
+            if (setPixelFormat(dc, format, request))
+                ++succeeded;
+            ++finished;
+        });
+    // The window's own thread keeps answering while the others set the format.
+    EXPECT_TRUE(pumpUntil([&] { return finished.load() == 4; }));
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(succeeded.load(), 1);
+    EXPECT_EQ(getPixelFormat(dc), format);
+    GLContext context = createContext(dc);
+    ASSERT_NE(context, nullptr);
     EXPECT_TRUE(deleteContext(context));
 }

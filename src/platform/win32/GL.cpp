@@ -134,30 +134,44 @@ void fitStandIn(const StandIn& standIn) {
     }
 }
 
-bool setStandInFormat(HWND child, int format, const PIXELFORMATDESCRIPTOR& request) {
-    auto standIn = std::make_shared<StandIn>();
-    const SIZE size = clientSize(child);
-    standIn->child = child;
-    standIn->thread = GetCurrentThreadId();
-    standIn->window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, standInClass(), "", WS_POPUP, 0, 0,
-                                      size.cx, size.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!standIn->window) {
-        return false;
-    }
-    standIn->dc = GetDC(standIn->window);
-    if (!SetPixelFormat(standIn->dc, format, &request)) {
-        const DWORD error = GetLastError();
-        DestroyWindow(standIn->window);
+// Made on the child's own thread, so that the stand-in lives as long as the child: a window ends with the
+// thread that made it. That thread also takes the calls for one child in turn, so only one of several
+// threads setting its format at once succeeds.
+bool setStandInFormat(HDC childDC, HWND child, int format, const PIXELFORMATDESCRIPTOR& request) {
+    DWORD error = ERROR_INVALID_PIXEL_FORMAT;
+    const LRESULT set = runOnOwner(child, [&]() -> LRESULT {
+        if (GetPixelFormat(childDC) != 0 || standInOf(child)) {
+            return FALSE;
+        }
+        auto standIn = std::make_shared<StandIn>();
+        const SIZE size = clientSize(child);
+        standIn->child = child;
+        standIn->thread = GetCurrentThreadId();
+        standIn->window =
+            CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, standInClass(), "", WS_POPUP, 0, 0, size.cx,
+                            size.cy, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (!standIn->window) {
+            error = GetLastError();
+            return FALSE;
+        }
+        standIn->dc = GetDC(standIn->window);
+        if (!SetPixelFormat(standIn->dc, format, &request)) {
+            error = GetLastError();
+            DestroyWindow(standIn->window);
+            return FALSE;
+        }
+        PIXELFORMATDESCRIPTOR described{};
+        if (DescribePixelFormat(standIn->dc, format, sizeof(described), &described)) {
+            standIn->doubleBuffered = (described.dwFlags & PFD_DOUBLEBUFFER) != 0;
+        }
+        std::lock_guard lock(standInsMutex);
+        standIns.push_back(std::move(standIn));
+        return TRUE;
+    });
+    if (!set) {
         SetLastError(error);
-        return false;
     }
-    PIXELFORMATDESCRIPTOR described{};
-    if (DescribePixelFormat(standIn->dc, format, sizeof(described), &described)) {
-        standIn->doubleBuffered = (described.dwFlags & PFD_DOUBLEBUFFER) != 0;
-    }
-    std::lock_guard lock(standInsMutex);
-    standIns.push_back(std::move(standIn));
-    return true;
+    return set != FALSE;
 }
 
 using BindFramebuffer = void(WINAPI*)(GLenum, GLuint);
@@ -294,15 +308,18 @@ int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
 
 bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor& request) {
     const PIXELFORMATDESCRIPTOR in = toDescriptor(request);
-    // A window's format is set once: Win32 refuses a different one later, and so does this layer for the
-    // same one, which Wine would accept.
-    if (GetPixelFormat(toHdc(dc)) != 0 || standInOf(toHdc(dc))) {
-        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
-        return false;
-    }
     HWND window = WindowFromDC(toHdc(dc));
     if (underWine() && window && (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD)) {
-        return setStandInFormat(window, format, in);
+        return setStandInFormat(toHdc(dc), window, format, in);
+    }
+    // A window's format is set once: Win32 refuses a different one later, and so does this layer for the
+    // same one, which Wine would accept. Threads setting formats at once take turns, so that one of them
+    // sets it.
+    static std::mutex settingFormats;
+    std::lock_guard lock(settingFormats);
+    if (GetPixelFormat(toHdc(dc)) != 0) {
+        SetLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return false;
     }
     return SetPixelFormat(toHdc(dc), format, &in) != FALSE;
 }

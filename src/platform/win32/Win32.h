@@ -9,6 +9,7 @@
 #include "platform/Window.h"
 
 #include <exception>
+#include <functional>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -50,6 +51,10 @@ inline Msg fromMsg(const MSG& msg) {
 // thrown again once the Win32 call that ran it has returned: C++ exceptions never unwind through user32.
 void holdException(std::exception_ptr exception);
 void rethrowHeldException();
+
+// Runs the call on the window's own thread (through a message sent to it when that is another thread and
+// the window is of a class registered here; otherwise on this thread) and returns its result.
+LRESULT runOnOwner(HWND window, const std::function<LRESULT()>& call);
 
 // Under Wine, GL for a child window goes through a hidden stand-in window (see GL.cpp): it follows the
 // child's size, and the child's destruction takes it along.

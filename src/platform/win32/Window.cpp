@@ -109,14 +109,6 @@ UINT ownerCallMessage() {
 
 using OwnerCall = std::function<LRESULT()>;
 
-LRESULT runOnOwner(HWND window, const OwnerCall& call) {
-    const DWORD owner = GetWindowThreadProcessId(window, nullptr);
-    if (owner == 0 || owner == GetCurrentThreadId()) {
-        return call();
-    }
-    return SendMessageA(window, ownerCallMessage(), 0, reinterpret_cast<LPARAM>(&call));
-}
-
 WindowProcedure procedureOf(HWND window) {
     auto procedure = reinterpret_cast<WindowProcedure>(GetWindowLongPtrA(window, procedureSlot));
     if (!procedure && creatingProcedure) {
@@ -168,6 +160,19 @@ LRESULT CALLBACK layerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 } // namespace
+
+namespace win32 {
+
+LRESULT runOnOwner(HWND window, const std::function<LRESULT()>& call) {
+    const DWORD owner = GetWindowThreadProcessId(window, nullptr);
+    if (owner == 0 || owner == GetCurrentThreadId() ||
+        reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)) != layerProcedure) {
+        return call();
+    }
+    return SendMessageA(window, ownerCallMessage(), 0, reinterpret_cast<LPARAM>(&call));
+}
+
+} // namespace win32
 
 bool registerClass(const WindowClass& windowClass) {
     if (!windowClass.name || !windowClass.procedure || windowClass.classExtra < 0 ||

@@ -28,6 +28,19 @@ PixelFormatDescriptor viewRequest() {
     return request;
 }
 
+// A pixel of the current context's back buffer, counted from the bottom left.
+struct Pixel {
+    unsigned char r = 0, g = 0, b = 0, a = 0;
+    uint32_t rgb() const { return uint32_t(r) << 16 | uint32_t(g) << 8 | b; }
+};
+
+Pixel backBufferPixel(int x, int y) {
+    unsigned char read[4] = {};
+    glReadBuffer(GL_BACK);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, read);
+    return {read[0], read[1], read[2], read[3]};
+}
+
 // The colour at a point of a window as the screen shows it, read through another connection, which the
 // server may serve before it has drawn the last frame: looks again for a while before answering.
 uint32_t screenColour(WindowHandle window, Point point, uint32_t expected) {
@@ -57,6 +70,19 @@ protected:
         destroyWindow(window);
         pumpFor(0);
         EXPECT_FALSE(threadHoldsDisplay());
+    }
+
+    // Gives the view the usual format and a context current on this thread; null when one step fails.
+    GLContext currentViewContext(DeviceContext dc) {
+        PixelFormatDescriptor request = viewRequest();
+        if (!setPixelFormat(dc, choosePixelFormat(dc, request), request))
+            return nullptr;
+        GLContext context = createContext(dc);
+        if (context && !makeCurrent(dc, context)) {
+            deleteContext(context);
+            return nullptr;
+        }
+        return context;
     }
 
     WindowHandle window = nullptr;
@@ -126,18 +152,15 @@ TEST_F(GLTest, ChildWindowGetsTheRequestedFormatAndAWorkingContext) {
     glViewport(0, 0, 120, 90);
     glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    unsigned char pixel[4] = {};
-    glReadBuffer(GL_BACK);
-    glReadPixels(60, 45, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    EXPECT_NEAR(pixel[0], 64, 1);
-    EXPECT_NEAR(pixel[1], 128, 1);
-    EXPECT_NEAR(pixel[2], 191, 1);
-    EXPECT_EQ(pixel[3], 255);
+    const Pixel pixel = backBufferPixel(60, 45);
+    EXPECT_NEAR(pixel.r, 64, 1);
+    EXPECT_NEAR(pixel.g, 128, 1);
+    EXPECT_NEAR(pixel.b, 191, 1);
+    EXPECT_EQ(pixel.a, 255);
     // After the swap the same colour is on the screen, in the view's place.
     ASSERT_TRUE(swapBuffers(dc));
     glFinish();
-    const uint32_t expected = uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
-    EXPECT_EQ(screenColour(view, {60, 45}, expected), expected);
+    EXPECT_EQ(screenColour(view, {60, 45}, pixel.rgb()), pixel.rgb());
 
     // Another thread cannot make this thread's context current or delete it.
     std::thread([&] {
@@ -204,10 +227,8 @@ TEST_F(GLTest, ContextsAndConnectionsOfAnEndingThreadAreReleased) {
 
 TEST_F(GLTest, DestroyingTheWindowReleasesItsCurrentContext) {
     DeviceContext dc = getDC(view);
-    PixelFormatDescriptor request = viewRequest();
-    ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, request), request));
-    GLContext context = createContext(dc);
-    ASSERT_TRUE(makeCurrent(dc, context));
+    GLContext context = currentViewContext(dc);
+    ASSERT_NE(context, nullptr);
     EXPECT_TRUE(destroyWindow(view));
     EXPECT_EQ(getCurrentContext(), nullptr);
     EXPECT_EQ(windowFromDC(dc), nullptr);
@@ -218,10 +239,8 @@ TEST_F(GLTest, DestroyingTheWindowReleasesItsCurrentContext) {
 
 TEST_F(GLTest, AResizedChildDrawsAndShowsItsWholeNewSizeAtOnce) {
     DeviceContext dc = getDC(view);
-    PixelFormatDescriptor request = viewRequest();
-    ASSERT_TRUE(setPixelFormat(dc, choosePixelFormat(dc, request), request));
-    GLContext context = createContext(dc);
-    ASSERT_TRUE(makeCurrent(dc, context));
+    GLContext context = currentViewContext(dc);
+    ASSERT_NE(context, nullptr);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     ASSERT_TRUE(swapBuffers(dc));
@@ -233,18 +252,15 @@ TEST_F(GLTest, AResizedChildDrawsAndShowsItsWholeNewSizeAtOnce) {
     glViewport(0, 0, 240, 180);
     glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    unsigned char pixel[4] = {};
-    glReadBuffer(GL_BACK);
-    glReadPixels(230, 5, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    EXPECT_EQ(pixel[0], 255);
-    EXPECT_NEAR(pixel[1], 128, 1);
-    EXPECT_EQ(pixel[2], 0);
+    const Pixel pixel = backBufferPixel(230, 5);
+    EXPECT_EQ(pixel.r, 255);
+    EXPECT_NEAR(pixel.g, 128, 1);
+    EXPECT_EQ(pixel.b, 0);
     ASSERT_TRUE(swapBuffers(dc));
     glFinish();
-    const uint32_t expected = uint32_t(pixel[0]) << 16 | uint32_t(pixel[1]) << 8 | pixel[2];
     // Inside the old size and outside it, near the new bottom-right corner.
-    EXPECT_EQ(screenColour(view, {60, 45}, expected), expected);
-    EXPECT_EQ(screenColour(view, {230, 174}, expected), expected);
+    EXPECT_EQ(screenColour(view, {60, 45}, pixel.rgb()), pixel.rgb());
+    EXPECT_EQ(screenColour(view, {230, 174}, pixel.rgb()), pixel.rgb());
 
     EXPECT_TRUE(makeCurrent(nullptr, nullptr));
     EXPECT_TRUE(deleteContext(context));

@@ -78,7 +78,7 @@ struct StandIn {
     HDC dc = nullptr;
     DWORD thread = 0; // the stand-in's owner, the only thread that can destroy it
     bool doubleBuffered = true;
-    HDC childDC = nullptr; // the child's device context it was last made current for
+    HDC childDC = nullptr; // the child's device context it was last made current for, under standInsMutex
     std::vector<uint32_t> pixels;
 };
 
@@ -354,7 +354,10 @@ bool deleteContext(GLContext context) {
 bool makeCurrent(DeviceContext dc, GLContext context) {
     if (const auto standIn = dc ? standInOf(toHdc(dc)) : nullptr) {
         fitStandIn(*standIn);
-        standIn->childDC = toHdc(dc);
+        {
+            std::lock_guard lock(standInsMutex); // getCurrentDC reads it on other threads
+            standIn->childDC = toHdc(dc);
+        }
         return wglMakeCurrent(standIn->dc, toHglrc(context)) != FALSE;
     }
     return wglMakeCurrent(toHdc(dc), toHglrc(context)) != FALSE;

@@ -72,6 +72,9 @@ bool underWine() {
     return wine;
 }
 
+using BindFramebuffer = void(WINAPI*)(GLenum, GLuint);
+using BindBuffer = void(WINAPI*)(GLenum, GLuint);
+
 struct StandIn {
     HWND child = nullptr;
     HWND window = nullptr;
@@ -80,6 +83,10 @@ struct StandIn {
     bool doubleBuffered = true;
     HDC childDC = nullptr; // the child's device context it was last made current for, under standInsMutex
     std::vector<uint32_t> pixels;
+    // Entry points for reading frames, looked up at the first frame (one pixel format, the same ones).
+    bool lookedUp = false;
+    BindFramebuffer bindFramebuffer = nullptr;
+    BindBuffer bindBuffer = nullptr;
 };
 
 std::mutex standInsMutex;
@@ -174,8 +181,6 @@ bool setStandInFormat(HDC childDC, HWND child, int format, const PIXELFORMATDESC
     return set != FALSE;
 }
 
-using BindFramebuffer = void(WINAPI*)(GLenum, GLuint);
-using BindBuffer = void(WINAPI*)(GLenum, GLuint);
 constexpr GLenum readFramebuffer = 0x8CA8;        // GL_READ_FRAMEBUFFER
 constexpr GLenum readFramebufferBinding = 0x8CAA; // GL_READ_FRAMEBUFFER_BINDING
 constexpr GLenum pixelPackBuffer = 0x88EB;        // GL_PIXEL_PACK_BUFFER
@@ -186,8 +191,13 @@ constexpr GLenum bgra = 0x80E1;                   // GL_BGRA
 // reading touches as it was.
 SIZE readFrame(StandIn& standIn) {
     const SIZE size = clientSize(standIn.window);
-    const auto bindFramebuffer = reinterpret_cast<BindFramebuffer>(getProcAddress("glBindFramebuffer"));
-    const auto bindBuffer = reinterpret_cast<BindBuffer>(getProcAddress("glBindBuffer"));
+    if (!standIn.lookedUp) {
+        standIn.bindFramebuffer = reinterpret_cast<BindFramebuffer>(getProcAddress("glBindFramebuffer"));
+        standIn.bindBuffer = reinterpret_cast<BindBuffer>(getProcAddress("glBindBuffer"));
+        standIn.lookedUp = true;
+    }
+    const BindFramebuffer bindFramebuffer = standIn.bindFramebuffer;
+    const BindBuffer bindBuffer = standIn.bindBuffer;
     GLint framebuffer = 0, buffer = 0, readBuffer = 0, alignment = 0, rowLength = 0, skipRows = 0,
           skipPixels = 0;
     if (bindFramebuffer) {

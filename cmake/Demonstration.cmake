@@ -49,6 +49,8 @@ if(NOT WIN32)
 else()
   # Keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
   add_executable(korvane_wine_desktop tools/winedesktop/main.cpp)
+  # Reads screen pixels for the test programs from a process of its own.
+  add_executable(korvane_screen_reader tools/screenreader/main.cpp)
 endif()
 
 # The frame-time benchmark, built on request (cmake --build build --target korvane_frame_bench).

@@ -3,6 +3,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
 #include <thread>
 
 // The user and the window manager played through Win32 itself: synthetic input with SendInput, window
@@ -49,6 +53,117 @@ WORD virtualKeyOf(UserKey key, bool& extended) {
     }
     return 0;
 }
+
+// Screen pixels come from korvane_screen_reader, a process next to the test program, so that this
+// process's own display connection is never locked by a read while its windows draw (see that program).
+// Started at the first read and ended by the end of its input when this process ends.
+class ScreenReader {
+public:
+    static ScreenReader& instance() {
+        static ScreenReader reader;
+        return reader;
+    }
+
+    // False when the reader cannot be started or has stopped answering.
+    bool read(int32_t x, int32_t y, uint32_t& rgb) {
+        std::lock_guard lock(mutex_);
+        if (!started_) {
+            started_ = true;
+            start();
+        }
+        if (!toReader_) {
+            return false;
+        }
+        char request[32];
+        const int length = std::snprintf(request, sizeof(request), "%ld %ld\n", long(x), long(y));
+        DWORD written = 0;
+        std::string answer;
+        bool answered =
+            WriteFile(toReader_, request, DWORD(length), &written, nullptr) && written == DWORD(length);
+        for (char c = 0; answered && c != '\n';) {
+            DWORD got = 0;
+            answered = ReadFile(fromReader_, &c, 1, &got, nullptr) && got == 1;
+            answer += c;
+        }
+        if (!answered) {
+            stop();
+            return false;
+        }
+        const long value = std::strtol(answer.c_str(), nullptr, 10);
+        rgb = value < 0 ? 0xFFFFFFFFu : uint32_t(value);
+        return true;
+    }
+
+    ScreenReader(const ScreenReader&) = delete;
+    ScreenReader& operator=(const ScreenReader&) = delete;
+
+private:
+    ScreenReader() = default;
+    ~ScreenReader() { stop(); }
+
+    void start() {
+        char path[MAX_PATH];
+        const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) {
+            return;
+        }
+        std::string program(path, length);
+        program.erase(program.find_last_of("\\/") + 1);
+        program += "korvane_screen_reader.exe";
+
+        SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        HANDLE childIn = nullptr, childOut = nullptr;
+        if (!CreatePipe(&childIn, &toReader_, &inherited, 0)) {
+            toReader_ = nullptr;
+            return;
+        }
+        if (!CreatePipe(&fromReader_, &childOut, &inherited, 0)) {
+            fromReader_ = nullptr;
+            CloseHandle(childIn);
+            stop();
+            return;
+        }
+        // Only the reader's ends go to the reader; its errors go nowhere, not into this test's output.
+        SetHandleInformation(toReader_, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(fromReader_, HANDLE_FLAG_INHERIT, 0);
+        HANDLE nowhere = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                                     OPEN_EXISTING, 0, nullptr);
+        STARTUPINFOA startup{};
+        startup.cb = sizeof(startup);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = childIn;
+        startup.hStdOutput = childOut;
+        startup.hStdError = nowhere;
+        PROCESS_INFORMATION process{};
+        const bool started = CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, TRUE,
+                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+        CloseHandle(childIn);
+        CloseHandle(childOut);
+        if (nowhere != INVALID_HANDLE_VALUE) {
+            CloseHandle(nowhere);
+        }
+        if (!started) {
+            stop();
+            return;
+        }
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+
+    void stop() {
+        for (HANDLE* pipe : {&toReader_, &fromReader_}) {
+            if (*pipe) {
+                CloseHandle(*pipe);
+                *pipe = nullptr;
+            }
+        }
+    }
+
+    std::mutex mutex_;
+    bool started_ = false;
+    HANDLE toReader_ = nullptr;
+    HANDLE fromReader_ = nullptr;
+};
 
 } // namespace
 
@@ -197,6 +312,10 @@ Point OtherClient::clientSize(WindowHandle window) {
 }
 
 uint32_t OtherClient::screenPixel(int32_t x, int32_t y) {
+    uint32_t rgb = 0;
+    if (ScreenReader::instance().read(x, y, rgb)) {
+        return rgb;
+    }
     HDC screen = GetDC(nullptr);
     const COLORREF color = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);

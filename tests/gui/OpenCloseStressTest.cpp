@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "graphics3d/OpenGL.h"
@@ -21,7 +20,6 @@
 #include <windows.h>
 #include <malloc.h>
 #include <psapi.h>
-#include <tlhelp32.h>
 #else
 #include <malloc.h>
 #include <unistd.h>
@@ -68,30 +66,12 @@ Usage usage() {
     PROCESS_MEMORY_COUNTERS memory{};
     if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory)))
         now.rss = memory.WorkingSetSize;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot != INVALID_HANDLE_VALUE) {
-        THREADENTRY32 thread{};
-        thread.dwSize = sizeof(thread);
-        for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
-            if (thread.th32OwnerProcessID == GetCurrentProcessId())
-                ++now.threads;
-        }
-        CloseHandle(snapshot);
-    }
-    DWORD handles = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &handles))
-        now.files = handles;
+    now.threads = testing::threadsOfProcess();
+    now.files = testing::filesOfProcess();
     return now;
 }
 
 #else
-
-size_t entriesOf(const char* directory) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
-        ++count;
-    return count;
-}
 
 Usage usage() {
     Usage now;
@@ -103,8 +83,8 @@ Usage usage() {
             now.rss = resident * size_t(sysconf(_SC_PAGESIZE));
         std::fclose(statm);
     }
-    now.threads = entriesOf("/proc/self/task");
-    now.files = entriesOf("/proc/self/fd");
+    now.threads = testing::threadsOfProcess();
+    now.files = testing::filesOfProcess();
     return now;
 }
 

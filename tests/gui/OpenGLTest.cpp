@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <vector>
 
 #include "graphics3d/Context.h"
@@ -205,13 +204,6 @@ TEST(OpenGL, PalettesOnlyForFormatsThatNeedThem) {
 namespace korvane::gui {
 namespace {
 
-size_t entriesOf(const char* directory) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
-        ++count;
-    return count;
-}
-
 TEST(OpenGL, ClosingLeavesNoThreadConnectionOrContextBehind) {
     // Closed windows stay referenced: closing alone must let go of everything.
     std::vector<Pointer<Window>> closed;
@@ -229,12 +221,12 @@ TEST(OpenGL, ClosingLeavesNoThreadConnectionOrContextBehind) {
     };
     // The first round loads the driver, which keeps process-wide state of its own.
     cycle();
-    const size_t threads = entriesOf("/proc/self/task");
-    const size_t files = entriesOf("/proc/self/fd");
+    const size_t threads = testing::threadsOfProcess();
+    const size_t files = testing::filesOfProcess();
     for (int round = 0; round < 3; ++round)
         cycle();
-    EXPECT_EQ(entriesOf("/proc/self/task"), threads);
-    EXPECT_EQ(entriesOf("/proc/self/fd"), files);
+    EXPECT_EQ(testing::threadsOfProcess(), threads);
+    EXPECT_EQ(testing::filesOfProcess(), files);
 }
 
 } // namespace

@@ -138,4 +138,8 @@ void placeApart(Window& window);
 // Waits up to five seconds for a condition that other threads make true.
 bool eventually(const std::function<bool()>& condition);
 
+// This process's threads, and its open descriptors (handles on Windows), for tests that look for leaks.
+size_t threadsOfProcess();
+size_t filesOfProcess();
+
 } // namespace korvane::gui::testing

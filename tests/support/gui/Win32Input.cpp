@@ -3,6 +3,8 @@
 #include "platform/win32/Win32.h"
 #include "support/platform/Backend.h"
 
+#include <tlhelp32.h>
+
 #include <thread>
 
 // Synthetic input through the platform tests' other client (SendInput, the screen's device context); a
@@ -67,6 +69,26 @@ void SyntheticInput::key(Key which, bool press) {
 
 uint32_t SyntheticInput::pixel(int x, int y) {
     return state->user.screenPixel(x, y);
+}
+
+size_t threadsOfProcess() {
+    size_t count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        THREADENTRY32 thread{};
+        thread.dwSize = sizeof(thread);
+        for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+            if (thread.th32OwnerProcessID == GetCurrentProcessId())
+                ++count;
+        }
+        CloseHandle(snapshot);
+    }
+    return count;
+}
+
+size_t filesOfProcess() {
+    DWORD handles = 0;
+    return GetProcessHandleCount(GetCurrentProcess(), &handles) ? handles : 0;
 }
 
 } // namespace korvane::gui::testing

@@ -1,7 +1,10 @@
 #include "demo/Scene.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <numbers>
 
 #include "demo/SkyShader.h"
 #include "demo/SphereRenderer.h"
@@ -147,6 +150,14 @@ void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
         scene.sphereParameters[i] = graphics3d::ParameterBuffer::create(model->getParameters());
         for (float& axis : scene.rotationAxes[i])
             axis = random.next();
+
+        for (int level = 1; level < Scene::DetailCount; ++level) {
+            auto* coarser = new graphics3d::GeometryModel(0, radius, Scene::SphereSegments[level]);
+            scene.coarserSpheres[i][level - 1] = coarser;
+            coarser->appearance.material = appearance.material;
+            coarser->appearance.textures[0] = appearance.textures[0];
+            coarser->appearance.shader = appearance.shader;
+        }
     }
 }
 
@@ -219,10 +230,41 @@ void orderFrontToBack(const math::Matrix& view, int (&order)[Scene::SphereCount]
                      [&](int a, int b) { return nearest[a] < nearest[b]; });
 }
 
+int sphereDetailFor(float pixelRadius) {
+    // Within a tenth of a pixel of the true outline: invisible once the outline is rasterised.
+    constexpr float tolerance = 0.1f;
+    if (!(pixelRadius >= 0.0f) || !std::isfinite(pixelRadius))
+        return 0;
+    int level = 0;
+    for (int next = 1; next < Scene::DetailCount; ++next) {
+        const float gap =
+            pixelRadius * (1.0f - std::cos(std::numbers::pi_v<float> / float(Scene::SphereSegments[next])));
+        if (gap > tolerance)
+            break;
+        level = next;
+    }
+    return level;
+}
+
+float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float size) {
+    const float distance = std::sqrt(centre.x * centre.x + centre.y * centre.y + centre.z * centre.z);
+    if (!(distance > radius) || !(centre.z < 0.0f))
+        return std::numeric_limits<float>::infinity();
+    // The outline is the cone from the eye with half angle `spread` about the centre's direction, which
+    // lies `offAxis` from the face's axis: along the radius it spans tan(offAxis +- spread) in the image.
+    const float spread = std::asin(radius / distance);
+    const float offAxis = std::acos(std::min(-centre.z / distance, 1.0f));
+    if (offAxis + spread >= std::numbers::pi_v<float> / 2 - 0.01f)
+        return std::numeric_limits<float>::infinity();
+    return size / 4.0f * (std::tan(offAxis + spread) - std::tan(offAxis - spread));
+}
+
 void releaseScene() {
     for (int i = 0; i < Scene::SphereCount; ++i) {
         drop(scene.renderers[i]);
         drop(scene.sphereModels[i]);
+        for (graphics3d::GeometryModel*& coarser : scene.coarserSpheres[i])
+            drop(coarser);
         drop(scene.sphereParameters[i]);
         scene.sphereTransforms[i] = math::Matrix();
         scene.sphereRadii[i] = 0.0f;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <iterator>
+
 #include "graphics3d/Light.h"
 #include "graphics3d/ParameterBuffer.h"
 #include "math/Matrix.h"
@@ -19,9 +21,16 @@ class SphereRenderer;
 // released when the view goes away; all of it on the window thread.
 struct Scene {
     static constexpr int SphereCount = 4;
+    // The segments of each sphere's models, finest first: the first is the sphere the window shows, the
+    // others draw it into reflection faces where it covers fewer pixels (see sphereDetailFor).
+    static constexpr int SphereSegments[] = {75, 56, 42, 32, 24, 18};
+    static constexpr int DetailCount = int(std::size(SphereSegments));
 
     SphereRenderer* renderers[SphereCount] = {};
     graphics3d::GeometryModel* sphereModels[SphereCount] = {};
+    // The same spheres with fewer segments, index d - 1 for detail level d; they share the models'
+    // appearance and parameters.
+    graphics3d::GeometryModel* coarserSpheres[SphereCount][DetailCount - 1] = {};
     // Each holds one "modelview" matrix for its sphere.
     graphics3d::ParameterBuffer* sphereParameters[SphereCount] = {};
     math::Matrix sphereTransforms[SphereCount];
@@ -47,6 +56,14 @@ extern Scene scene;
 // map of six faces, and the shader exceptions (with the compiler's or linker's log) for broken programs;
 // whatever was built before the failure is released again.
 void buildScene();
+// The coarsest detail level (index into Scene::SphereSegments) at which a sphere whose outline spans
+// `pixelRadius` pixels keeps its outline within a tenth of a pixel of the true circle: a sphere of n
+// segments lies at most r (1 - cos(pi / n)) inside it. 0 (the finest) for radii not finite.
+int sphereDetailFor(float pixelRadius);
+// The radius in pixels, along its longest axis, of a sphere of `radius` about `centre` (eye space, looking
+// down -Z) seen through a square 90-degree frustum `size` pixels wide; infinite when the eye is inside it
+// or it lies beside or behind the eye.
+float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float size);
 // Releases everything the scene holds and empties the tables; harmless when nothing is built.
 void releaseScene();
 // The spheres' indices, nearest first as seen through `view` (row-major, world to eye), so that the

@@ -47,7 +47,13 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
         if (!camera.canSee(modelView.getTranslation(), scene.sphereRadii[j]))
             continue;
         scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
-        scene.sphereModels[j]->draw(scene.sphereParameters[j]);
+        // A sphere a face shows small is drawn with as few segments as keep its outline where it is.
+        const float size = float(getTexture()->getWidth());
+        const int level =
+            sphereDetailFor(sphereRadiusInFace(modelView.getTranslation(), scene.sphereRadii[j], size));
+        graphics3d::GeometryModel* model =
+            level == 0 ? scene.sphereModels[j] : scene.coarserSpheres[j][level - 1];
+        model->draw(scene.sphereParameters[j]);
     }
 
     if (!skyDrawn)

@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -126,11 +129,21 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
         scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
         scene.sky->draw(scene.skyParameters);
     });
-    GLuint spheres[Scene::SphereCount];
-    for (int j = 0; j < Scene::SphereCount; ++j)
-        spheres[j] = primitives([&] { scene.sphereModels[j]->draw(scene.sphereParameters[j]); });
+    // What sphere j costs where it stands: a face draws it with the segments its size there asks for.
+    GLuint levels[Scene::SphereCount][Scene::DetailCount];
+    for (int j = 0; j < Scene::SphereCount; ++j) {
+        levels[j][0] = primitives([&] { scene.sphereModels[j]->draw(scene.sphereParameters[j]); });
+        for (int level = 1; level < Scene::DetailCount; ++level)
+            levels[j][level] =
+                primitives([&] { scene.coarserSpheres[j][level - 1]->draw(scene.sphereParameters[j]); });
+    }
+    auto sphereAt = [&](int j) {
+        const float inFace = korvane::demo::sphereRadiusInFace(scene.sphereTransforms[j].getTranslation(),
+                                                               scene.sphereRadii[j], 256.0f);
+        return levels[j][korvane::demo::sphereDetailFor(inFace)];
+    };
     ASSERT_GT(sky, 0u);
-    ASSERT_GT(spheres[0], 0u);
+    ASSERT_GT(levels[0][0], 0u);
 
     // Every sphere straight ahead of the eye (down -Z, where the view matrix passed to renderFace
     // looks), the one whose cube map it is among them: that one is never drawn. The sky of a direction
@@ -140,7 +153,7 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
             scene.sphereTransforms[j] = Matrix::translation(0.0f, 0.0f, -300.0f - 200.0f * float(j));
         GLuint expected = i == 0 ? sky : 0;
         for (int j = 0; j < Scene::SphereCount; ++j)
-            expected += j == i ? 0 : spheres[j];
+            expected += j == i ? 0 : sphereAt(j);
         EXPECT_EQ(primitives([&] { scene.renderers[i]->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
                   expected)
             << "sphere " << i;
@@ -157,7 +170,7 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
         scene.sphereTransforms[grazing] =
             Matrix::translation(0.0f, 300.0f + scene.sphereRadii[grazing] * 1.3f, -300.0f);
         EXPECT_EQ(primitives([&] { scene.renderers[i]->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
-                  spheres[grazing])
+                  sphereAt(grazing))
             << "sphere " << i;
     }
 }
@@ -183,4 +196,103 @@ TEST_F(SceneTest, SpheresAreOrderedByTheDistanceOfTheirNearSideFromTheEye) {
         Matrix(-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1) * Matrix::translation(0.0f, 0.0f, 400.0f);
     korvane::demo::orderFrontToBack(turned, order);
     EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{2, 1, 0, 3}));
+}
+
+// A sphere drawn into a face with fewer segments keeps its outline within a tenth of a pixel: the level
+// chosen is the coarsest that does, and the radius it is chosen by is never smaller than the outline's
+// longest semi-axis as the face's projection shows it, wherever the sphere lies in the face.
+TEST(SphereDetail, CoarserSpheresOnlyWhereTheOutlineStaysPut) {
+    using korvane::demo::sphereDetailFor;
+    const double pi = std::acos(-1.0);
+    auto gap = [&](float radius, int level) {
+        return radius * (1.0 - std::cos(pi / Scene::SphereSegments[level]));
+    };
+    for (float radius = 0.0f; radius < 400.0f; radius += 0.25f) {
+        const int level = sphereDetailFor(radius);
+        ASSERT_GE(level, 0);
+        ASSERT_LT(level, Scene::DetailCount);
+        if (level > 0) {
+            EXPECT_LE(gap(radius, level), 0.1) << radius;
+        }
+        if (level + 1 < Scene::DetailCount) {
+            EXPECT_GT(gap(radius, level + 1), 0.1) << radius;
+        }
+    }
+    EXPECT_EQ(sphereDetailFor(0.5f), Scene::DetailCount - 1);
+    EXPECT_EQ(sphereDetailFor(std::numeric_limits<float>::infinity()), 0);
+    EXPECT_EQ(sphereDetailFor(std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ(sphereDetailFor(-1.0f), 0);
+
+    using korvane::demo::sphereRadiusInFace;
+    using Vector = korvane::math::Vector3<float>;
+    const float size = 256.0f;
+    // Straight ahead: the tangent of the outline's half angle, in pixels.
+    EXPECT_NEAR(sphereRadiusInFace(Vector{0, 0, -500}, 100, size), 128.0f * 100.0f / std::sqrt(240000.0f),
+                1e-3f);
+    // The eye inside it, or the sphere beside or behind the eye: no limit.
+    EXPECT_TRUE(std::isinf(sphereRadiusInFace(Vector{0, 0, -50}, 100, size)));
+    EXPECT_TRUE(std::isinf(sphereRadiusInFace(Vector{300, 0, 0}, 100, size)));
+    EXPECT_TRUE(std::isinf(sphereRadiusInFace(Vector{0, 0, 300}, 100, size)));
+
+    // The projected outline, from points of the circle where the lines from the eye touch the sphere.
+    Draws draws;
+    for (int trial = 0; trial < 500; ++trial) {
+        const float radius = 50.0f + 60.0f * draws.next();
+        const float depth = 150.0f + 400.0f * draws.next();
+        const Vector centre{(2.0f * draws.next() - 1.0f) * depth, (2.0f * draws.next() - 1.0f) * depth,
+                            -depth};
+        const double d2 =
+            double(centre.x) * centre.x + double(centre.y) * centre.y + double(centre.z) * centre.z;
+        const double d = std::sqrt(d2);
+        const double ring = radius * std::sqrt(d2 - double(radius) * radius) / d;
+        const double middle[3] = {centre.x * (1 - radius * radius / d2),
+                                  centre.y * (1 - radius * radius / d2),
+                                  centre.z * (1 - radius * radius / d2)};
+        // Two unit vectors across the centre's direction.
+        double u[3] = {-double(centre.y), double(centre.x), 0.0};
+        const double lu = std::hypot(u[0], u[1]);
+        u[0] /= lu;
+        u[1] /= lu;
+        const double v[3] = {(centre.y * u[2] - centre.z * u[1]) / d, (centre.z * u[0] - centre.x * u[2]) / d,
+                             (centre.x * u[1] - centre.y * u[0]) / d};
+        auto project = [&](double angle, double out[2]) {
+            double p[3];
+            for (int k = 0; k < 3; ++k)
+                p[k] = middle[k] + ring * (std::cos(angle) * u[k] + std::sin(angle) * v[k]);
+            out[0] = size / 2 * p[0] / -p[2];
+            out[1] = size / 2 * p[1] / -p[2];
+        };
+        double longest = 0.0;
+        for (int step = 0; step < 180; ++step) {
+            double a[2], b[2];
+            project(pi * step / 180.0, a);
+            project(pi * step / 180.0 + pi, b);
+            longest = std::max(longest, std::hypot(a[0] - b[0], a[1] - b[1]) / 2);
+        }
+        EXPECT_GE(sphereRadiusInFace(centre, radius, size), longest * 0.999)
+            << centre.x << ", " << centre.y << ", " << centre.z << " radius " << radius;
+    }
+}
+
+// Every sphere has its coarser models, each with fewer triangles than the one before, looking the same.
+TEST_F(SceneTest, CoarserSpheresShareTheSphereAppearance) {
+    korvane::demo::buildScene();
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        GLuint before = primitives([&] { scene.sphereModels[i]->draw(scene.sphereParameters[i]); });
+        for (auto* coarser : scene.coarserSpheres[i]) {
+            ASSERT_NE(coarser, nullptr);
+            EXPECT_EQ(coarser->appearance.material, scene.sphereModels[i]->appearance.material);
+            EXPECT_EQ(coarser->appearance.textures[0], scene.sphereModels[i]->appearance.textures[0]);
+            EXPECT_EQ(coarser->appearance.shader, scene.sphereModels[i]->appearance.shader);
+            const GLuint count = primitives([&] { coarser->draw(scene.sphereParameters[i]); });
+            EXPECT_LT(count, before) << i;
+            EXPECT_GT(count, 0u) << i;
+            before = count;
+        }
+    }
+    korvane::demo::releaseScene();
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        for (auto* coarser : scene.coarserSpheres[i])
+            EXPECT_EQ(coarser, nullptr);
+    }
 }

@@ -17,10 +17,41 @@ SphereRenderer::SphereRenderer(graphics3d::CubeTexture* texture, int32_t index)
       matrixStack(&graphics3d::Context::getThreadContext()->matrixStack) {}
 
 void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
-    glClear(GL_DEPTH_BUFFER_BIT);
+    // The spheres this face shows, nearest first, each with the model of its detail level.
+    struct Draw {
+        int sphere;
+        graphics3d::GeometryModel* model;
+        math::Matrix modelView;
+    };
+    Draw draws[Scene::SphereCount];
+    int drawCount = 0;
+    int order[Scene::SphereCount];
+    orderFrontToBack(viewMatrix, order);
+    const float size = float(getTexture()->getWidth());
+    for (const int j : order) {
+        if (j == index)
+            continue;
+        const math::Matrix modelView = viewMatrix * scene.sphereTransforms[j];
+        // A sphere wholly outside this face's 90-degree frustum would not touch a pixel.
+        if (!camera.canSee(modelView.getTranslation(), scene.sphereRadii[j]))
+            continue;
+        // A sphere a face shows small is drawn with as few segments as keep its outline where it is.
+        const int level =
+            sphereDetailFor(sphereRadiusInFace(modelView.getTranslation(), scene.sphereRadii[j], size));
+        draws[drawCount++] = {j, level == 0 ? scene.sphereModels[j] : scene.coarserSpheres[j][level - 1],
+                              modelView};
+    }
 
+    // A face that shows nothing but the copied sky only takes the copy: nothing would read its depth.
+    const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
+    if (drawCount == 0 && skyCanBeCopied() && scene.skyFaceReady[slice]) {
+        copySky(viewMatrix, face);
+        return;
+    }
+
+    glClear(GL_DEPTH_BUFFER_BIT);
     matrixStack->setMode(GL_MODELVIEW);
-    glLoadTransposeMatrixf(faceMatrices[face - GL_TEXTURE_CUBE_MAP_POSITIVE_X].data());
+    glLoadTransposeMatrixf(faceMatrices[slice].data());
     placeLight();
 
     // The sky of this direction comes copied from the first face that drew it; the spheres then go
@@ -37,23 +68,11 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     matrixStack->setMode(GL_TEXTURE0);
     glLoadTransposeMatrixf(rotation.data());
 
-    int order[Scene::SphereCount];
-    orderFrontToBack(viewMatrix, order);
-    for (const int j : order) {
-        if (j == index)
-            continue;
-        const math::Matrix modelView = viewMatrix * scene.sphereTransforms[j];
-        // A sphere wholly outside this face's 90-degree frustum would not touch a pixel.
-        if (!camera.canSee(modelView.getTranslation(), scene.sphereRadii[j]))
-            continue;
-        scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
-        // A sphere a face shows small is drawn with as few segments as keep its outline where it is.
-        const float size = float(getTexture()->getWidth());
-        const int level =
-            sphereDetailFor(sphereRadiusInFace(modelView.getTranslation(), scene.sphereRadii[j], size));
-        graphics3d::GeometryModel* model =
-            level == 0 ? scene.sphereModels[j] : scene.coarserSpheres[j][level - 1];
-        model->draw(scene.sphereParameters[j]);
+    for (int k = 0; k < drawCount; ++k) {
+        const Draw& draw = draws[k];
+        scene.sphereParameters[draw.sphere]->set("modelview", draw.modelView.data(),
+                                                 sizeof draw.modelView.elements);
+        draw.model->draw(scene.sphereParameters[draw.sphere]);
     }
 
     if (!skyDrawn)
@@ -67,13 +86,19 @@ void SphereRenderer::drawSky(const math::Matrix& viewMatrix) {
     scene.sky->draw(scene.skyParameters);
 }
 
+bool SphereRenderer::skyCanBeCopied() const {
+    const graphics3d::CubeTexture* cube = getTexture();
+    const graphics3d::CubeTexture* sky = scene.skyFaces;
+    return getMode() == RenderTargetMode && glCopyImageSubData && sky && cube &&
+           sky->getWidth() == cube->getWidth() && sky->getHeight() == cube->getHeight() &&
+           sky->getFormat() == cube->getFormat();
+}
+
 bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
+    if (!skyCanBeCopied())
+        return false;
     graphics3d::CubeTexture* cube = getTexture();
     graphics3d::CubeTexture* sky = scene.skyFaces;
-    if (getMode() != RenderTargetMode || !glCopyImageSubData || !sky || !cube ||
-        sky->getWidth() != cube->getWidth() || sky->getHeight() != cube->getHeight() ||
-        sky->getFormat() != cube->getFormat())
-        return false;
     const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
     const int last = graphics3d::CubeTexture::FaceCount - 1;
     // Every copy makes the driver map both textures and wait for the passes that use them, so the six

@@ -25,6 +25,8 @@ private:
     // Light 0 is the scene's light, placed in the face's eye frame.
     void placeLight();
     void drawSky(const math::Matrix& viewMatrix);
+    // Render-target mode with a sky texture that GL can copy into this sphere's faces.
+    bool skyCanBeCopied() const;
     // Puts the sky of this face's direction into the face, from the scene's copy or drawn (and then
     // kept); false where it cannot be copied.
     bool copySky(const math::Matrix& viewMatrix, uint32_t face);

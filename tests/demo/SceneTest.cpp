@@ -175,6 +175,47 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
     }
 }
 
+// Faces that show no other sphere take the sky alone, also once the sky is copied rather than drawn; the
+// face that shows the others still gets them.
+TEST_F(SceneTest, FacesWithoutSpheresHoldTheSkyOfTheirDirection) {
+    korvane::demo::buildScene();
+    korvane::demo::SphereRenderer& renderer = *scene.renderers[0];
+    if (renderer.getMode() != korvane::graphics3d::CubemapGenerator::RenderTargetMode)
+        GTEST_SKIP() << "no frame-buffer objects";
+    // Sphere 0 at the origin, the others along -Z from it: only its -Z face shows them.
+    for (int j = 0; j < Scene::SphereCount; ++j)
+        scene.sphereTransforms[j] = Matrix::translation(0.0f, 0.0f, j == 0 ? 0.0f : -300.0f * float(j));
+    const GLuint cube = renderer.getTexture()->getGLName();
+    auto face = [](GLuint texture, int face) {
+        std::vector<uint8_t> texels(256 * 256 * 3);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        return texels;
+    };
+    // The first generation draws the sky of each direction and keeps it; the second copies it, into
+    // faces blackened in between.
+    for (int round = 0; round < 2; ++round) {
+        const std::vector<uint8_t> black(256 * 256 * 3, 0);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        for (int f = 0; f < 6; ++f)
+            glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, 0, 0, 256, 256, GL_RGB, GL_UNSIGNED_BYTE,
+                            black.data());
+        renderer.generate(Matrix());
+        for (int f = 0; f < 6; ++f) {
+            const std::vector<uint8_t> texels = face(cube, f), sky = face(scene.skyFaces->getGLName(), f);
+            EXPECT_NE(texels, black) << "round " << round << ", face " << f;
+            // Face 5 looks down -Z, at the other spheres.
+            if (f == 5)
+                EXPECT_NE(texels, sky) << "round " << round;
+            else
+                EXPECT_EQ(texels, sky) << "round " << round << ", face " << f;
+        }
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}
+
 // The draw order puts the sphere whose near side is closest to the eye first, from any direction.
 TEST_F(SceneTest, SpheresAreOrderedByTheDistanceOfTheirNearSideFromTheEye) {
     korvane::demo::buildScene();

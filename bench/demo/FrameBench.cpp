@@ -3,8 +3,10 @@
 // side by side with the same frame written directly against OpenGL (bench/demo/Baseline.cpp). Frames run
 // back to back after a warm-up, in alternating blocks so that both sides see the same machine load.
 //
-// Usage: korvane_frame_bench [--frames N] [--warmup N] [--block N] [--only VARIANT]
+// Usage: korvane_frame_bench [--frames N] [--warmup N] [--block N] [--only VARIANT] [--step MS]
 //   VARIANT: rt, copy, baseline, baseline-copy (one variant alone, e.g. under apitrace or callgrind)
+//   --step: every frame advances the spheres by MS milliseconds instead of the time it took, so that
+//   runs (and both sides) draw the same frames, e.g. to count their work under callgrind
 // Prints one line per variant: "<variant> median <ms> p10 <ms> p90 <ms> cpu <ms> frames <n>", and the
 // ratio framework/baseline per mode. Run on an X display.
 #include <unistd.h>
@@ -44,6 +46,8 @@ struct Options {
     int warmup = 10;
     int block = 10;
     std::string only;
+    // Milliseconds each frame advances the scene; negative: the time the last frame took.
+    double step = -1;
 };
 
 // One window with one view, and the frames it has taken.
@@ -58,6 +62,7 @@ struct Variant {
     std::vector<double> milliseconds;
     double processTime = 0;
     double lastFrame = 0;
+    double step = -1;
 
     bool open(bool hideFrameBuffers) {
         if (hideFrameBuffers && !__glewBindFramebufferEXT) {
@@ -97,8 +102,12 @@ struct Variant {
     void frame() {
         const auto start = std::chrono::steady_clock::now();
         if (baseline)
-            baseline->setElapsed(float(lastFrame));
-        view->render();
+            baseline->setElapsed(float(step >= 0 ? step : lastFrame));
+        auto* scene = dynamic_cast<korvane::demo::SceneView*>(view.get());
+        if (scene && step >= 0)
+            scene->renderFrame(float(step));
+        else
+            view->render();
         glFinish();
         korvane::platform::swapBuffers(view->getDeviceContext());
         lastFrame =
@@ -150,9 +159,10 @@ __attribute__((noinline)) void measuredFrames(Variant& variant, int count) {
     variant.processTime += processMilliseconds() - processStart;
 }
 
-Variant makeVariant(const std::string& name) {
+Variant makeVariant(const std::string& name, double step) {
     Variant variant;
     variant.name = name;
+    variant.step = step;
     const korvane::gui::Rectangle frame{0.0f, 0.0f, 600.0f, 500.0f};
     if (name == "rt" || name == "copy") {
         variant.view = Pointer<korvane::gui::OpenGL>::adopt(new korvane::demo::SceneView(frame));
@@ -168,7 +178,7 @@ Variant makeVariant(const std::string& name) {
 bool measure(const std::vector<std::string>& names, const Options& options) {
     std::vector<Variant> variants;
     for (const std::string& name : names) {
-        variants.push_back(makeVariant(name));
+        variants.push_back(makeVariant(name, options.step));
         if (!variants.back().open(name == "copy")) {
             for (Variant& variant : variants)
                 variant.close();
@@ -208,9 +218,12 @@ int main(int argc, char** argv) {
             options.block = std::max(1, std::atoi(argv[++i]));
         else if (argument == "--only" && hasValue)
             options.only = argv[++i];
+        else if (argument == "--step" && hasValue)
+            options.step = std::max(0.0, std::atof(argv[++i]));
         else {
             std::printf(
-                "usage: %s [--frames N] [--warmup N] [--block N] [--only rt|copy|baseline|baseline-copy]\n",
+                "usage: %s [--frames N] [--warmup N] [--block N] [--only rt|copy|baseline|baseline-copy] "
+                "[--step MS]\n",
                 argv[0]);
             return 2;
         }

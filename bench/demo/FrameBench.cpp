@@ -6,7 +6,8 @@
 // Usage: korvane_frame_bench [--frames N] [--warmup N] [--block N] [--only VARIANT] [--step MS]
 //   VARIANT: rt, copy, baseline, baseline-copy (one variant alone, e.g. under apitrace or callgrind)
 //   --step: every frame advances the spheres by MS milliseconds instead of the time it took, so that
-//   runs (and both sides) draw the same frames, e.g. to count their work under callgrind
+//   runs (and both sides) draw the same frames, e.g. to count their work under callgrind; with one
+//   variant, its frames start from the scene as built
 // Prints one line per variant: "<variant> median <ms> p10 <ms> p90 <ms> cpu <ms> frames <n>", and the
 // ratio framework/baseline per mode. Run on an X display.
 #include <unistd.h>
@@ -25,6 +26,7 @@
 
 #include "bench/demo/Baseline.h"
 #include "demo/MainWindow.h"
+#include "demo/Scene.h"
 #include "demo/SceneView.h"
 #include "gui3d/StringView.h"
 #include "object/Pointer.h"
@@ -114,6 +116,20 @@ struct Variant {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     }
 
+    // With a fixed step: the warm-up and the measured frames in one go on the window thread, from the
+    // scene as built, so that no paint between them turns the spheres by the time it happened to take
+    // (how much work a frame is depends on how the spheres stand).
+    void runFixed(int warmup, int count) {
+        window->callOnWindowThread([&] {
+            if (dynamic_cast<korvane::demo::SceneView*>(view.get()))
+                korvane::demo::buildScene();
+            for (int i = 0; i < warmup; ++i)
+                frame();
+            measuredFrames(*this, count);
+            return true;
+        });
+    }
+
     // Runs `count` frames on the window thread; `record` keeps their times.
     void run(int count, bool record) {
         window->callOnWindowThread([&] {
@@ -185,12 +201,16 @@ bool measure(const std::vector<std::string>& names, const Options& options) {
             return false;
         }
     }
-    for (Variant& variant : variants)
-        variant.run(options.warmup, false);
-    for (int done = 0; done < options.frames; done += options.block) {
-        const int count = std::min(options.block, options.frames - done);
+    if (options.step >= 0 && variants.size() == 1) {
+        variants[0].runFixed(options.warmup, options.frames);
+    } else {
         for (Variant& variant : variants)
-            variant.run(count, true);
+            variant.run(options.warmup, false);
+        for (int done = 0; done < options.frames; done += options.block) {
+            const int count = std::min(options.block, options.frames - done);
+            for (Variant& variant : variants)
+                variant.run(count, true);
+        }
     }
     for (Variant& variant : variants)
         variant.print();

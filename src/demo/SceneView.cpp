@@ -133,6 +133,9 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     context.defaultDepthMode.apply();
     context.currentBlendMode = &context.defaultBlendMode;
     context.defaultBlendMode.apply();
+    // The overlay turns culling off when it draws; without it every sphere's far side would be
+    // rasterised and shaded, then hidden by the near side.
+    glEnable(GL_CULL_FACE);
 
     const float angle = elapsedMilliseconds * SpinPerMillisecond;
     for (int i = 0; i < Scene::SphereCount; ++i) {

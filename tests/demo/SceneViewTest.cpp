@@ -4,6 +4,7 @@
 #include <string>
 
 #include "demo/SceneView.h"
+#include "graphics3d/OpenGL.h"
 #include "gui3d/StringView.h"
 #include "object/Pointer.h"
 #include "support/demo/SceneWindow.h"
@@ -51,4 +52,30 @@ TEST(SceneViewTest, TheLargerSideSpansTenUnitsSoThePictureIsNeverStretched) {
         EXPECT_FLOAT_EQ(camera.window[2], c.windowWidth);
         EXPECT_FLOAT_EQ(camera.window[3], c.windowHeight);
     }
+}
+
+// The overlay turns culling off when it draws; the frames after it still leave the spheres' far sides
+// unrasterised.
+TEST(SceneViewTest, EveryFrameCullsTheFarSidesOfTheSpheres) {
+    korvane::demo::test::withSceneView(600.0f, 500.0f, [](SceneView& view) {
+        // The window's sky is kept from the third frame on; after that every frame draws the same.
+        for (int frame = 0; frame < 3; ++frame)
+            view.renderFrame(0.0f);
+        auto samplesPassed = [&] {
+            GLuint query = 0, samples = 0;
+            glGenQueries(1, &query);
+            glBeginQuery(GL_SAMPLES_PASSED, query);
+            view.renderFrame(0.0f);
+            glEndQuery(GL_SAMPLES_PASSED);
+            glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
+            glDeleteQueries(1, &query);
+            return samples;
+        };
+        const GLuint asDrawn = samplesPassed();
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+        const GLuint culled = samplesPassed();
+        EXPECT_GT(culled, 0u);
+        EXPECT_EQ(asDrawn, culled);
+    });
 }

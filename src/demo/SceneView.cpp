@@ -182,7 +182,7 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     for (const int j : order) {
         const math::Matrix modelView = view * scene.sphereTransforms[j];
         scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
-        scene.sphereModels[j]->draw(scene.sphereParameters[j]);
+        scene.sphereModels[j]->drawFacing(scene.sphereParameters[j]);
     }
 
     if (!skyKept)

@@ -72,7 +72,7 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
         const Draw& draw = draws[k];
         scene.sphereParameters[draw.sphere]->set("modelview", draw.modelView.data(),
                                                  sizeof draw.modelView.elements);
-        draw.model->draw(scene.sphereParameters[draw.sphere]);
+        draw.model->drawFacing(scene.sphereParameters[draw.sphere]);
     }
 
     if (!skyDrawn)

@@ -21,12 +21,29 @@ public:
     types::String getClassPath() const override;
 
     void draw(const ParameterBuffer* parameters) override;
+    // Draws what draw() draws, leaving out the parts of a sphere that turn their backs to an eye at the
+    // origin of view space: the same pixels under a perspective view whenever back faces are culled or
+    // hidden by the depth test, for about half the triangles. A box, an eye inside the sphere, a mesh
+    // given other buffers or a range, and a model-view matrix that mirrors or projects draw everything.
+    void drawFacing(const ParameterBuffer* parameters);
 
     // Destroyed in the reverse order: the mesh first, the shader last.
     PlainShader shader{FixedShader::Lighting | FixedShader::LocalViewer | FixedShader::SeparateSpecular};
     Appearance appearance;
     ColourMaterial material;
     IndexMesh mesh;
+
+private:
+    // The eye of view space in the model's own coordinates; false when `matrix` (row-major) is not an
+    // affine map that keeps the winding of triangles.
+    static bool eyeInModel(const float* matrix, float (&eye)[3]);
+
+    int kind;
+    float size;
+    int segments;
+    // The index list's runs for the eye of the latest drawFacing.
+    container::Array<uint32_t> facingFirsts;
+    container::Array<int32_t> facingCounts;
 };
 
 } // namespace korvane::graphics3d

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "container/Map.h"
 #include "graphics3d/Context.h"
@@ -19,20 +20,25 @@ bool IndexMesh::hasSubRange() const {
     return indexBuffer && first != end && (first != 0 || end != indexBuffer->getCount());
 }
 
-void IndexMesh::draw() {
+bool IndexMesh::prepareDrawing(const void*& base) {
     if (!indexBuffer || bufferCount == 0)
-        return;
+        return false;
     setPointers();
-    const void* base = indexBuffer->bind();
-    const uint32_t type = indexBuffer->getGLType();
-    const uint32_t size = indexBuffer->getIndexSize();
+    base = indexBuffer->bind();
     if (Context* context = Context::getThreadContext()) {
         context->indexPointer = base;
-        context->indexType = type;
-        context->indexSize = size;
+        context->indexType = indexBuffer->getGLType();
+        context->indexSize = indexBuffer->getIndexSize();
     }
     if (appearance)
         appearance->bind();
+    return true;
+}
+
+void IndexMesh::draw() {
+    const void* base = nullptr;
+    if (!prepareDrawing(base))
+        return;
     const uint32_t total = indexBuffer->getCount();
     uint32_t start = 0;
     uint32_t count = total;
@@ -44,9 +50,42 @@ void IndexMesh::draw() {
     if (count == 0)
         return;
     // A buffer object takes a byte offset in place of an address.
+    const uint32_t size = indexBuffer->getIndexSize();
     const auto indices =
         reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(base) + uintptr_t(start) * size);
-    glDrawElements(primitive, GLsizei(count), type, indices);
+    glDrawElements(primitive, GLsizei(count), indexBuffer->getGLType(), indices);
+}
+
+void IndexMesh::drawPieces(const uint32_t* firsts, const int32_t* counts, uint32_t pieceCount) {
+    const void* base = nullptr;
+    if (pieceCount == 0 || !prepareDrawing(base))
+        return;
+    const uint32_t total = indexBuffer->getCount();
+    const uint32_t size = indexBuffer->getIndexSize();
+    pieceAddresses.setSize(pieceCount);
+    pieceCounts.setSize(pieceCount);
+    uint32_t kept = 0;
+    for (uint32_t k = 0; k < pieceCount; ++k) {
+        const uint32_t start = std::min(firsts[k], total);
+        const uint32_t count = std::min(uint32_t(std::max(counts[k], 0)), total - start);
+        if (count == 0)
+            continue;
+        pieceAddresses[kept] =
+            reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(base) + uintptr_t(start) * size);
+        pieceCounts[kept] = int32_t(count);
+        ++kept;
+    }
+    if (kept == 0)
+        return;
+    const uint32_t type = indexBuffer->getGLType();
+    if (glMultiDrawElements) {
+        static_assert(std::is_same_v<GLsizei, int32_t>);
+        glMultiDrawElements(primitive, pieceCounts.getElements(), type, pieceAddresses.getElements(),
+                            GLsizei(kept));
+        return;
+    }
+    for (uint32_t k = 0; k < kept; ++k)
+        glDrawElements(primitive, pieceCounts[k], type, pieceAddresses[k]);
 }
 
 bool IndexMesh::computeBounds() {

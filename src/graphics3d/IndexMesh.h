@@ -16,6 +16,9 @@ public:
     types::String getClassPath() const override;
 
     void draw() override;
+    // Draws runs of the index buffer in one call: run k takes `counts[k]` indices from index `firsts[k]`,
+    // as a primitive of its own. Runs are cut at the end of the buffer; the mesh's range does not apply.
+    void drawPieces(const uint32_t* firsts, const int32_t* counts, uint32_t pieceCount);
     geometry::TriangleMesh3<float>* createTriangleMesh() const override;
     // Measures every vertex of the position buffer, whatever the range.
     bool computeBounds() override;
@@ -34,6 +37,15 @@ protected:
                       container::Array<unsigned int>& indices) const override;
 
     object::Pointer<IndexBuffer> indexBuffer;
+
+private:
+    // Sets the vertex arrays, binds the index buffer and the appearance; the index buffer's base address
+    // (null for a buffer object), or false when there is nothing to draw.
+    bool prepareDrawing(const void*& base);
+
+    // The runs' addresses and counts as GL takes them, kept between draws.
+    container::Array<const void*> pieceAddresses;
+    container::Array<int32_t> pieceCounts;
 };
 
 } // namespace korvane::graphics3d

@@ -76,6 +76,106 @@ void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward) {
     built->release();
 }
 
+uint32_t sphereFacingPieceCapacity(int segments) {
+    return segments < 2 ? 0 : 2 * uint32_t(segments / 2);
+}
+
+int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32_t* firsts, int32_t* counts) {
+    if (segments < 4 || !std::isfinite(radius) || !(radius > 0.0f))
+        return -1;
+    const double ex = eye[0], ey = eye[1], ez = eye[2];
+    const double distance = std::sqrt(ex * ex + ey * ey + ez * ez);
+    // Near or inside the sphere the margins below mean little, and from inside no front can be seen.
+    if (!std::isfinite(distance) || !(distance > 1.001 * radius))
+        return -1;
+    const uint32_t n = uint32_t(segments);
+    const uint32_t rings = n / 2 + 1;
+    if (uint64_t(rings - 1) * (2 * n + 4) > UINT32_MAX)
+        return -1;
+    const uint32_t stripLength = 2 * n + 4;
+    const uint32_t wholeStrip = 2 * n + 2;
+    const double pi = std::numbers::pi;
+    const double step = 2.0 * pi / double(n);
+    const double chordMiddle = std::cos(pi / double(n));
+    const double slack = 1e-3 * (double(radius) + distance);
+    const double around = std::hypot(ex, ez);
+    const double eyeLongitude = std::atan2(ez, ex);
+    const auto latitude = [&](uint32_t ring) {
+        if (ring == 0)
+            return -pi / 2.0;
+        if (ring + 1 == rings)
+            return pi / 2.0;
+        return double(2 * ring) * pi / double(n) - pi / 2.0;
+    };
+
+    int pieces = 0;
+    const auto add = [&](uint32_t first, uint32_t count) {
+        if (pieces > 0) {
+            const uint32_t end = firsts[pieces - 1] + uint32_t(counts[pieces - 1]);
+            // A run to the end of one strip and a run from the start of the next join through the
+            // list's two repeated indices, whose triangles have no area.
+            if (end % stripLength == wholeStrip && first == end + 2) {
+                counts[pieces - 1] += int32_t(count + 2);
+                return;
+            }
+        }
+        firsts[pieces] = first;
+        counts[pieces] = int32_t(count);
+        ++pieces;
+    };
+
+    for (uint32_t r = 0; r + 1 < rings; ++r) {
+        // The four corners of a quad of this strip lie in one plane (two parallel chords), whose normal
+        // points out at the quad's middle longitude; its tilt and distance from the centre are the same
+        // for every quad of the strip.
+        const double lower = latitude(r), upper = latitude(r + 1);
+        double outward = std::sin(upper) - std::sin(lower);
+        double up = chordMiddle * (std::cos(lower) - std::cos(upper));
+        const double length = std::hypot(outward, up);
+        outward /= length;
+        up /= length;
+        const double offset =
+            double(radius) * (outward * std::cos(lower) * chordMiddle + up * std::sin(lower));
+        // The eye lies above the plane of the quad centred at longitude t (by at least -slack) when
+        // outward * around * cos(t - eyeLongitude) > level.
+        const double level = offset - slack - up * ey;
+        const double reachable = outward * around;
+        const uint32_t start = r * stripLength;
+        if (reachable <= level)
+            continue;
+        if (-reachable > level) {
+            add(start, wholeStrip);
+            continue;
+        }
+        const double reach = std::acos(level / reachable) + step;
+        if (reach >= pi) {
+            add(start, wholeStrip);
+            continue;
+        }
+        // Quad j spans the longitudes j * step to (j + 1) * step.
+        const double centre = eyeLongitude / step - 0.5;
+        const double width = reach / step;
+        const int64_t lowest = int64_t(std::ceil(centre - width));
+        const int64_t count = int64_t(std::floor(centre + width)) - lowest + 1;
+        if (count <= 0)
+            continue;
+        if (count >= int64_t(n)) {
+            add(start, wholeStrip);
+            continue;
+        }
+        const uint32_t from = uint32_t(((lowest % int64_t(n)) + int64_t(n)) % int64_t(n));
+        const uint32_t to = from + uint32_t(count) - 1;
+        if (to < n) {
+            add(start + 2 * from, 2 * uint32_t(count) + 2);
+        } else {
+            // Across longitude 0: the quads from 0 on first, in the list's order.
+            add(start, 2 * (to - n + 1) + 2);
+            add(start + 2 * from, 2 * (n - from) + 2);
+        }
+    }
+    return pieces;
+}
+
 void buildBox(IndexMesh& mesh, float size, bool inward) {
     // Counter-clockwise seen from outside, and the same triangles wound the other way for a sky.
     static const uint16_t outwards[36] = {3, 2, 1, 1, 2, 0, 5, 4, 7, 7, 4, 6, 1, 0, 5, 5, 0, 4,

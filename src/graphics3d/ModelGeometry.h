@@ -14,6 +14,16 @@ namespace korvane::graphics3d::detail {
 // indices). Facing outwards, or inwards (normals and winding turned) for a sky. Leaves the mesh without
 // buffers when they cannot be made or fewer than two segments are asked for.
 void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward);
+// The most pieces sphereFacingPieces writes for a sphere of `segments` divisions.
+uint32_t sphereFacingPieceCapacity(int segments);
+// The runs of the index list of an outward sphere made by buildSphere that hold every triangle whose front
+// an eye at `eye` (in the sphere's own coordinates) can see: per strip, the quads around the eye's
+// longitude whose plane the eye lies above, with a margin of a quad on either side. Each run is a
+// triangle strip of `counts[k]` indices from index `firsts[k]`, starting on an even index so that its
+// triangles keep their winding; whole strips that follow one another stay one run, joined as in the
+// list. Returns the number of runs (0 when the eye sees no front), or -1 when the whole list must be
+// drawn: fewer than four segments, an eye inside or on the sphere, or values that are not finite.
+int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32_t* firsts, int32_t* counts);
 // Makes `mesh` a cube of the given half-size around the origin as twelve triangles, wound to face
 // outwards, or inwards for a sky; its normals point at the centre and its three texture coordinates
 // point at the corners. Leaves the mesh without buffers when they cannot be made.

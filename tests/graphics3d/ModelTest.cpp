@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <vector>
 
 #include "graphics3d/Context.h"
 #include "graphics3d/GeometryModel.h"
 #include "graphics3d/Graphics3dException.h"
 #include "graphics3d/MeshBuilder.h"
+#include "graphics3d/ModelGeometry.h"
 #include "graphics3d/ParameterBuffer.h"
 #include "graphics3d/SkyModel.h"
 #include "graphics3d/TypeCode.h"
@@ -281,6 +284,158 @@ TEST_F(ModelTest, DrawnModelsCoverTheExpectedPixels) {
         }
     }
     EXPECT_NEAR(covered, M_PI * radius * radius, 0.02 * M_PI * radius * radius);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The triangles of a strip list from index `first` on, `count` indices, each as GL orders its corners:
+// every second triangle of a strip has its first two corners swapped. Keyed by the position of its first
+// index in the whole list.
+std::map<uint32_t, std::array<uint32_t, 3>> stripTriangles(const std::vector<uint32_t>& indices,
+                                                           uint32_t first, uint32_t count) {
+    std::map<uint32_t, std::array<uint32_t, 3>> triangles;
+    for (uint32_t k = 0; k + 2 < count; ++k) {
+        const uint32_t p = first + k;
+        triangles[p] = k % 2 == 0 ? std::array{indices[p], indices[p + 1], indices[p + 2]}
+                                  : std::array{indices[p + 1], indices[p], indices[p + 2]};
+    }
+    return triangles;
+}
+
+// Runs of the strips that hold every triangle whose front the eye sees, and only triangles of the list
+// with their winding unchanged; far enough out they leave out a good part of the sphere.
+TEST_F(ModelTest, FacingRunsHoldEveryTriangleTheEyeSeesFromTheFront) {
+    uint32_t state = 7;
+    auto next = [&] {
+        state = state * 1664525u + 1013904223u;
+        return float(state >> 8) / float(1u << 24);
+    };
+    for (const int segments : {4, 5, 18, 42, 75}) {
+        constexpr float Radius = 50;
+        GeometryModel sphere(0, Radius, segments);
+        const auto indices = test::readIndices(*sphere.mesh.getIndexBuffer());
+        const auto positions = test::readFloats(*sphere.mesh.getVertexBuffer(0), 0, 3);
+        const auto all = stripTriangles(indices, 0, uint32_t(indices.size()));
+        std::vector<uint32_t> firsts(detail::sphereFacingPieceCapacity(segments));
+        std::vector<int32_t> counts(firsts.size());
+
+        std::vector<Vector3<float>> eyes = {{0, 200, 0},       {0, -200, 0},     {200, 0, 0}, {-200, 0, 0},
+                                            {-200, 0, -1e-4f}, {-200, 0, 1e-4f}, {0, 0, 52},  {30, 30, 30}};
+        for (int k = 0; k < 60; ++k) {
+            const Vector3<float> direction =
+                math::normalize(Vector3<float>{next() - 0.5f, next() - 0.5f, next() - 0.5f});
+            eyes.push_back(direction * (Radius * (1.02f + 30 * next() * next())));
+        }
+        for (const Vector3<float>& eye : eyes) {
+            SCOPED_TRACE(testing::Message()
+                         << segments << " segments, eye " << eye.x << ", " << eye.y << ", " << eye.z);
+            const float at[3] = {eye.x, eye.y, eye.z};
+            const int pieces = detail::sphereFacingPieces(segments, Radius, at, firsts.data(), counts.data());
+            ASSERT_GE(pieces, 0);
+            ASSERT_LE(uint32_t(pieces), firsts.size());
+            std::map<uint32_t, std::array<uint32_t, 3>> drawn;
+            uint32_t previousEnd = 0;
+            for (int k = 0; k < pieces; ++k) {
+                ASSERT_EQ(firsts[k] % 2, 0u) << "a run starting on an odd index turns its triangles";
+                ASSERT_GE(firsts[k], previousEnd) << "runs in the list's order, none twice";
+                ASSERT_GE(counts[k], 3);
+                ASSERT_LE(firsts[k] + uint32_t(counts[k]), indices.size());
+                previousEnd = firsts[k] + uint32_t(counts[k]);
+                drawn.merge(stripTriangles(indices, firsts[k], uint32_t(counts[k])));
+            }
+            int seen = 0, kept = 0;
+            for (const auto& [position, corners] : all) {
+                const auto corner = [&](int c) {
+                    const std::vector<float>& p = positions[corners[c]];
+                    return Vector3<double>{p[0], p[1], p[2]};
+                };
+                // The joins between strips, and the poles, put two corners on one point (up to the
+                // rounding of the seam's longitude 2 pi): no pixel lies inside such a triangle.
+                const double shortest =
+                    std::min({math::length(corner(1) - corner(0)), math::length(corner(2) - corner(1)),
+                              math::length(corner(0) - corner(2))});
+                if (shortest < 1e-3)
+                    continue;
+                const Vector3<double> normal = math::cross(corner(1) - corner(0), corner(2) - corner(0));
+                const auto found = drawn.find(position);
+                if (found != drawn.end()) {
+                    ASSERT_EQ(found->second, corners) << "triangle at " << position;
+                    ++kept;
+                }
+                const Vector3<double> toEye = Vector3<double>{eye.x, eye.y, eye.z} - corner(0);
+                if (math::dot(normal, toEye) > 0) {
+                    ++seen;
+                    ASSERT_NE(found, drawn.end()) << "a triangle facing the eye is left out: " << position;
+                }
+            }
+            if (segments >= 18 && math::length(eye) >= 3 * Radius) {
+                EXPECT_LT(kept, int(0.7 * double(all.size()))) << seen << " seen";
+            }
+        }
+
+        // From inside or on the sphere, and from nowhere, the whole list is drawn.
+        for (const std::array<float, 3>& eye :
+             {std::array<float, 3>{0, 0, 0}, std::array<float, 3>{Radius, 0, 0},
+              std::array<float, 3>{std::numeric_limits<float>::quiet_NaN(), 300, 0},
+              std::array<float, 3>{std::numeric_limits<float>::infinity(), 0, 0}}) {
+            const float at[3] = {eye[0], eye[1], eye[2]};
+            EXPECT_EQ(detail::sphereFacingPieces(segments, Radius, at, firsts.data(), counts.data()), -1);
+        }
+    }
+}
+
+// Primitives GL assembles while `draw` runs.
+template <typename Draw> GLuint primitives(Draw draw) {
+    GLuint query = 0, count = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    return count;
+}
+
+// Leaving out the far side changes no pixel, with back faces culled or only depth-tested, and a view that
+// mirrors or an eye inside the sphere gets the whole sphere.
+TEST_F(ModelTest, DrawingTheFacingSideGivesThePixelsOfTheWholeSphere) {
+    GeometryModel sphere(0, 50, 75);
+    const GLuint whole =
+        primitives([&] { sphere.draw(parametersFor(sphere, Matrix::translation(0, 0, -200))); });
+    const std::vector<Matrix> views = {
+        Matrix::translation(0, 0, -200) * Matrix::rotation(0.7f, {1, 1, 0}),
+        Matrix::translation(0, 0, -200) * Matrix::rotation(1.5707964f, {1, 0, 0}),
+        Matrix::translation(30, -20, -62) * Matrix::rotation(2.0f, {0.2f, 1, 0.3f}),
+        Matrix::translation(95, 80, -160) * Matrix::rotation(-1.0f, {1, 0.5f, 0}),
+        Matrix::translation(0, 0, -4000)};
+    for (const bool culled : {true, false}) {
+        for (const Matrix& view : views) {
+            SCOPED_TRACE(testing::Message() << (culled ? "culled " : "depth-tested ")
+                                            << view.getTranslation().x << ", " << view.getTranslation().z);
+            auto parameters = parametersFor(sphere, view);
+            beginFrame();
+            if (!culled)
+                glDisable(GL_CULL_FACE);
+            sphere.draw(parameters);
+            const auto expected = readRed();
+            beginFrame();
+            if (!culled)
+                glDisable(GL_CULL_FACE);
+            const GLuint drawn = primitives([&] { sphere.drawFacing(parameters); });
+            EXPECT_EQ(readRed(), expected);
+            EXPECT_LT(drawn, whole * 7 / 10);
+            EXPECT_GT(drawn, 0u);
+        }
+    }
+
+    // A mirrored view turns fronts into backs, and from inside every triangle is a back: both draw all.
+    Matrix mirrored = Matrix::translation(0, 0, -200);
+    mirrored.elements[0] = -1;
+    EXPECT_EQ(primitives([&] { sphere.drawFacing(parametersFor(sphere, mirrored)); }), whole);
+    EXPECT_EQ(primitives([&] { sphere.drawFacing(parametersFor(sphere, Matrix::translation(0, 10, -20))); }),
+              whole);
+    // A box has no strips to choose from.
+    GeometryModel box(1, 10, 0);
+    EXPECT_EQ(primitives([&] { box.drawFacing(parametersFor(box, Matrix::translation(0, 0, -50))); }), 12u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

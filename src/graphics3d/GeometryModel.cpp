@@ -8,13 +8,11 @@
 
 namespace korvane::graphics3d {
 
-GeometryModel::GeometryModel(int kind, float size, int segments)
-    : kind(kind), size(size), segments(segments) {
+GeometryModel::GeometryModel(int kind, float size, int segments) : kind(kind), segments(segments) {
     switch (kind) {
     case 0:
         detail::buildSphere(mesh, size, segments, false);
-        facingFirsts.setSize(detail::sphereFacingPieceCapacity(segments));
-        facingCounts.setSize(detail::sphereFacingPieceCapacity(segments));
+        facing = detail::FacingRuns(segments, size);
         break;
     case 1:
         detail::buildBox(mesh, size, false);
@@ -58,12 +56,11 @@ void GeometryModel::drawFacing(const ParameterBuffer* parameters) {
         mesh.draw();
         return;
     }
-    const int pieces = detail::sphereFacingPieces(segments, size, eye, facingFirsts.getElements(),
-                                                  facingCounts.getElements());
+    const int pieces = facing.find(eye);
     if (pieces < 0)
         mesh.draw();
     else
-        mesh.drawPieces(facingFirsts.getElements(), facingCounts.getElements(), uint32_t(pieces));
+        mesh.drawPieces(facing.getFirsts(), facing.getCounts(), uint32_t(pieces));
 }
 
 bool GeometryModel::eyeInModel(const float* m, float (&eye)[3]) {

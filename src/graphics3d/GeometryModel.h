@@ -6,6 +6,7 @@
 #include "graphics3d/IndexMesh.h"
 #include "graphics3d/Material.h"
 #include "graphics3d/Model.h"
+#include "graphics3d/ModelGeometry.h"
 
 namespace korvane::graphics3d {
 
@@ -39,11 +40,8 @@ private:
     static bool eyeInModel(const float* matrix, float (&eye)[3]);
 
     int kind;
-    float size;
     int segments;
-    // The index list's runs for the eye of the latest drawFacing.
-    container::Array<uint32_t> facingFirsts;
-    container::Array<int32_t> facingCounts;
+    detail::FacingRuns facing;
 };
 
 } // namespace korvane::graphics3d

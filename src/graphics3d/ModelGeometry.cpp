@@ -76,30 +76,17 @@ void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward) {
     built->release();
 }
 
-uint32_t sphereFacingPieceCapacity(int segments) {
-    return segments < 2 ? 0 : 2 * uint32_t(segments / 2);
-}
-
-int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32_t* firsts, int32_t* counts) {
+FacingRuns::FacingRuns(int segments, float radius) {
     if (segments < 4 || !std::isfinite(radius) || !(radius > 0.0f))
-        return -1;
-    const double ex = eye[0], ey = eye[1], ez = eye[2];
-    const double distance = std::sqrt(ex * ex + ey * ey + ez * ez);
-    // Near or inside the sphere the margins below mean little, and from inside no front can be seen.
-    if (!std::isfinite(distance) || !(distance > 1.001 * radius))
-        return -1;
+        return;
     const uint32_t n = uint32_t(segments);
     const uint32_t rings = n / 2 + 1;
     if (uint64_t(rings - 1) * (2 * n + 4) > UINT32_MAX)
-        return -1;
-    const uint32_t stripLength = 2 * n + 4;
-    const uint32_t wholeStrip = 2 * n + 2;
+        return;
+    this->segments = n;
+    this->radius = radius;
     const double pi = std::numbers::pi;
-    const double step = 2.0 * pi / double(n);
     const double chordMiddle = std::cos(pi / double(n));
-    const double slack = 1e-3 * (double(radius) + distance);
-    const double around = std::hypot(ex, ez);
-    const double eyeLongitude = std::atan2(ez, ex);
     const auto latitude = [&](uint32_t ring) {
         if (ring == 0)
             return -pi / 2.0;
@@ -107,6 +94,43 @@ int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32
             return pi / 2.0;
         return double(2 * ring) * pi / double(n) - pi / 2.0;
     };
+    // The four corners of a quad lie in one plane (two parallel chords), whose normal points out at the
+    // quad's middle longitude; its tilt and distance from the centre are the same for every quad of the
+    // strip.
+    planes.setSize(rings - 1);
+    for (uint32_t r = 0; r + 1 < rings; ++r) {
+        const double lower = latitude(r), upper = latitude(r + 1);
+        const double outward = std::sin(upper) - std::sin(lower);
+        const double up = chordMiddle * (std::cos(lower) - std::cos(upper));
+        const double length = std::hypot(outward, up);
+        Plane& plane = planes[r];
+        plane.outward = outward / length;
+        plane.up = up / length;
+        plane.offset =
+            double(radius) * (plane.outward * std::cos(lower) * chordMiddle + plane.up * std::sin(lower));
+    }
+    firsts.setSize(2 * (rings - 1));
+    counts.setSize(2 * (rings - 1));
+}
+
+int FacingRuns::find(const float (&eye)[3]) {
+    if (planes.isEmpty())
+        return -1;
+    const double ex = eye[0], ey = eye[1], ez = eye[2];
+    const double distance = std::sqrt(ex * ex + ey * ey + ez * ez);
+    // Near or inside the sphere the margins below mean little, and from inside no front can be seen.
+    if (!std::isfinite(distance) || !(distance > 1.001 * double(radius)))
+        return -1;
+    const uint32_t n = segments;
+    const uint32_t stripLength = 2 * n + 4;
+    const uint32_t wholeStrip = 2 * n + 2;
+    const double pi = std::numbers::pi;
+    const double step = 2.0 * pi / double(n);
+    const double slack = 1e-3 * (double(radius) + distance);
+    const double around = std::hypot(ex, ez);
+    // Quad j spans the longitudes j * step to (j + 1) * step: the eye's longitude in quads from the
+    // middle of quad 0.
+    const double centre = std::atan2(ez, ex) / step - 0.5;
 
     int pieces = 0;
     const auto add = [&](uint32_t first, uint32_t count) {
@@ -124,22 +148,12 @@ int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32
         ++pieces;
     };
 
-    for (uint32_t r = 0; r + 1 < rings; ++r) {
-        // The four corners of a quad of this strip lie in one plane (two parallel chords), whose normal
-        // points out at the quad's middle longitude; its tilt and distance from the centre are the same
-        // for every quad of the strip.
-        const double lower = latitude(r), upper = latitude(r + 1);
-        double outward = std::sin(upper) - std::sin(lower);
-        double up = chordMiddle * (std::cos(lower) - std::cos(upper));
-        const double length = std::hypot(outward, up);
-        outward /= length;
-        up /= length;
-        const double offset =
-            double(radius) * (outward * std::cos(lower) * chordMiddle + up * std::sin(lower));
+    for (uint32_t r = 0; r < planes.getCount(); ++r) {
+        const Plane& plane = planes[r];
         // The eye lies above the plane of the quad centred at longitude t (by at least -slack) when
-        // outward * around * cos(t - eyeLongitude) > level.
-        const double level = offset - slack - up * ey;
-        const double reachable = outward * around;
+        // outward * around * cos(t - eye's longitude) > level.
+        const double level = plane.offset - slack - plane.up * ey;
+        const double reachable = plane.outward * around;
         const uint32_t start = r * stripLength;
         if (reachable <= level)
             continue;
@@ -152,8 +166,6 @@ int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32
             add(start, wholeStrip);
             continue;
         }
-        // Quad j spans the longitudes j * step to (j + 1) * step.
-        const double centre = eyeLongitude / step - 0.5;
         const double width = reach / step;
         const int64_t lowest = int64_t(std::ceil(centre - width));
         const int64_t count = int64_t(std::floor(centre + width)) - lowest + 1;

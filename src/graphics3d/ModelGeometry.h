@@ -1,5 +1,6 @@
 #pragma once
 
+#include "container/Array.h"
 #include "graphics3d/Appearance.h"
 #include "graphics3d/FixedShader.h"
 #include "graphics3d/IndexMesh.h"
@@ -14,16 +15,37 @@ namespace korvane::graphics3d::detail {
 // indices). Facing outwards, or inwards (normals and winding turned) for a sky. Leaves the mesh without
 // buffers when they cannot be made or fewer than two segments are asked for.
 void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward);
-// The most pieces sphereFacingPieces writes for a sphere of `segments` divisions.
-uint32_t sphereFacingPieceCapacity(int segments);
-// The runs of the index list of an outward sphere made by buildSphere that hold every triangle whose front
-// an eye at `eye` (in the sphere's own coordinates) can see: per strip, the quads around the eye's
-// longitude whose plane the eye lies above, with a margin of a quad on either side. Each run is a
-// triangle strip of `counts[k]` indices from index `firsts[k]`, starting on an even index so that its
-// triangles keep their winding; whole strips that follow one another stay one run, joined as in the
-// list. Returns the number of runs (0 when the eye sees no front), or -1 when the whole list must be
-// drawn: fewer than four segments, an eye inside or on the sphere, or values that are not finite.
-int sphereFacingPieces(int segments, float radius, const float (&eye)[3], uint32_t* firsts, int32_t* counts);
+// The runs of the index list of an outward sphere made by buildSphere that hold every triangle whose
+// front an eye can see: per strip, the quads around the eye's longitude whose plane the eye lies above,
+// with a margin of a quad on either side. Each run is a triangle strip of `getCounts()[k]` indices from
+// index `getFirsts()[k]`, starting on an even index so that its triangles keep their winding; whole strips
+// that follow one another stay one run, joined as in the list. The planes of the strips are worked out
+// once, so that finding the runs for an eye costs little more than an arc cosine per strip.
+class FacingRuns {
+public:
+    FacingRuns() = default;
+    FacingRuns(int segments, float radius);
+
+    // The runs for an eye at `eye`, in the sphere's own coordinates: their number (0 when the eye sees
+    // no front), or -1 when the whole list must be drawn: fewer than four segments, an eye inside or on
+    // the sphere, or values that are not finite.
+    int find(const float (&eye)[3]);
+    const uint32_t* getFirsts() const { return firsts.getElements(); }
+    const int32_t* getCounts() const { return counts.getElements(); }
+
+private:
+    // The plane of a strip's quads: the unit normal's parts away from the axis and along it, and its
+    // distance from the centre.
+    struct Plane {
+        double outward = 0, up = 0, offset = 0;
+    };
+
+    uint32_t segments = 0;
+    float radius = 0;
+    container::Array<Plane> planes;
+    container::Array<uint32_t> firsts;
+    container::Array<int32_t> counts;
+};
 // Makes `mesh` a cube of the given half-size around the origin as twelve triangles, wound to face
 // outwards, or inwards for a sky; its normals point at the centre and its three texture coordinates
 // point at the corners. Leaves the mesh without buffers when they cannot be made.

@@ -315,8 +315,7 @@ TEST_F(ModelTest, FacingRunsHoldEveryTriangleTheEyeSeesFromTheFront) {
         const auto indices = test::readIndices(*sphere.mesh.getIndexBuffer());
         const auto positions = test::readFloats(*sphere.mesh.getVertexBuffer(0), 0, 3);
         const auto all = stripTriangles(indices, 0, uint32_t(indices.size()));
-        std::vector<uint32_t> firsts(detail::sphereFacingPieceCapacity(segments));
-        std::vector<int32_t> counts(firsts.size());
+        detail::FacingRuns runs(segments, Radius);
 
         std::vector<Vector3<float>> eyes = {{0, 200, 0},       {0, -200, 0},     {200, 0, 0}, {-200, 0, 0},
                                             {-200, 0, -1e-4f}, {-200, 0, 1e-4f}, {0, 0, 52},  {30, 30, 30}};
@@ -329,9 +328,11 @@ TEST_F(ModelTest, FacingRunsHoldEveryTriangleTheEyeSeesFromTheFront) {
             SCOPED_TRACE(testing::Message()
                          << segments << " segments, eye " << eye.x << ", " << eye.y << ", " << eye.z);
             const float at[3] = {eye.x, eye.y, eye.z};
-            const int pieces = detail::sphereFacingPieces(segments, Radius, at, firsts.data(), counts.data());
+            const int pieces = runs.find(at);
             ASSERT_GE(pieces, 0);
-            ASSERT_LE(uint32_t(pieces), firsts.size());
+            ASSERT_LE(pieces, 2 * (segments / 2)) << "two runs a strip at most";
+            const uint32_t* firsts = runs.getFirsts();
+            const int32_t* counts = runs.getCounts();
             std::map<uint32_t, std::array<uint32_t, 3>> drawn;
             uint32_t previousEnd = 0;
             for (int k = 0; k < pieces; ++k) {
@@ -378,7 +379,7 @@ TEST_F(ModelTest, FacingRunsHoldEveryTriangleTheEyeSeesFromTheFront) {
               std::array<float, 3>{std::numeric_limits<float>::quiet_NaN(), 300, 0},
               std::array<float, 3>{std::numeric_limits<float>::infinity(), 0, 0}}) {
             const float at[3] = {eye[0], eye[1], eye[2]};
-            EXPECT_EQ(detail::sphereFacingPieces(segments, Radius, at, firsts.data(), counts.data()), -1);
+            EXPECT_EQ(runs.find(at), -1);
         }
     }
 }

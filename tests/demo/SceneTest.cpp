@@ -18,10 +18,12 @@
 #include "graphics3d/SkyModel.h"
 #include "support/demo/Program.h"
 #include "support/graphics3d/GLTestWindow.h"
+#include "support/graphics3d/Queries.h"
 
 using korvane::demo::scene;
 using korvane::demo::Scene;
 using korvane::graphics3d::test::GLTest;
+using korvane::graphics3d::test::primitives;
 using korvane::math::Matrix;
 
 namespace {
@@ -82,18 +84,6 @@ std::vector<Sphere> currentScene() {
         spheres.push_back(sphere);
     }
     return spheres;
-}
-
-// Primitives GL assembles while `draw` runs.
-template <typename Draw> GLuint primitives(Draw draw) {
-    GLuint query = 0, count = 0;
-    glGenQueries(1, &query);
-    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-    draw();
-    glEndQuery(GL_PRIMITIVES_GENERATED);
-    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
-    glDeleteQueries(1, &query);
-    return count;
 }
 
 } // namespace

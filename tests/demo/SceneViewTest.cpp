@@ -9,6 +9,7 @@
 #include "object/Pointer.h"
 #include "support/demo/SceneWindow.h"
 #include "support/graphics3d/GLTestWindow.h"
+#include "support/graphics3d/Queries.h"
 
 using korvane::demo::SceneView;
 using korvane::object::Pointer;
@@ -62,14 +63,7 @@ TEST(SceneViewTest, EveryFrameCullsTheFarSidesOfTheSpheres) {
         for (int frame = 0; frame < 3; ++frame)
             view.renderFrame(0.0f);
         auto samplesPassed = [&] {
-            GLuint query = 0, samples = 0;
-            glGenQueries(1, &query);
-            glBeginQuery(GL_SAMPLES_PASSED, query);
-            view.renderFrame(0.0f);
-            glEndQuery(GL_SAMPLES_PASSED);
-            glGetQueryObjectuiv(query, GL_QUERY_RESULT, &samples);
-            glDeleteQueries(1, &query);
-            return samples;
+            return korvane::graphics3d::test::countWhile(GL_SAMPLES_PASSED, [&] { view.renderFrame(0.0f); });
         };
         const GLuint asDrawn = samplesPassed();
         glEnable(GL_CULL_FACE);

@@ -18,6 +18,7 @@
 #include "object/Pointer.h"
 #include "support/graphics3d/BufferContents.h"
 #include "support/graphics3d/GLTestWindow.h"
+#include "support/graphics3d/Queries.h"
 
 namespace korvane::graphics3d {
 namespace {
@@ -25,6 +26,7 @@ namespace {
 using math::Matrix;
 using math::Vector3;
 using object::Pointer;
+using test::primitives;
 
 constexpr int Size = 256;
 constexpr float Near = 1.0f;
@@ -382,18 +384,6 @@ TEST_F(ModelTest, FacingRunsHoldEveryTriangleTheEyeSeesFromTheFront) {
             EXPECT_EQ(runs.find(at), -1);
         }
     }
-}
-
-// Primitives GL assembles while `draw` runs.
-template <typename Draw> GLuint primitives(Draw draw) {
-    GLuint query = 0, count = 0;
-    glGenQueries(1, &query);
-    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-    draw();
-    glEndQuery(GL_PRIMITIVES_GENERATED);
-    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
-    glDeleteQueries(1, &query);
-    return count;
 }
 
 // Leaving out the far side changes no pixel, with back faces culled or only depth-tested, and a view that

@@ -1,6 +1,5 @@
 #include "graphics3d/GeometryModel.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "graphics3d/ModelGeometry.h"
@@ -8,10 +7,12 @@
 
 namespace korvane::graphics3d {
 
-GeometryModel::GeometryModel(int kind, float size, int segments) : kind(kind), segments(segments) {
+GeometryModel::GeometryModel(int kind, float size, int segments) {
     switch (kind) {
     case 0:
         detail::buildSphere(mesh, size, segments, false);
+        sphereIndices = mesh.getIndexBuffer();
+        sphereVertices = mesh.getVertexBuffer(0);
         facing = detail::FacingRuns(segments, size);
         break;
     case 1:
@@ -46,12 +47,10 @@ void GeometryModel::drawFacing(const ParameterBuffer* parameters) {
     if (!readMatrix(parameters, 0, matrix) || !detail::loadModelview(matrix))
         return;
     float eye[3];
-    const IndexBuffer* indices = mesh.getIndexBuffer();
     // Only the sphere as built is known strip by strip.
-    const uint32_t rings = uint32_t(std::max(segments, 0)) / 2 + 1;
-    const bool asBuilt = kind == 0 && segments >= 4 && indices && !mesh.hasSubRange() &&
-                         mesh.getPrimitive() == GL_TRIANGLE_STRIP &&
-                         uint64_t(indices->getCount()) == uint64_t(rings - 1) * (2 * uint64_t(segments) + 4);
+    const bool asBuilt = sphereIndices && mesh.getIndexBuffer() == sphereIndices &&
+                         mesh.getVertexBuffer(0) == sphereVertices && !mesh.hasSubRange() &&
+                         mesh.getPrimitive() == GL_TRIANGLE_STRIP;
     if (!asBuilt || !eyeInModel(matrix, eye)) {
         mesh.draw();
         return;

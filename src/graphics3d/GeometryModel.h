@@ -39,8 +39,9 @@ private:
     // affine map that keeps the winding of triangles.
     static bool eyeInModel(const float* matrix, float (&eye)[3]);
 
-    int kind;
-    int segments;
+    // The sphere's buffers as built: drawFacing knows their layout.
+    const IndexBuffer* sphereIndices = nullptr;
+    const VertexBuffer* sphereVertices = nullptr;
     detail::FacingRuns facing;
 };
 

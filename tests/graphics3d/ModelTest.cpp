@@ -424,6 +424,14 @@ TEST_F(ModelTest, DrawingTheFacingSideGivesThePixelsOfTheWholeSphere) {
     EXPECT_EQ(primitives([&] { sphere.drawFacing(parametersFor(sphere, mirrored)); }), whole);
     EXPECT_EQ(primitives([&] { sphere.drawFacing(parametersFor(sphere, Matrix::translation(0, 10, -20))); }),
               whole);
+    // With a range, or with buffers of its own, the mesh is no longer the sphere as built.
+    sphere.mesh.setRange(0, 300);
+    const GLuint ranged = primitives([&] { sphere.draw(parametersFor(sphere, views[0])); });
+    EXPECT_EQ(primitives([&] { sphere.drawFacing(parametersFor(sphere, views[0])); }), ranged);
+    sphere.mesh.setRange(0, 0);
+    GeometryModel other(0, 50, 75);
+    sphere.mesh.setIndexBuffer(other.mesh.getIndexBuffer());
+    EXPECT_EQ(primitives([&] { sphere.drawFacing(parametersFor(sphere, views[0])); }), whole);
     // A box has no strips to choose from.
     GeometryModel box(1, 10, 0);
     EXPECT_EQ(primitives([&] { box.drawFacing(parametersFor(box, Matrix::translation(0, 0, -50))); }), 12u);

@@ -1,9 +1,11 @@
 #include "graphics3d/GeometryModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "graphics3d/ModelGeometry.h"
 #include "graphics3d/OpenGL.h"
+#include "math/Matrix.h"
 
 namespace korvane::graphics3d {
 
@@ -65,28 +67,18 @@ void GeometryModel::drawFacing(const ParameterBuffer* parameters) {
 bool GeometryModel::eyeInModel(const float* m, float (&eye)[3]) {
     if (m[12] != 0.0f || m[13] != 0.0f || m[14] != 0.0f || m[15] != 1.0f)
         return false;
-    // The eye x satisfies A x + t = 0 for the linear part A and the translation t: x = -A^-1 t, with the
-    // inverse from the cofactors. A negative determinant mirrors, turning fronts into backs.
-    const double a[3][3] = {{m[0], m[1], m[2]}, {m[4], m[5], m[6]}, {m[8], m[9], m[10]}};
-    const double t[3] = {m[3], m[7], m[11]};
-    double cofactor[3][3];
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) {
-            const int r1 = (r + 1) % 3, r2 = (r + 2) % 3, c1 = (c + 1) % 3, c2 = (c + 2) % 3;
-            cofactor[r][c] = a[r1][c1] * a[r2][c2] - a[r1][c2] * a[r2][c1];
-        }
-    const double determinant = a[0][0] * cofactor[0][0] + a[0][1] * cofactor[0][1] + a[0][2] * cofactor[0][2];
-    if (!(determinant > 0.0) || !std::isfinite(determinant))
+    math::Matrix inverse;
+    std::copy_n(m, 16, inverse.elements);
+    // A negative determinant of the linear part mirrors, turning fronts into backs.
+    const math::Vector3<float> rows[3] = {{m[0], m[1], m[2]}, {m[4], m[5], m[6]}, {m[8], m[9], m[10]}};
+    if (!(math::dot(rows[0], math::cross(rows[1], rows[2])) > 0.0f) || !math::invert(inverse))
         return false;
-    for (int c = 0; c < 3; ++c) {
-        // Row c of the inverse is column c of the cofactors over the determinant.
-        const double value =
-            -(cofactor[0][c] * t[0] + cofactor[1][c] * t[1] + cofactor[2][c] * t[2]) / determinant;
-        if (!std::isfinite(value))
-            return false;
-        eye[c] = float(value);
-    }
-    return true;
+    // The eye is where the inverse takes the view's origin.
+    const math::Vector3<float> origin = inverse.getTranslation();
+    eye[0] = origin.x;
+    eye[1] = origin.y;
+    eye[2] = origin.z;
+    return std::isfinite(eye[0]) && std::isfinite(eye[1]) && std::isfinite(eye[2]);
 }
 
 } // namespace korvane::graphics3d

@@ -2,7 +2,7 @@
 # starts in (the program, data/ with the generated sky cube map and the shaders, and one TrueType font from a
 # Debian font package; the program finds all of them in its working directory).
 
-korvane_module(demo DEPS object types container system application gui graphics3d input input3d freetype gui3d)
+korvane_module(demo INTERNAL DEPS object types container system application gui graphics3d input input3d freetype gui3d)
 # The entry point is the program's, not the layer's.
 get_target_property(demo_sources korvane_demo SOURCES)
 list(REMOVE_ITEM demo_sources ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)

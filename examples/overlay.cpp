@@ -90,8 +90,8 @@ public:
         static unsigned char band[200 * 40 * 3];
         glReadPixels(20, 240 - 60 - 10, 200, 40, GL_RGB, GL_UNSIGNED_BYTE, band);
         int lit = 0;
-        for (unsigned char value : band)
-            lit += value > 128;
+        for (int i = 0; i < 200 * 40; ++i)
+            lit += band[3 * i] > 128;
         litPixels = lit;
         drawn.set();
     }
@@ -133,17 +133,18 @@ int main(int argc, char** argv) {
         path = argv[1];
 
     // The font factory catalogues a folder; the descriptor picks our file's family and style from it.
-    auto files = Pointer<io::SystemFileFactory>::adopt(new io::SystemFileFactory(path.parent_path().c_str()));
+    auto files =
+        Pointer<io::SystemFileFactory>::adopt(new io::SystemFileFactory(path.parent_path().string().c_str()));
     auto fonts = Pointer<freetype::FontFactory>::adopt(new freetype::FontFactory(files));
     Pointer<freetype::Font> font;
     for (const auto& info : fonts->getFonts())
-        if (info.path == types::String(path.filename().c_str())) {
+        if (info.path == types::String(path.filename().string().c_str())) {
             freetype::Descriptor descriptor(info.family, 24.0f, 24.0f);
             descriptor.style = info.style;
             font = Pointer<freetype::Font>::adopt(fonts->createFont(descriptor));
         }
     if (!font) {
-        std::printf("%s is not a font file that can be read\n", path.c_str());
+        std::printf("%s is not a font file that can be read\n", path.string().c_str());
         return 1;
     }
 
@@ -167,6 +168,6 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     window->close();
     std::printf("label got %d click(s), the mouse listener got %d click(s), text covers %d pixels\n",
-                view->label->clicks.load(), view->background.clicks.load(), view->litPixels.load() / 3);
+                view->label->clicks.load(), view->background.clicks.load(), view->litPixels.load());
     return view->label->clicks == 1 && view->background.clicks == 1 && view->litPixels > 0 ? 0 : 1;
 }

@@ -83,7 +83,7 @@ public:
         if (!OpenGL::attach())
             return false;
         auto file = Pointer<io::SystemFile>::adopt(
-            io::SystemFile::open(types::String(cubeMap.c_str()), io::File::Read));
+            io::SystemFile::open(types::String(cubeMap.string().c_str()), io::File::Read));
         io::TranslatorDDS dds;
         io::InputStream& stream = file->getInputStream();
         auto faces = Pointer<graphics::Image>::adopt(dds.read(stream, uint32_t(stream.available())));

@@ -184,11 +184,12 @@ int main(int argc, char** argv) {
     window->setSize({320, 320});
     auto view = Pointer<SkyView>::adopt(new SkyView({0, 0, 320, 320}, cubeMap));
     window->addView(view);
-    if (!window->open()) {
+    const bool opened = window->open();
+    std::filesystem::remove(cubeMap); // read when the window opened
+    if (!opened) {
         std::printf("the window cannot be opened (no display or no OpenGL)\n");
         return 1;
     }
-    std::filesystem::remove(cubeMap); // read when the window opened
     if (!check) {
         window->closed.wait();
         return 0;

@@ -101,7 +101,8 @@ public:
         sky = Pointer<graphics3d::SkyModel>::adopt(new graphics3d::SkyModel(2, 50.0f, 1));
         sky->appearance.shader = shader;
         sky->appearance.textures[0] = texture;
-        parameters = graphics3d::ParameterBuffer::create(sky->getParameters());
+        parameters = Pointer<graphics3d::ParameterBuffer>::adopt(
+            graphics3d::ParameterBuffer::create(sky->getParameters()));
         camera.near = 1.0f;
         camera.far = 200.0f;
         return true;
@@ -110,8 +111,6 @@ public:
     bool detach() override {
         if (getGraphicsContext())
             getGraphicsContext()->makeCurrent();
-        if (parameters)
-            parameters->release();
         parameters = nullptr;
         sky = nullptr;
         return OpenGL::detach();
@@ -159,7 +158,7 @@ private:
     Pointer<input3d::Navigator> navigator = make<input3d::Navigator>();
     Pointer<input::MouseDispatcher> mouse = make<input::MouseDispatcher>();
     Pointer<graphics3d::SkyModel> sky;
-    graphics3d::ParameterBuffer* parameters = nullptr;
+    Pointer<graphics3d::ParameterBuffer> parameters;
     graphics3d::PerspectiveCamera camera;
     bool dragged = false, readBefore = false, readAfter = false;
 };

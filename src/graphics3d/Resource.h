@@ -6,9 +6,9 @@
 
 namespace korvane::graphics3d {
 
-// Base of every GPU-side and render-state object of the rendering layer: an object with a display name.
-// Subclasses that own GL objects keep a reference to the rendering context they made them in and delete
-// them there (Context::Scope), whichever context is current when they go.
+/// Base of every GPU-side and render-state object of the rendering layer: an object with a display name.
+/// Subclasses that own GL objects keep a reference to the rendering context they made them in and delete
+/// them there (Context::Scope), whichever context is current when they go.
 class Resource : public object::Object, public object::Nonassignable {
 public:
     Resource() = default;

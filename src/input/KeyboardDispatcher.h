@@ -4,8 +4,8 @@
 
 namespace korvane::input {
 
-// Hands keyboard input to its listeners, in the order they were added. The views and the overlay root
-// handle their keys themselves; this serves listeners that want keys too.
+/// Hands keyboard input to its listeners, in the order they were added. The views and the overlay root
+/// handle their keys themselves; this serves listeners that want keys too.
 class KeyboardDispatcher : public application::Dispatcher<KeyboardListener> {
 public:
     void dispatchKeyDown(uint32_t key);

@@ -4,7 +4,7 @@
 
 namespace korvane::input {
 
-// Hands mouse input to its listeners, in the order they were added.
+/// Hands mouse input to its listeners, in the order they were added.
 class MouseDispatcher : public application::Dispatcher<MouseListener> {
 public:
     void dispatchResize(const gui::Rectangle& rectangle);

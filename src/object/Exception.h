@@ -4,8 +4,8 @@
 
 namespace korvane::object {
 
-// Root of the framework's exception tree: an object carrying one message. Thrown by value, caught by
-// reference. getName() is the short class name, toString() the message.
+/// Root of the framework's exception tree: an object carrying one message. Thrown by value, caught by
+/// reference. getName() is the short class name, toString() the message.
 class Exception : public Object {
 public:
     Exception() : message("Exception") {}

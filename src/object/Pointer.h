@@ -4,8 +4,8 @@
 
 namespace korvane::object {
 
-// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
-// one, so assigning a pointer its own object is safe.
+/// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
+/// one, so assigning a pointer its own object is safe.
 template <typename T>
 class Pointer {
 public:
@@ -21,7 +21,7 @@ public:
             object->release();
     }
 
-    // Takes over the creator's reference of a new object instead of adding one.
+    /// Takes over the creator's reference of a new object instead of adding one.
     static Pointer adopt(T* created) {
         Pointer pointer;
         pointer.object = created;

@@ -10,6 +10,7 @@ namespace korvane::application {
 
 /// The messenger whose route is the loop of run(), on the thread that calls it (the main thread). There is
 /// one application per process, reachable through getApplication().
+/// run() on the main thread; post and send to it from any thread.
 class Application : public Messenger {
 public:
     Application();

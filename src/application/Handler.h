@@ -12,6 +12,8 @@ class Messenger;
 
 /// Anything that receives messages. A handler attached to a messenger receives its messages on the
 /// messenger's thread.
+/// Attaching a handler gives its messenger a counted reference; detaching or the messenger's end gives it
+/// back.
 class Handler : public object::Object, public container::Chainable<Handler> {
 public:
     Handler() = default;

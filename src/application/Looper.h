@@ -14,11 +14,14 @@ namespace korvane::application {
 /// A messenger with a thread of its own whose message queue is the delivery route: framework messages
 /// travel as thread messages, in one stream with the window messages of the windows the thread owns.
 /// Sent and posted messages are handled in the order they were given.
+/// start() and quit() may be called from any thread; the attached handlers run on the looper thread.
 class Looper : public Messenger {
 public:
     /// Thread message codes of the loop.
+    ///@{
     static constexpr uint32_t ThreadMessageDeliver = platform::WM_USER + 100;
     static constexpr uint32_t ThreadMessageProbe = platform::WM_USER + 101;
+    ///@}
 
     class LooperThread : public system::Thread {
     public:

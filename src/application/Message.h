@@ -10,14 +10,18 @@ namespace korvane::application {
 class Handler;
 
 /// Message codes of the framework.
+///@{
 constexpr uint32_t MessageQuit = 0x80000001;
 constexpr uint32_t MessageWindowCreate = 0x70000001;
 constexpr uint32_t MessageWindowDestroy = 0x70000002;
 constexpr uint32_t MessageViewPaint = 0x70000003;
 constexpr uint32_t MessageViewFrame = 0x70000004;
+///@}
 
 /// A message record: a code, the handler it is for and optional named parameters. Records come from a
 /// process-wide pool (create) and go back to it (release, recycle); a message may also live on the stack.
+/// The pools are locked: records may be created and released on any thread. A posted or sent message
+/// belongs to its route, which returns it to the pool once the handler has run: a handler must not keep it.
 struct Message {
     /// A named value attached to a message; records come from a pool of their own.
     struct Parameter : container::Chainable<Parameter> {

@@ -14,6 +14,7 @@ namespace korvane::application {
 /// A handler that owns a delivery route and a chain of attached handlers (itself first). The route decides
 /// on which thread the attached handlers receive their messages; without a running route (no thread) post
 /// and send fail.
+/// post(), send(), addHandler() and removeHandler() may be called from any thread.
 class Messenger : public Handler {
 public:
     Messenger();

@@ -14,6 +14,7 @@ namespace korvane::container {
 /// A pool of records of type T that grows by blocks of N records. Records given back go on a free list and
 /// are handed out again last-in first-out; block memory returns to the heap only when the pool is destroyed.
 /// obtain() returns raw storage; create() and destroy() also run T's constructor and destructor.
+/// Not locked: the owner guards a pool that threads share (the message pools do).
 template <typename T, uint32_t N> class Allocator : public object::Object, private object::Noncopyable {
     static_assert(N > 0, "a block holds at least one record");
 

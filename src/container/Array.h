@@ -19,6 +19,7 @@ namespace korvane::container {
 /// without running destructors. That is correct for every element type of this framework (numbers,
 /// pointers, plain records, Pointer<T>, String, Object-derived values): none of them holds a pointer into
 /// itself or registers its own address anywhere. Do not store self-referential types in an Array.
+/// Containers take no locks: an array is used by one thread at a time.
 template <typename T> class Array : public object::Object {
 public:
     static constexpr uint32_t defaultMaximumStep = 0x7FFFFFFF;

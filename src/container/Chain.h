@@ -43,6 +43,7 @@ private:
 
 /// An intrusive doubly linked chain of elements in insertion order. The links live inside the elements, so
 /// the chain never allocates. The chain holds a counted reference to every element it links.
+/// Not locked: the owner of the chain guards it when threads share it.
 template <typename T> class Chain : public object::Object, private object::Noncopyable {
 public:
     class Iterator {

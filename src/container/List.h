@@ -34,6 +34,7 @@ public:
 
 /// A doubly linked list of values in insertion order, with items from a block pool: after the first block,
 /// appending and removing cost no heap allocation.
+/// Not locked: a list is used by one thread at a time.
 template <typename T, typename A = ListAllocator<T, 64>>
 class List : public object::Object, private object::Noncopyable {
 public:

@@ -23,6 +23,7 @@ template <typename K, typename V> struct MapNode {
 /// An ordered map kept as a treap: a binary search tree by key whose nodes also form a max-heap by random
 /// priorities, drawn from a linear congruential generator inside the map. Nodes come from a block pool.
 /// Keys are compared with < (std::less, so pointer keys are totally ordered) and ==.
+/// Not locked: a map is used by one thread at a time.
 template <typename K, typename V> class Map : public object::Object, private object::Noncopyable {
 public:
     using Node = MapNode<K, V>;

@@ -12,6 +12,7 @@ namespace korvane::container {
 /// Linking an element counts as a reference to it: the queue increments the element's `references` field
 /// if it has one, otherwise calls its addReference(). popFront() hands that reference to the caller; the
 /// destructor gives back the references of the elements still queued by calling their release().
+/// Not locked: the owner guards the queue when threads share it.
 template <typename T> class Queue : public object::Object, private object::Noncopyable {
 public:
     Queue() = default;

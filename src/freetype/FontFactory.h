@@ -12,6 +12,8 @@ namespace korvane::freetype {
 /// Descriptors. Every file of the directory is offered to FreeType once, when the factory is given its file
 /// factory; files FreeType does not recognise (anything that is not a font, empty or truncated files,
 /// pipes) are left out.
+/// Every use of FreeType holds the library's lock, so createFont() may be called from any thread while
+/// no thread changes the catalogue (setFileFactory(), addFont()).
 class FontFactory : public object::Object, private object::Noncopyable {
 public:
     /// One font file: its name for the file factory, and the face's style and family in lower case.

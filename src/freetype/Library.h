@@ -10,6 +10,7 @@ namespace korvane::freetype {
 
 /// The process-wide FreeType library and the lock that every use of FreeType holds. The library is made
 /// on first use and released at process exit; it is null when FreeType could not be initialised.
+/// Any thread may take the lock; hold it for every FreeType call.
 class Library {
 public:
     static FT_Library get();

@@ -12,6 +12,8 @@ namespace korvane::graphics {
 
 /// An in-memory raster: size, pixel format and row pitch, and a counted link to the next image, so that
 /// mipmap levels, volume slices and cube faces travel as one chain owned by its first image.
+/// Not locked: an image is used by one thread at a time. Each image holds a reference to the next, so
+/// releasing the first image of a chain releases the rest.
 class Image : public object::Object {
 public:
     using Size = container::Pair<int32_t, int32_t>;

@@ -35,6 +35,8 @@ class Texture;
 /// A Context owns its GL context: close() (or the destruction of the last reference) deletes it. The
 /// embedded defaults are owned by the Context; others may add and drop references to them but never the
 /// Context's own.
+/// An OpenGL view creates the Context of its GL context when it attaches and closes and releases it when
+/// it detaches; everyone else borrows it (getThreadContext(), getOwner()) or holds a reference of its own.
 class Context : public object::Object, public container::Chainable<Context>, public object::Noncopyable {
 public:
     struct Size {

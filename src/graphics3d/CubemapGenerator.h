@@ -17,6 +17,8 @@ namespace korvane::graphics3d {
 /// drawn into the top-left corner of the frame buffer in force and copied into the texture, so the texture
 /// must fit into that frame buffer. Faces are drawn into level 0; after the six faces the other levels
 /// follow it in both modes when the texture has levels in use (Texture::hasLevelsInUse).
+/// Used on the thread whose GL context is current; it holds references to its texture and frame
+/// buffers.
 class CubemapGenerator : public Resource {
 public:
     enum Mode : int32_t {

@@ -9,8 +9,8 @@
 namespace korvane::graphics3d {
 
 /// 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory
-/// otherwise. Write through map()/unmap() or update(); the buffer deletes its object (its GL context must be
-/// current) or frees its memory on destruction.
+/// otherwise. Write through map()/unmap() or update(); the buffer deletes its object in the GL context it was
+/// made in (see Resource) or frees its memory on destruction.
 class IndexBuffer : public Resource, public object::Noncopyable {
 public:
     /// A buffer of `count` indices of `indexSize` bytes (1, 2 or 4, else null). Null also when client memory

@@ -17,6 +17,7 @@ namespace korvane::graphics3d {
 /// layout of the attributes asked for (position, normal, colour without alpha, texture coordinates of
 /// unit 0, in that order, all floats) and the indices into a static buffer of 32-bit indices. Vertices are
 /// neither welded nor reordered. build() leaves the builder as it is; reset() starts over.
+/// build() runs on the thread whose GL context is current, since it makes the buffers there.
 class MeshBuilder : public object::Object, public object::Noncopyable {
 public:
     struct Vertex {

@@ -12,6 +12,7 @@ namespace korvane::graphics3d {
 /// Storage for one block of shader parameters laid out by a ParameterFormat (a copy of which it keeps),
 /// held inline after the object and zeroed at creation. Owners write values by component name; models read
 /// them when drawing.
+/// create() returns a new object (count 1) that the caller releases.
 class ParameterBuffer : public object::Object, public object::Noncopyable {
 public:
     /// A buffer for `format`, or null when the format has no components.

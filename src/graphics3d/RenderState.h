@@ -64,8 +64,10 @@ public:
 class PolygonMode : public Resource {
 public:
     /// Values of cullMode; any other value culls nothing.
+    ///@{
     static constexpr int32_t CullFront = 1;
     static constexpr int32_t CullBack = 2;
+    ///@}
 
     PolygonMode() = default;
     ~PolygonMode() override;

@@ -11,8 +11,8 @@ namespace korvane::graphics3d {
 
 /// Interleaved vertices laid out by a VertexFormat, in a GL buffer object when one can be made and in
 /// client memory otherwise. Drawing code calls setPointers(); filling code maps, writes through getData()
-/// and unmaps. The buffer deletes its object (its GL context must be current) or frees its memory on
-/// destruction.
+/// and unmaps. The buffer deletes its object in the GL context it was made in (see Resource) or frees its
+/// memory on destruction.
 class VertexBuffer : public Resource, public object::Noncopyable {
 public:
     struct Slot {

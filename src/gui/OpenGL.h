@@ -12,6 +12,8 @@ namespace korvane::gui {
 /// A view that renders with OpenGL. Attaching it gives its child window a pixel format (and a palette
 /// when the format needs one), a GL context and the rendering Context of that GL context, all on the
 /// window thread; every paint request makes that Context current, calls render() and swaps the buffers.
+/// The rendering Context belongs to the view: it is closed, and its GL objects with it, when the view
+/// detaches. GL objects made in render() live on the window thread.
 class OpenGL : public View {
 public:
     /// Requested, and after attaching actual, buffer depths of the pixel format.

@@ -21,6 +21,7 @@ class Window;
 /// The frame is in the coordinates of the window's client area (or of the parent view), the bounds in the
 /// view's own coordinates; the local transform maps bounds to frame, the global transform maps view
 /// coordinates to window client coordinates.
+/// A window that a view is added to takes a reference to it and gives it back on removal.
 class View : public application::Handler, public container::Chainable<View> {
 public:
     /// Registered name of the class of view child windows.

@@ -15,12 +15,15 @@ namespace korvane::gui3d {
 /// 2D drawing in window pixels (origin top-left, y down), end() restores the matrices. Text is drawn as
 /// textured quads from the atlas of fontMap, in colour; consecutive texts keep one primitive open until
 /// endPrimitive(). Everything runs on the thread whose GL context belongs to the graphics context.
+/// Holds a reference to the graphics context; the font map it draws with is borrowed.
 class Context : public object::Object, private object::Noncopyable {
 public:
     /// Primitives that may be open between calls.
+    ///@{
     static constexpr uint32_t ModeNone = 0;
     static constexpr uint32_t ModeTextured = 5;
     static constexpr uint32_t ModeText = 6;
+    ///@}
 
     explicit Context(graphics3d::Context* graphicsContext);
     /// Releases the font maps with the graphics context's GL context current.

@@ -18,6 +18,8 @@ class Root;
 /// key input to it and draws it. The frame is in root (window client) pixels, y down; the local
 /// transform maps the view's own coordinates (its bounds) into the frame. Invisible views are passed over
 /// by hit-testing.
+/// Used on the thread that draws the overlay (the OpenGL view's window thread), where the root routes
+/// input too.
 class View : public application::Handler, public container::Chainable<View>, private object::Noncopyable {
 public:
     explicit View(const gui::Rectangle& frame);

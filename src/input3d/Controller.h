@@ -10,6 +10,8 @@ namespace korvane::input3d {
 
 /// Turns input into a 4x4 transform. Controllers form chains through their parents, whose transforms
 /// the Navigator applies after their own; an optional constraint corrects the transform after each step.
+/// Holds references to its parent and its constraint. Used on the thread that steps it (the one that
+/// receives the input and draws the frame).
 class Controller : public object::Object, private object::Noncopyable {
 public:
     Controller() = default;

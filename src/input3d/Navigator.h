@@ -6,6 +6,7 @@ namespace korvane::input3d {
 
 /// Steps a chain of controllers once per frame and combines their transforms: the matrix is
 /// T(controller) * T(parent) * T(grandparent) ..., so the controller's own transform acts last on points.
+/// Holds a reference to its controller; used on the thread that draws the frame.
 class Navigator : public object::Object, private object::Noncopyable {
 public:
     Navigator() = default;

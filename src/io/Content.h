@@ -8,6 +8,7 @@
 namespace korvane::io {
 
 /// The whole of a stream in one zero-terminated buffer, for texts such as shader sources.
+/// Owns its buffer; used by one thread at a time.
 class Content : public object::Object, private object::Noncopyable {
 public:
     Content() = default;

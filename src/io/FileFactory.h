@@ -6,6 +6,8 @@
 namespace korvane::io {
 
 /// Opens, creates and tests files by name relative to a base directory, and lists that directory.
+/// Files and listings it returns are new objects (count 1) that the caller releases. Failures throw
+/// IOException or one of its subclasses.
 class FileFactory : public object::Object {
 public:
     virtual bool exists(const types::String& name) = 0;

@@ -9,6 +9,7 @@ namespace korvane::io {
 
 /// Root of the sequential byte interfaces. Streams buffer nothing of their own: every call goes straight
 /// to what they read from or write to.
+/// Not locked: a stream is used by one thread at a time.
 class Stream : public object::Object, private object::Noncopyable {
 public:
     types::String getClassPath() const override {

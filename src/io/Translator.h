@@ -11,6 +11,7 @@
 namespace korvane::io {
 
 /// Turns the bytes of a stream into images. Translators can be members of a chain.
+/// Not locked: a translator reads one stream at a time.
 class Translator : public object::Object, public container::Chainable<Translator> {
 public:
     /// The first image of a chain (count 1, owned by the caller).

@@ -12,6 +12,8 @@ namespace korvane::object {
 /// Root of every framework class: an intrusive reference count and five leading virtual operations.
 /// A new object starts with one reference, held by its creator; release() drops one and frees the object
 /// when the last one goes.
+/// addReference() and release() may be called from any thread. Hold objects in a Pointer, or pair
+/// every addReference() with one release(); never delete an Object directly.
 class Object {
 public:
     Object() = default;

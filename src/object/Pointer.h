@@ -6,6 +6,9 @@ namespace korvane::object {
 
 /// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
 /// one, so assigning a pointer its own object is safe.
+/// A Pointer made from a raw pointer adds a reference of its own: wrap what a creator returns with
+/// adopt(), or the creator's reference leaks. A Pointer is not itself shared between threads; each thread
+/// holds its own copy.
 template <typename T>
 class Pointer {
 public:

@@ -13,6 +13,7 @@ using FileHandle = struct FileRecord*;
 using FindHandle = struct FindRecord*;
 
 /// Win32 error codes reported through getLastError().
+///@{
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
@@ -44,36 +45,49 @@ constexpr uint32_t ERROR_UNRECOGNIZED_VOLUME = 1005;
 constexpr uint32_t ERROR_FILE_INVALID = 1006;
 constexpr uint32_t ERROR_UNRECOGNIZED_MEDIA = 1785;
 constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
+///@}
 
 /// Access mask.
+///@{
 constexpr uint32_t GENERIC_READ = 0x80000000;
 constexpr uint32_t GENERIC_WRITE = 0x40000000;
+///@}
 
 /// Share mode: which accesses later openers of the same file may have while this handle is open.
+///@{
 constexpr uint32_t FILE_SHARE_READ = 0x1;
 constexpr uint32_t FILE_SHARE_WRITE = 0x2;
+///@}
 
 /// Creation disposition.
+///@{
 constexpr uint32_t CREATE_NEW = 1;
 constexpr uint32_t CREATE_ALWAYS = 2;
 constexpr uint32_t OPEN_EXISTING = 3;
 constexpr uint32_t OPEN_ALWAYS = 4;
 constexpr uint32_t TRUNCATE_EXISTING = 5;
+///@}
 
 /// Move methods of setFilePointerEx.
+///@{
 constexpr uint32_t FILE_BEGIN = 0;
 constexpr uint32_t FILE_CURRENT = 1;
 constexpr uint32_t FILE_END = 2;
+///@}
 
 /// File attributes.
+///@{
 constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;
 constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+///@}
 /// Set on every regular file, as Windows sets it on every file written since its last backup.
+///@{
 constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+///@}
 
 /// Opens or creates a file. Returns null on failure (the Win32 INVALID_HANDLE_VALUE). A file opened with a
 /// share mode that excludes another opener's access, or one whose access another opener's share mode

@@ -77,6 +77,7 @@ struct TrackMouseEvent {
 };
 
 /// Messages.
+///@{
 constexpr uint32_t WM_CREATE = 0x0001;
 constexpr uint32_t WM_DESTROY = 0x0002;
 constexpr uint32_t WM_MOVE = 0x0003;
@@ -90,7 +91,9 @@ constexpr uint32_t WM_ERASEBKGND = 0x0014;
 constexpr uint32_t WM_SHOWWINDOW = 0x0018;
 constexpr uint32_t WM_GETMINMAXINFO = 0x0024;
 constexpr uint32_t WM_NCDESTROY = 0x0082;
+///@}
 /// Keyboard messages go to the top-level window with the keyboard focus, never to its child windows.
+///@{
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;
@@ -105,27 +108,35 @@ constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 constexpr uint32_t WM_QUERYNEWPALETTE = 0x030F;
 constexpr uint32_t WM_PALETTECHANGED = 0x0311;
+///@}
 
 /// WM_ACTIVATE (low word of wParam) and WM_SIZE (wParam).
+///@{
 constexpr uint32_t WA_INACTIVE = 0;
 constexpr uint32_t WA_ACTIVE = 1;
 constexpr uint32_t WA_CLICKACTIVE = 2;
 constexpr uint32_t SIZE_RESTORED = 0;
+///@}
 
 /// Key-state bits of mouse messages (wParam, the low word for WM_MOUSEWHEEL).
+///@{
 constexpr uint32_t MK_LBUTTON = 0x0001;
 constexpr uint32_t MK_RBUTTON = 0x0002;
 constexpr uint32_t MK_SHIFT = 0x0004;
 constexpr uint32_t MK_CONTROL = 0x0008;
 constexpr uint32_t MK_MBUTTON = 0x0010;
 constexpr int WHEEL_DELTA = 120;
+///@}
 
 /// Bits of lParam of key messages (bits 0-15 repeat count, 16-23 scan code).
+///@{
 constexpr LParam KF_EXTENDED = 1 << 24;
 constexpr LParam KF_REPEAT = 1 << 30;
 constexpr LParam KF_UP = LParam(1) << 31;
+///@}
 
 /// Class and window styles.
+///@{
 constexpr uint32_t CS_VREDRAW = 0x0001;
 constexpr uint32_t CS_HREDRAW = 0x0002;
 constexpr uint32_t CS_DBLCLKS = 0x0008;
@@ -144,13 +155,17 @@ constexpr uint32_t WS_POPUP = 0x80000000;
 constexpr uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
 constexpr int32_t CW_USEDEFAULT = INT32_MIN;
+///@}
 
 /// showWindow commands.
+///@{
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
+///@}
 
 /// setWindowPos flags.
+///@{
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;
 constexpr uint32_t SWP_NOZORDER = 0x0004;
@@ -160,16 +175,20 @@ constexpr uint32_t SWP_SHOWWINDOW = 0x0040;
 constexpr uint32_t SWP_HIDEWINDOW = 0x0080;
 constexpr uint32_t SWP_NOCOPYBITS = 0x0100;
 constexpr uint32_t SWP_NOSENDCHANGING = 0x0400;
+///@}
 
 /// getWindowLongPtr / setWindowLongPtr indexes (non-negative indexes are byte offsets of the extra memory).
+///@{
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_HWNDPARENT = -8;
 constexpr int GWLP_USERDATA = -21;
+///@}
 
 constexpr uint32_t TME_LEAVE = 0x00000002;
 constexpr uint32_t TME_CANCEL = 0x80000000;
 
 /// Virtual-key codes.
+///@{
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
 constexpr int VK_MBUTTON = 0x04;
@@ -195,7 +214,9 @@ constexpr int VK_DOWN = 0x28;
 constexpr int VK_SNAPSHOT = 0x2C;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
+///@}
 /// '0'-'9' and 'A'-'Z' are their own codes.
+///@{
 constexpr int VK_LWIN = 0x5B;
 constexpr int VK_RWIN = 0x5C;
 constexpr int VK_APPS = 0x5D;
@@ -227,6 +248,7 @@ constexpr int VK_OEM_5 = 0xDC; ///< backslash and bar
 constexpr int VK_OEM_6 = 0xDD; ///< ]}
 constexpr int VK_OEM_7 = 0xDE; ///< '"
 constexpr int VK_OEM_102 = 0xE2;
+///@}
 
 /// Parameter packing.
 constexpr uint16_t lowWord(uintptr_t value) {

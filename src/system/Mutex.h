@@ -9,6 +9,7 @@ namespace korvane::system {
 
 /// A re-entrant lock: the owning thread may lock it again, and must unlock it as often.
 /// Usable with std::lock_guard and std::unique_lock.
+/// Any thread may lock it.
 class Mutex : public object::Object, private object::Noncopyable {
 public:
     Mutex() = default;

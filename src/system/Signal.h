@@ -12,6 +12,7 @@ namespace korvane::system {
 
 /// A manual-reset event: once set it stays set, releasing every waiter, until reset or consumed by wait().
 /// pulse() releases the threads waiting at that moment and leaves the signal unset.
+/// Any thread may set, reset, pulse or wait.
 class Signal : public object::Object, private object::Noncopyable {
 public:
     Signal() = default;

@@ -13,6 +13,8 @@ namespace korvane::system {
 /// Calls tick() periodically on a thread of its own. The first tick comes at once after start(); a tick
 /// that takes longer than the period delays the next one instead of queueing more, and ticks never overlap.
 /// A subclass that overrides tick() must stop() the ticker in its own destructor.
+/// tick() runs on the ticker thread, never on the caller's: what it touches must be safe from there
+/// (a view's invalidate() is). start(), stop() and setPeriod() may be called from any thread.
 class Ticker : public object::Object, private object::Noncopyable {
 public:
     class TickerThread : public Thread {

@@ -8,6 +8,7 @@ namespace korvane::system {
 
 /// A stopwatch in milliseconds on the system clock. update() advances the reading and measures the time
 /// since the previous reading. Being a wall clock, a change of the system time shifts both.
+/// A plain value, used by one thread at a time.
 class Timer : public object::Object {
 public:
     /// Starts at 0.

@@ -11,6 +11,7 @@ namespace korvane::system {
 /// A synchronisation timer: each expiry releases one wait and leaves the timer unset again. Expiries that
 /// nobody waits for do not pile up: however many periods pass, the next wait returns once and the one after
 /// it waits for the next scheduled expiry.
+/// Any thread may set it or wait for it.
 class WaitableTimer : private object::Noncopyable {
 public:
     using Clock = std::chrono::steady_clock;

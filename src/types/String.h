@@ -9,6 +9,7 @@ namespace korvane::types {
 
 /// Owned 8-bit text with a zero terminator, copied by value. Buffers are sized by a fixed growth rule
 /// (see capacityFor) so that repeated appends allocate rarely.
+/// Not locked: a string is used by one thread at a time.
 class String : public object::Object {
 public:
     String() = default;

@@ -23,6 +23,7 @@ public:
     static constexpr uint32_t ThreadMessageProbe = platform::WM_USER + 101;
     ///@}
 
+    /// The looper's thread: runs loop().
     class LooperThread : public system::Thread {
     public:
         explicit LooperThread(Looper* looper) : looper(looper) {}

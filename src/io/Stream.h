@@ -17,6 +17,7 @@ public:
     }
 };
 
+/// A stream that reads bytes.
 class InputStream : public Stream {
 public:
     /// Reads up to count bytes; returns how many were read, -1 at the end of a file.
@@ -32,6 +33,7 @@ public:
     }
 };
 
+/// A stream that writes bytes.
 class OutputStream : public Stream {
 public:
     /// Writes count bytes; returns how many were written.

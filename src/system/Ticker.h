@@ -17,6 +17,7 @@ namespace korvane::system {
 /// (a view's invalidate() is). start(), stop() and setPeriod() may be called from any thread.
 class Ticker : public object::Object, private object::Noncopyable {
 public:
+    /// The ticker's thread: waits for the timer and calls tick().
     class TickerThread : public Thread {
     public:
         explicit TickerThread(Ticker* ticker) : ticker(ticker) {}

@@ -12,11 +12,12 @@
 namespace korvane::graphics3d {
 
 /// Blending (off for the factors GL_ONE, GL_ZERO) and the alpha test: the blend factors, equation and
-/// constant colour, the alpha function and its reference. One of the four fixed-function state groups (with DepthMode, StencilMode and
-/// PolygonMode): fields hold raw OpenGL enumerants, -1 in a test-function field switches that test off, and
-/// apply() sends the whole group unconditionally; skipping an unchanged group is the caller's business (an
-/// Appearance compares the rendering context's current pointer of that kind first). Used on the thread
-/// whose GL context is current; destroying the instance the context records as current clears the record.
+/// constant colour, the alpha function and its reference. One of the four fixed-function state groups (with
+/// DepthMode, StencilMode and PolygonMode): fields hold raw OpenGL enumerants, -1 in a test-function field
+/// switches that test off, and apply() sends the whole group unconditionally; skipping an unchanged group is
+/// the caller's business (an Appearance compares the rendering context's current pointer of that kind first).
+/// Used on the thread whose GL context is current; destroying the instance the context records as current
+/// clears the record.
 class BlendMode : public Resource {
 public:
     BlendMode() = default;

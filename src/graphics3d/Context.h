@@ -96,7 +96,8 @@ public:
     /// a reference; a created one carries the creator's reference.
     static Context* current();
     /// Builds a Context for the GL context current on the calling thread, registers it and makes it the
-    /// thread's current Context. The first Context of the process initialises GLEW.
+    /// thread's current Context. The first Context of the process initialises GLEW. Null when no GL
+    /// context is current. The caller owns the returned reference; the registry holds its own until close().
     static Context* create();
 
     /// The Context of the GL context current on the calling thread, null when there is none or it has no

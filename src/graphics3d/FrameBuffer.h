@@ -17,6 +17,7 @@ class Context;
 /// Binding protocol (shared with Context::bindDefaultFrameBuffer): binding a frame buffer that is not in
 /// force saves the current GL viewport into the one that was, makes this one the context's frame buffer in
 /// force with its size, and restores this one's saved viewport. Binding the one in force costs nothing.
+/// Used on the thread whose GL context is current (see Resource); it holds references to its targets.
 class FrameBuffer : public Resource {
 public:
     /// One attachment: the target (counted) and the GL attachment point it is attached at.
@@ -63,8 +64,8 @@ private:
     object::Pointer<Context> owner;
 };
 
-/// A new, empty frame-buffer object. Throws UnsupportedFeatureException without frame-buffer objects and
-/// MemoryException when GL cannot make one.
+/// A new, empty frame-buffer object, owned by the caller. Throws UnsupportedFeatureException without
+/// frame-buffer objects and MemoryException when GL cannot make one.
 FrameBuffer* createFrameBuffer();
 
 } // namespace korvane::graphics3d

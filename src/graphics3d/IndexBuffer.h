@@ -11,10 +11,11 @@ namespace korvane::graphics3d {
 /// 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory
 /// otherwise. Write through map()/unmap() or update(); the buffer deletes its object in the GL context it was
 /// made in (see Resource) or frees its memory on destruction.
+/// Used on the thread whose GL context is current.
 class IndexBuffer : public Resource, public object::Noncopyable {
 public:
     /// A buffer of `count` indices of `indexSize` bytes (1, 2 or 4, else null). Null also when client memory
-    /// for the fall-back cannot be had.
+    /// for the fall-back cannot be had. The caller owns the new buffer's reference.
     static IndexBuffer* create(uint32_t indexSize, uint32_t count, uint32_t storage);
 
     ~IndexBuffer() override;

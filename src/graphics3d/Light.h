@@ -7,6 +7,7 @@ namespace korvane::graphics3d {
 /// A light for one of the eight fixed-function lights. The caller records the light in its rendering
 /// context's light stack and enables GL_LIGHT0 + index itself; a destroyed light clears and disables every
 /// light it still occupies in the thread's context.
+/// Used on the thread whose GL context is current.
 class Light : public Resource {
 public:
     ~Light() override;

@@ -8,6 +8,7 @@ class CommandList;
 
 /// The surface colours a shader lights. The rendering context records the material in force; destroying
 /// that material clears the record.
+/// Used on the thread whose GL context is current.
 class Material : public Resource {
 public:
     ~Material() override;

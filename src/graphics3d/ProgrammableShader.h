@@ -15,10 +15,12 @@ class Context;
 /// `arrays` mask holds the client arrays named by the program's active built-in attributes, and its sampler
 /// uniforms are assigned texture units 0, 1, 2, ... in the order in which GL lists the active uniforms,
 /// which an Appearance's textures must follow.
+/// Used on the thread whose GL context is current; it holds references to the attached shaders.
 class ProgrammableShader : public Shader {
 public:
     /// A shader with a new, empty program object. Throws UnsupportedFeatureException without the
-    /// shading-language entry points and InvalidOperationException when the driver refuses the object.
+    /// shading-language entry points and InvalidOperationException when the driver refuses the object. The
+    /// caller owns the new shader's reference.
     static ProgrammableShader* create();
 
     ~ProgrammableShader() override;

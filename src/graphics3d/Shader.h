@@ -12,6 +12,7 @@ class CommandList;
 /// Puts OpenGL into the state needed to draw one kind of surface and names the client vertex arrays the
 /// surface reads (`arrays`, the bits of VertexFormat.h's attribute namespace). A shader becomes current
 /// only through Context::activateShader, usually from an Appearance, which skips an unchanged shader.
+/// Used on the thread whose GL context is current.
 class Shader : public Resource {
 public:
     /// Clears the thread's rendering-context record when it still names this shader.

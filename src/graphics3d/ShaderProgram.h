@@ -11,6 +11,7 @@ namespace korvane::graphics3d {
 class Context;
 
 /// One compiled GLSL shader object, owned: destruction deletes it in the rendering context it was made in.
+/// Used on the thread whose GL context is current.
 class ShaderProgram : public Resource, public object::Noncopyable {
 public:
     ~ShaderProgram() override;
@@ -35,6 +36,9 @@ protected:
 /// A compiled vertex shader.
 class VertexProgram : public ShaderProgram {
 public:
+    /// Compiles the source into a new vertex shader owned by the caller. Throws ShaderCompilerException
+    /// with the driver's log when it does not compile, UnsupportedFeatureException without the
+    /// shading-language entry points and InvalidOperationException for no source.
     static VertexProgram* create(const char* source);
 
     types::String getClassPath() const override;
@@ -46,6 +50,7 @@ private:
 /// A compiled fragment shader.
 class PixelProgram : public ShaderProgram {
 public:
+    /// Compiles the source into a new fragment shader owned by the caller; throws as VertexProgram::create.
     static PixelProgram* create(const char* source);
 
     types::String getClassPath() const override;

@@ -14,6 +14,7 @@ namespace korvane::graphics3d {
 /// matrix of its parameter block stripped of its translation, so that it stays centred on the viewer. The
 /// model owns its mesh, appearance, material and a lit plain shader; callers may give the appearance their
 /// own material, shader and textures. Any other kind throws TypeException.
+/// Used on the thread whose GL context is current.
 class SkyModel : public Model {
 public:
     SkyModel(int kind, float size, int segments);

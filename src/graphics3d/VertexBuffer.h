@@ -13,6 +13,7 @@ namespace korvane::graphics3d {
 /// client memory otherwise. Drawing code calls setPointers(); filling code maps, writes through getData()
 /// and unmaps. The buffer deletes its object in the GL context it was made in (see Resource) or frees its
 /// memory on destruction.
+/// Used on the thread whose GL context is current.
 class VertexBuffer : public Resource, public object::Noncopyable {
 public:
     struct Slot {
@@ -21,7 +22,8 @@ public:
         uint32_t offset = 0;
     };
 
-    /// A buffer of `count` vertices of `format`; null when client memory for the fall-back cannot be had.
+    /// A buffer of `count` vertices of `format`, owned by the caller; null when client memory for the
+    /// fall-back cannot be had.
     static VertexBuffer* create(const VertexFormat& format, uint32_t count, uint32_t storage);
 
     ~VertexBuffer() override;

@@ -22,6 +22,7 @@ public:
     container::Array<unsigned int> indices;
 };
 
+/// A triangle soup in three dimensions, filled triangle by triangle.
 template <typename T> class TriangleMesh3 : public TriangleMesh<T, 3> {
 public:
     /// Stores (a, b, c) as triangle i, growing the index array to hold it (new entries are zero). False,

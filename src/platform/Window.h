@@ -19,11 +19,13 @@ namespace korvane::platform {
 
 using WindowProcedure = Result (*)(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
+/// A point in pixels (Win32 POINT).
 struct Point {
     int32_t x = 0;
     int32_t y = 0;
 };
 
+/// A rectangle by its edges in pixels, right and bottom exclusive (Win32 RECT).
 struct Rect {
     int32_t left = 0;
     int32_t top = 0;
@@ -55,12 +57,14 @@ struct CreateStruct {
     uint32_t exStyle = 0;
 };
 
+/// Filled in by beginPaint: the device context and the rectangle to repaint (Win32 PAINTSTRUCT).
 struct PaintStruct {
     DeviceContext dc = nullptr;
     bool erase = false;
     Rect paint;
 };
 
+/// What registerClass takes: class style, window procedure, extra bytes and name (Win32 WNDCLASS).
 struct WindowClass {
     uint32_t style = 0;
     WindowProcedure procedure = nullptr;
@@ -70,6 +74,7 @@ struct WindowClass {
     const char* name = nullptr;
 };
 
+/// What trackMouseEvent takes: TME_* flags and the window to watch (Win32 TRACKMOUSEEVENT).
 struct TrackMouseEvent {
     uint32_t flags = 0;
     WindowHandle window = nullptr;

@@ -24,9 +24,9 @@ public:
 
     float near = 10.0f;
     float far = 100.0f;
-    float focal = 10.0f;                              ///< distance of the plane the window lies on
-    float window[4] = {-10.0f, -10.0f, 20.0f, 20.0f}; ///< left, bottom, width, height on that plane
-    math::Matrix transform;                           ///< placement, kept by the navigation code
+    float focal = 10.0f;                              // distance of the plane the window lies on
+    float window[4] = {-10.0f, -10.0f, 20.0f, 20.0f}; // left, bottom, width, height on that plane
+    math::Matrix transform;                           // placement, kept by the navigation code
 
 protected:
     Camera() = default;

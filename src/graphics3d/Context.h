@@ -173,7 +173,7 @@ public:
     uint32_t textureTargets[TextureUnits] = {0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1, 0x0DE1};
     /// Base address and type of the indices bound last, for glDrawElements (null base for a buffer object).
     const void* indexPointer = nullptr;
-    uint32_t indexType = 0x1403; ///< GL_UNSIGNED_SHORT
+    uint32_t indexType = 0x1403; // GL_UNSIGNED_SHORT
     uint32_t indexSize = 2;
     Size size;
 

@@ -54,7 +54,7 @@ public:
     container::Array<Binding> bindings;
     int32_t width = 0;
     int32_t height = 0;
-    int32_t viewport[4] = {0, 0, 0, 0}; ///< x, y, width, height
+    int32_t viewport[4] = {0, 0, 0, 0}; // x, y, width, height
 
 protected:
     uint32_t glName;

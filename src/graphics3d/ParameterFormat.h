@@ -16,7 +16,7 @@ public:
     struct Component {
         char name[128];
         uint32_t offset;
-        uint32_t type; ///< 0 marks a component that compact() drops
+        uint32_t type; // 0 marks a component that compact() drops
     };
 
     ParameterFormat() = default;

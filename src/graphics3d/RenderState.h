@@ -27,9 +27,9 @@ public:
 
     void apply() const;
 
-    uint32_t sourceFactor = 1;      ///< GL_ONE
-    uint32_t destinationFactor = 0; ///< GL_ZERO
-    uint32_t equation = 0x8006;     ///< GL_FUNC_ADD
+    uint32_t sourceFactor = 1;      // GL_ONE
+    uint32_t destinationFactor = 0; // GL_ZERO
+    uint32_t equation = 0x8006;     // GL_FUNC_ADD
     float colour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     int32_t alphaFunction = -1;
     float alphaReference = 0.0f;
@@ -48,7 +48,7 @@ public:
 
     float near = 0.0f;
     float far = 1.0f;
-    int32_t function = 0x0203; ///< GL_LEQUAL
+    int32_t function = 0x0203; // GL_LEQUAL
     bool writeMask = true;
 };
 
@@ -63,13 +63,13 @@ public:
 
     void apply() const;
 
-    uint32_t failOperation = 0x1E00; ///< GL_KEEP
+    uint32_t failOperation = 0x1E00; // GL_KEEP
     uint32_t depthFailOperation = 0x1E00;
     uint32_t passOperation = 0x1E00;
     int32_t function = -1;
     int32_t reference = 0;
     uint32_t mask = 0xFFFFFFFFu;
-    uint32_t writeMask = 0; ///< no stencil bits written unless asked for
+    uint32_t writeMask = 0; // no stencil bits written unless asked for
 };
 
 /// Fill modes of front and back faces, face culling and polygon offset. A state group with the rules of
@@ -89,7 +89,7 @@ public:
 
     void apply() const;
 
-    uint32_t frontMode = 0x1B02; ///< GL_FILL
+    uint32_t frontMode = 0x1B02; // GL_FILL
     uint32_t backMode = 0x1B02;
     int32_t cullMode = CullBack;
     float offsetUnits = 0.0f;

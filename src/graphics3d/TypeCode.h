@@ -20,10 +20,10 @@ constexpr uint32_t make(uint32_t scalar, uint32_t count) {
     return scalar | (count << 8) | (((scalar & 0x0F) * count) << 16);
 }
 
-constexpr uint32_t Float2 = make(Float, 2);   ///< 0x00080224
-constexpr uint32_t Float3 = make(Float, 3);   ///< 0x000C0324
-constexpr uint32_t Float4 = make(Float, 4);   ///< 0x00101024 (16 bytes)
-constexpr uint32_t Matrix4 = make(Float, 16); ///< 0x00401024
+constexpr uint32_t Float2 = make(Float, 2);   // 0x00080224
+constexpr uint32_t Float3 = make(Float, 3);   // 0x000C0324
+constexpr uint32_t Float4 = make(Float, 4);   // 0x00101024 (16 bytes)
+constexpr uint32_t Matrix4 = make(Float, 16); // 0x00401024
 
 constexpr uint32_t scalarOf(uint32_t code) {
     return code & 0xFF;

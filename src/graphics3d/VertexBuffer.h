@@ -18,7 +18,7 @@ class VertexBuffer : public Resource, public object::Noncopyable {
 public:
     struct Slot {
         uint32_t glType = 0;
-        uint32_t size = 0; ///< scalars per vertex
+        uint32_t size = 0; // scalars per vertex
         uint32_t offset = 0;
     };
 

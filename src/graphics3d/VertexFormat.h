@@ -11,7 +11,7 @@ namespace attribute {
 constexpr uint32_t Position = 0x1;
 constexpr uint32_t Normal = 0x4;
 constexpr uint32_t Colour = 0x10;
-constexpr uint32_t SecondaryColour = 0x20; ///< read by programmable shaders only
+constexpr uint32_t SecondaryColour = 0x20; // read by programmable shaders only
 constexpr uint32_t Weight = 0x40;
 constexpr uint32_t FogCoordinate = 0x80;
 constexpr uint32_t EdgeFlag = 0x100;
@@ -19,7 +19,7 @@ constexpr uint32_t TextureCoordinate0 = 0x1000;
 constexpr uint32_t textureCoordinate(uint32_t unit) {
     return TextureCoordinate0 << unit;
 }
-constexpr uint32_t Count = 20; ///< attribute bits 0..19
+constexpr uint32_t Count = 20; // attribute bits 0..19
 } // namespace attribute
 
 /// The layout of one interleaved vertex: up to 16 entries, each a type code (see TypeCode.h) feeding one or
@@ -31,9 +31,9 @@ public:
 
     struct Component {
         uint32_t type = 0;
-        uint32_t attributes = 0; ///< 0 marks a free entry
+        uint32_t attributes = 0; // 0 marks a free entry
         uint32_t offset = 0;
-        uint32_t glSize = 0; ///< filled in a vertex buffer's own copy
+        uint32_t glSize = 0; // filled in a vertex buffer's own copy
         uint32_t glType = 0;
     };
 

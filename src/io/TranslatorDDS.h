@@ -14,7 +14,7 @@ namespace korvane::io {
 /// file whose pixel data ends early.
 class TranslatorDDS : public Translator {
 public:
-    static constexpr uint32_t Magic = 0x20534444; ///< "DDS "
+    static constexpr uint32_t Magic = 0x20534444; // "DDS "
     static constexpr uint32_t HeaderSize = 128;
 
     graphics::Image* read(InputStream& stream, uint32_t length) override;

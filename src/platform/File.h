@@ -80,9 +80,7 @@ constexpr uint32_t FILE_END = 2;
 constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;
 constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
-///@}
 /// Set on every regular file, as Windows sets it on every file written since its last backup.
-///@{
 constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;

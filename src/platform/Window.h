@@ -96,9 +96,7 @@ constexpr uint32_t WM_ERASEBKGND = 0x0014;
 constexpr uint32_t WM_SHOWWINDOW = 0x0018;
 constexpr uint32_t WM_GETMINMAXINFO = 0x0024;
 constexpr uint32_t WM_NCDESTROY = 0x0082;
-///@}
-/// Keyboard messages go to the top-level window with the keyboard focus, never to its child windows.
-///@{
+// Keyboard messages go to the top-level window with the keyboard focus, never to its child windows.
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
 constexpr uint32_t WM_CHAR = 0x0102;
@@ -189,8 +187,11 @@ constexpr int GWLP_HWNDPARENT = -8;
 constexpr int GWLP_USERDATA = -21;
 ///@}
 
+/// trackMouseEvent flags.
+///@{
 constexpr uint32_t TME_LEAVE = 0x00000002;
 constexpr uint32_t TME_CANCEL = 0x80000000;
+///@}
 
 /// Virtual-key codes.
 ///@{
@@ -219,9 +220,7 @@ constexpr int VK_DOWN = 0x28;
 constexpr int VK_SNAPSHOT = 0x2C;
 constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
-///@}
-/// '0'-'9' and 'A'-'Z' are their own codes.
-///@{
+// '0'-'9' and 'A'-'Z' are their own codes.
 constexpr int VK_LWIN = 0x5B;
 constexpr int VK_RWIN = 0x5C;
 constexpr int VK_APPS = 0x5D;
@@ -232,7 +231,7 @@ constexpr int VK_SEPARATOR = 0x6C;
 constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
-constexpr int VK_F1 = 0x70; ///< VK_F1 + n - 1 for Fn, up to F24
+constexpr int VK_F1 = 0x70; // VK_F1 + n - 1 for Fn, up to F24
 constexpr int VK_NUMLOCK = 0x90;
 constexpr int VK_SCROLL = 0x91;
 constexpr int VK_LSHIFT = 0xA0;
@@ -241,17 +240,17 @@ constexpr int VK_LCONTROL = 0xA2;
 constexpr int VK_RCONTROL = 0xA3;
 constexpr int VK_LMENU = 0xA4;
 constexpr int VK_RMENU = 0xA5;
-constexpr int VK_OEM_1 = 0xBA; ///< ;:
+constexpr int VK_OEM_1 = 0xBA; // ;:
 constexpr int VK_OEM_PLUS = 0xBB;
 constexpr int VK_OEM_COMMA = 0xBC;
 constexpr int VK_OEM_MINUS = 0xBD;
 constexpr int VK_OEM_PERIOD = 0xBE;
-constexpr int VK_OEM_2 = 0xBF; ///< /?
-constexpr int VK_OEM_3 = 0xC0; ///< grave accent and tilde
-constexpr int VK_OEM_4 = 0xDB; ///< [{
-constexpr int VK_OEM_5 = 0xDC; ///< backslash and bar
-constexpr int VK_OEM_6 = 0xDD; ///< ]}
-constexpr int VK_OEM_7 = 0xDE; ///< '"
+constexpr int VK_OEM_2 = 0xBF; // /?
+constexpr int VK_OEM_3 = 0xC0; // `~
+constexpr int VK_OEM_4 = 0xDB; // [{
+constexpr int VK_OEM_5 = 0xDC; // \|
+constexpr int VK_OEM_6 = 0xDD; // ]}
+constexpr int VK_OEM_7 = 0xDE; // '"
 constexpr int VK_OEM_102 = 0xE2;
 ///@}
 

@@ -13,7 +13,8 @@ namespace korvane::object {
 /// A new object starts with one reference, held by its creator; release() drops one and frees the object
 /// when the last one goes.
 /// addReference() and release() may be called from any thread. Hold objects in a Pointer, or pair
-/// every addReference() with one release(); never delete an Object directly.
+/// every addReference() with one release(); an object made with new is freed by its last release(), never
+/// by delete.
 class Object {
 public:
     Object() = default;

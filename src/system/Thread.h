@@ -15,8 +15,7 @@ namespace korvane::system {
 /// An operating-system thread that runs run(). Every thread has a Thread object: threads started here get
 /// theirs from start(), any other thread (the main thread included) is adopted the first time it asks for
 /// getCurrent(). A process-wide registry holds every started and every adopted thread.
-/// start(), join() and the getters may be called from any thread; run() runs on the new thread. Release
-/// a Thread after join(): the destructor waits for a running thread unless called on it.
+/// start(), join() and the getters may be called from any thread; run() runs on the new thread.
 class Thread : public object::Object, public container::Chainable<Thread>, private object::Noncopyable {
 public:
     using Function = int (*)(Thread*);

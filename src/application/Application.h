@@ -8,15 +8,16 @@
 
 namespace korvane::application {
 
-// The messenger whose route is the loop of run(), on the thread that calls it (the main thread). There is
-// one application per process, reachable through getApplication().
+/// The messenger whose route is the loop of run(), on the thread that calls it (the main thread). There is
+/// one application per process, reachable through getApplication().
+/// run() on the main thread; post and send to it from any thread.
 class Application : public Messenger {
 public:
     Application();
     ~Application() override;
 
-    // Calls onStart, then handles messages until MessageQuit addressed to the application arrives; then
-    // calls onStop and returns true. Posts and sends succeed only once the loop has started.
+    /// Calls onStart, then handles messages until MessageQuit addressed to the application arrives; then
+    /// calls onStop and returns true. Posts and sends succeed only once the loop has started.
     bool run();
 
     virtual bool onStart() { return true; }

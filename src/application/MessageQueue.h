@@ -6,9 +6,9 @@
 
 namespace korvane::application {
 
-// A queue of messages linked through their own fields. Pushing hands the caller's reference to the
-// queue and popFront() hands it back, so a message that is popped, handled and released returns to its
-// pool; messages still queued are released when the queue is destroyed. Not locked: the owner guards it.
+/// A queue of messages linked through their own fields. Pushing hands the caller's reference to the
+/// queue and popFront() hands it back, so a message that is popped, handled and released returns to its
+/// pool; messages still queued are released when the queue is destroyed. Not locked: the owner guards it.
 class MessageQueue : public object::Object {
 public:
     MessageQueue() = default;

@@ -11,9 +11,10 @@
 
 namespace korvane::container {
 
-// A pool of records of type T that grows by blocks of N records. Records given back go on a free list and
-// are handed out again last-in first-out; block memory returns to the heap only when the pool is destroyed.
-// obtain() returns raw storage; create() and destroy() also run T's constructor and destructor.
+/// A pool of records of type T that grows by blocks of N records. Records given back go on a free list and
+/// are handed out again last-in first-out; block memory returns to the heap only when the pool is destroyed.
+/// obtain() returns raw storage; create() and destroy() also run T's constructor and destructor.
+/// Not locked: the owner guards a pool that threads share (the message pools do).
 template <typename T, uint32_t N> class Allocator : public object::Object, private object::Noncopyable {
     static_assert(N > 0, "a block holds at least one record");
 
@@ -27,7 +28,7 @@ public:
         }
     }
 
-    // Raw storage for one T; grows the pool by one block when no record is free.
+    /// Raw storage for one T; grows the pool by one block when no record is free.
     T* obtain() {
         if (!freeList)
             grow();
@@ -36,7 +37,7 @@ public:
         return reinterpret_cast<T*>(record);
     }
 
-    // Puts the storage of a record (whose T, if any, has already been destroyed) back on the free list.
+    /// Puts the storage of a record (whose T, if any, has already been destroyed) back on the free list.
     void giveBack(T* record) {
         if (record)
             freeList = ::new (static_cast<void*>(record)) FreeRecord{freeList};
@@ -59,7 +60,7 @@ public:
         giveBack(record);
     }
 
-    // Records in all blocks, in use or free.
+    /// Records in all blocks, in use or free.
     uint32_t getTotal() const { return total; }
     uint32_t getBlockSize() const { return blockSize; }
     uint32_t getBlockCount() const { return total / blockSize; }

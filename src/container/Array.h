@@ -12,20 +12,21 @@
 
 namespace korvane::container {
 
-// A growable array. The buffer grows by the current element count (by 4 while the array holds fewer than 4),
-// never by more than maximumStep in one step, and never to less than the size asked for.
-//
-// Growing relocates the existing elements into the new buffer bitwise (memcpy) and frees the old buffer
-// without running destructors. That is correct for every element type of this framework (numbers,
-// pointers, plain records, Pointer<T>, String, Object-derived values): none of them holds a pointer into
-// itself or registers its own address anywhere. Do not store self-referential types in an Array.
+/// A growable array. The buffer grows by the current element count (by 4 while the array holds fewer than 4),
+/// never by more than maximumStep in one step, and never to less than the size asked for.
+///
+/// Growing relocates the existing elements into the new buffer bitwise (memcpy) and frees the old buffer
+/// without running destructors. That is correct for every element type of this framework (numbers,
+/// pointers, plain records, Pointer<T>, String, Object-derived values): none of them holds a pointer into
+/// itself or registers its own address anywhere. Do not store self-referential types in an Array.
+/// Containers take no locks: an array is used by one thread at a time.
 template <typename T> class Array : public object::Object {
 public:
     static constexpr uint32_t defaultMaximumStep = 0x7FFFFFFF;
 
     Array() = default;
     explicit Array(uint32_t size) { setSize(size); }
-    // Holds exactly the given values.
+    /// Holds exactly the given values.
     Array(std::initializer_list<T> values) {
         const T* source = values.begin();
         resize(uint32_t(values.size()),
@@ -65,8 +66,8 @@ public:
         std::swap(elements, other.elements);
     }
 
-    // Makes the array hold n elements: new elements are value-initialised (numbers and pointers become
-    // zero), surplus ones are destroyed in index order. Shrinking, even to 0, keeps the buffer.
+    /// Makes the array hold n elements: new elements are value-initialised (numbers and pointers become
+    /// zero), surplus ones are destroyed in index order. Shrinking, even to 0, keeps the buffer.
     void setSize(uint32_t n) {
         resize(n, [](T* slot, uint32_t) { ::new (static_cast<void*>(slot)) T(); });
     }
@@ -80,7 +81,7 @@ public:
         return elements[count - 1];
     }
 
-    // Removes the element at index, moving the later ones down by one.
+    /// Removes the element at index, moving the later ones down by one.
     void remove(uint32_t index) {
         for (uint32_t i = index; i + 1 < count; ++i)
             elements[i] = std::move(elements[i + 1]);
@@ -89,7 +90,7 @@ public:
     void removeLast() { setSize(count - 1); }
     void clear() { setSize(0); }
 
-    // Indices are not checked against the count.
+    /// Indices are not checked against the count.
     T& operator[](uint32_t index) { return elements[index]; }
     const T& operator[](uint32_t index) const { return elements[index]; }
     T& getFirst() { return elements[0]; }

@@ -10,8 +10,8 @@ namespace korvane::container {
 template <typename T> class Chain;
 
 namespace detail {
-// Element types that carry a reference count (every Object) are held by the chain with a counted
-// reference; plain records (message parameters) are merely linked.
+/// Element types that carry a reference count (every Object) are held by the chain with a counted
+/// reference; plain records (message parameters) are merely linked.
 template <typename T>
 concept Counted = requires(T* element) {
     element->addReference();
@@ -19,18 +19,18 @@ concept Counted = requires(T* element) {
 };
 } // namespace detail
 
-// The link a class inherits (publicly) to be an element of a Chain<T>. A class may inherit several
-// Chainable<X> for different X; the chain finds the element from its link with a static_cast.
-// An element destroyed while still linked unlinks itself from its chain.
+/// The link a class inherits (publicly) to be an element of a Chain<T>. A class may inherit several
+/// Chainable<X> for different X; the chain finds the element from its link with a static_cast.
+/// An element destroyed while still linked unlinks itself from its chain.
 template <typename T> class Chainable {
 public:
     Chainable() = default;
-    // A copy of an element is a new, unlinked element.
+    /// A copy of an element is a new, unlinked element.
     Chainable(const Chainable&) {}
     Chainable& operator=(const Chainable&) { return *this; }
     ~Chainable();
 
-    // The chain this element is linked into, or null.
+    /// The chain this element is linked into, or null.
     Chain<T>* getChain() const { return chain; }
 
 private:
@@ -41,8 +41,9 @@ private:
     Chainable* previous = nullptr;
 };
 
-// An intrusive doubly linked chain of elements in insertion order. The links live inside the elements, so
-// the chain never allocates. The chain holds a counted reference to every element it links.
+/// An intrusive doubly linked chain of elements in insertion order. The links live inside the elements, so
+/// the chain never allocates. The chain holds a counted reference to every element it links.
+/// Not locked: the owner of the chain guards it when threads share it.
 template <typename T> class Chain : public object::Object, private object::Noncopyable {
 public:
     class Iterator {
@@ -62,8 +63,8 @@ public:
     Chain() { sentinel.next = sentinel.previous = &sentinel; }
     ~Chain() override { clear(); }
 
-    // Links the element at the end and adds a reference to it. Returns false and changes nothing for a
-    // null element or one that is already linked into a chain (this one or another).
+    /// Links the element at the end and adds a reference to it. Returns false and changes nothing for a
+    /// null element or one that is already linked into a chain (this one or another).
     bool append(T* element) {
         if (!element)
             return false;
@@ -81,8 +82,8 @@ public:
         return true;
     }
 
-    // Unlinks the element and releases the chain's reference to it (which may destroy it). Returns false
-    // and changes nothing if the element is not in this chain.
+    /// Unlinks the element and releases the chain's reference to it (which may destroy it). Returns false
+    /// and changes nothing if the element is not in this chain.
     bool remove(T* element) {
         if (!contains(element))
             return false;
@@ -92,8 +93,8 @@ public:
         return true;
     }
 
-    // Unlinks and releases every element, first to last. Elements whose destruction changes this chain
-    // are handled: the first remaining element is taken afresh each time.
+    /// Unlinks and releases every element, first to last. Elements whose destruction changes this chain
+    /// are handled: the first remaining element is taken afresh each time.
     void clear() {
         while (sentinel.next != &sentinel) {
             T* element = static_cast<T*>(sentinel.next);
@@ -109,14 +110,14 @@ public:
 
     T* getFirst() const { return elementOf(sentinel.next); }
     T* getLast() const { return elementOf(sentinel.previous); }
-    // The neighbours of an element of this chain; null at either end.
+    /// The neighbours of an element of this chain; null at either end.
     T* getNext(const T* element) const { return elementOf(static_cast<const Chainable<T>*>(element)->next); }
     T* getPrevious(const T* element) const {
         return elementOf(static_cast<const Chainable<T>*>(element)->previous);
     }
 
-    // Iteration in insertion order. Removing the current element invalidates the iterator; walk with
-    // getFirst()/getNext() (taking the successor first) to remove while walking.
+    /// Iteration in insertion order. Removing the current element invalidates the iterator; walk with
+    /// getFirst()/getNext() (taking the successor first) to remove while walking.
     Iterator begin() const { return Iterator(sentinel.next); }
     Iterator end() const { return Iterator(const_cast<Chainable<T>*>(&sentinel)); }
 

@@ -16,7 +16,7 @@ struct ListLinks {
 };
 } // namespace detail
 
-// The node of a List: its links and the stored value.
+/// The node of a List: its links and the stored value.
 template <typename T> struct ListItem : detail::ListLinks {
     template <typename... Args>
     explicit ListItem(std::in_place_t, Args&&... args) : value(std::forward<Args>(args)...) {}
@@ -24,7 +24,7 @@ template <typename T> struct ListItem : detail::ListLinks {
     T value;
 };
 
-// The pool a List takes its items from, N items per block.
+/// The pool a List takes its items from, N items per block.
 template <typename T, uint32_t N> class ListAllocator : public Allocator<ListItem<T>, N> {
 public:
     types::String getClassPath() const override {
@@ -32,8 +32,9 @@ public:
     }
 };
 
-// A doubly linked list of values in insertion order, with items from a block pool: after the first block,
-// appending and removing cost no heap allocation.
+/// A doubly linked list of values in insertion order, with items from a block pool: after the first block,
+/// appending and removing cost no heap allocation.
+/// Not locked: a list is used by one thread at a time.
 template <typename T, typename A = ListAllocator<T, 64>>
 class List : public object::Object, private object::Noncopyable {
 public:
@@ -60,7 +61,7 @@ public:
     List() { sentinel.next = sentinel.previous = &sentinel; }
     ~List() override { clear(); }
 
-    // Stores a value at the end and returns its item.
+    /// Stores a value at the end and returns its item.
     Item* append(const T& value) { return emplace(value); }
     Item* append(T&& value) { return emplace(std::move(value)); }
     template <typename... Args> Item* emplace(Args&&... args) {
@@ -73,7 +74,7 @@ public:
         return item;
     }
 
-    // Unlinks an item of this list, destroys its value and gives the item back to the pool.
+    /// Unlinks an item of this list, destroys its value and gives the item back to the pool.
     void remove(Item* item) {
         if (!item)
             return;
@@ -83,7 +84,7 @@ public:
         allocator.destroy(item);
     }
 
-    // Removes the first item holding an equal value; false if there is none.
+    /// Removes the first item holding an equal value; false if there is none.
     bool removeValue(const T& value) {
         Item* item = find(value);
         remove(item);
@@ -107,7 +108,7 @@ public:
     Item* getNext(const Item* item) const { return itemOf(item->next); }
     Item* getPrevious(const Item* item) const { return itemOf(item->previous); }
 
-    // Removing the current item invalidates an iterator; walk with getFirst()/getNext() to remove.
+    /// Removing the current item invalidates an iterator; walk with getFirst()/getNext() to remove.
     Iterator begin() { return Iterator(sentinel.next); }
     Iterator end() { return Iterator(&sentinel); }
     ConstIterator begin() const { return ConstIterator(sentinel.next); }

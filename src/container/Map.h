@@ -10,7 +10,7 @@
 
 namespace korvane::container {
 
-// A node of a Map: a search-tree node by key and a max-heap node by priority.
+/// A node of a Map: a search-tree node by key and a max-heap node by priority.
 template <typename K, typename V> struct MapNode {
     K key;
     uint32_t priority;
@@ -20,9 +20,10 @@ template <typename K, typename V> struct MapNode {
     V value;
 };
 
-// An ordered map kept as a treap: a binary search tree by key whose nodes also form a max-heap by random
-// priorities, drawn from a linear congruential generator inside the map. Nodes come from a block pool.
-// Keys are compared with < (std::less, so pointer keys are totally ordered) and ==.
+/// An ordered map kept as a treap: a binary search tree by key whose nodes also form a max-heap by random
+/// priorities, drawn from a linear congruential generator inside the map. Nodes come from a block pool.
+/// Keys are compared with < (std::less, so pointer keys are totally ordered) and ==.
+/// Not locked: a map is used by one thread at a time.
 template <typename K, typename V> class Map : public object::Object, private object::Noncopyable {
 public:
     using Node = MapNode<K, V>;
@@ -47,8 +48,8 @@ public:
     Map() = default;
     ~Map() override { clear(); }
 
-    // Stores the value under the key and returns its node. An existing key keeps its node and gets the
-    // new value; the tree and the count stay as they are.
+    /// Stores the value under the key and returns its node. An existing key keeps its node and gets the
+    /// new value; the tree and the count stay as they are.
     template <typename Value> Node* insert(const K& key, Value&& value) {
         Node* parent = nullptr;
         Node** slot = &root;
@@ -77,7 +78,7 @@ public:
     }
     bool contains(const K& key) const { return find(key) != nullptr; }
 
-    // Removes the key; false if the map does not hold it.
+    /// Removes the key; false if the map does not hold it.
     bool remove(const K& key) {
         Node* node = find(key);
         if (!node)
@@ -95,8 +96,8 @@ public:
         return true;
     }
 
-    // Destroys every node, each after both of its subtrees. Iterative, so a deep tree cannot overflow the
-    // stack.
+    /// Destroys every node, each after both of its subtrees. Iterative, so a deep tree cannot overflow the
+    /// stack.
     void clear() {
         Node* node = root;
         while (node) {
@@ -115,9 +116,9 @@ public:
         count = 0;
     }
 
-    // The node with the smallest key, or null.
+    /// The node with the smallest key, or null.
     Node* getFirst() const { return root ? leftmost(root) : nullptr; }
-    // The node with the next larger key, or null.
+    /// The node with the next larger key, or null.
     static Node* getNext(const Node* node) {
         if (node->right)
             return leftmost(node->right);

@@ -2,7 +2,7 @@
 
 namespace korvane::container {
 
-// A plain record of two values.
+/// A plain record of two values.
 template <typename A, typename B> struct Pair {
     A first;
     B second;

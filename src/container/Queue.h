@@ -7,11 +7,12 @@
 
 namespace korvane::container {
 
-// An intrusive double-ended queue. The element type carries the links itself, as accessible fields:
-//   Queue<T>* queue;  T* next (towards the back);  T* previous (towards the front);
-// Linking an element counts as a reference to it: the queue increments the element's `references` field
-// if it has one, otherwise calls its addReference(). popFront() hands that reference to the caller; the
-// destructor gives back the references of the elements still queued by calling their release().
+/// An intrusive double-ended queue. The element type carries the links itself, as accessible fields:
+///   Queue<T>* queue;  T* next (towards the back);  T* previous (towards the front);
+/// Linking an element counts as a reference to it: the queue increments the element's `references` field
+/// if it has one, otherwise calls its addReference(). popFront() hands that reference to the caller; the
+/// destructor gives back the references of the elements still queued by calling their release().
+/// Not locked: the owner guards the queue when threads share it.
 template <typename T> class Queue : public object::Object, private object::Noncopyable {
 public:
     Queue() = default;
@@ -20,8 +21,8 @@ public:
             element->release();
     }
 
-    // Links the element at the back. Returns false and changes nothing for a null element or one that is
-    // already in a queue.
+    /// Links the element at the back. Returns false and changes nothing for a null element or one that is
+    /// already in a queue.
     bool pushBack(T* element) {
         if (!element || element->queue)
             return false;
@@ -37,7 +38,7 @@ public:
         return true;
     }
 
-    // Links the element at the front, with the same conditions as pushBack().
+    /// Links the element at the front, with the same conditions as pushBack().
     bool pushFront(T* element) {
         if (!element || element->queue)
             return false;
@@ -53,8 +54,8 @@ public:
         return true;
     }
 
-    // Unlinks and returns the front element, or null when the queue is empty. The element's reference
-    // count is left as it is: the queue's reference passes to the caller.
+    /// Unlinks and returns the front element, or null when the queue is empty. The element's reference
+    /// count is left as it is: the queue's reference passes to the caller.
     T* popFront() {
         T* element = front;
         if (element)
@@ -62,8 +63,8 @@ public:
         return element;
     }
 
-    // Unlinks an element from anywhere in this queue, reference count unchanged. Returns false if the
-    // element is not in this queue.
+    /// Unlinks an element from anywhere in this queue, reference count unchanged. Returns false if the
+    /// element is not in this queue.
     bool remove(T* element) {
         if (!element || element->queue != this)
             return false;

@@ -7,8 +7,8 @@
 
 namespace korvane::freetype {
 
-// What a font is asked for: family and style names, the pixel size and the wanted character map (the
-// encoding id of a TrueType character map). Copying a descriptor copies every field.
+/// What a font is asked for: family and style names, the pixel size and the wanted character map (the
+/// encoding id of a TrueType character map). Copying a descriptor copies every field.
 class Descriptor : public object::Object {
 public:
     struct Size {
@@ -20,7 +20,7 @@ public:
     Descriptor(const types::String& family, float width, float height)
         : family(family), size{width, height} {}
 
-    // Family, a space, style.
+    /// Family, a space, style.
     types::String getName() const override;
     types::String getClassPath() const override;
 

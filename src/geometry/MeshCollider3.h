@@ -7,20 +7,20 @@
 
 namespace korvane::geometry {
 
-// A collider over a copy of a mesh's positions (and indices) in model space, drawn as triangles,
-// triangle strips, fans, quads or quad strips. Intersection tests every triangle in turn (no spatial
-// structure); among equally near hits the later triangle wins. Immutable once built.
-//
-// Without indices the vertices are taken in order; with indices, the index values name the vertices.
-// Triangles naming a vertex past the end of `vertices` are skipped. Strip triangles keep the order of
-// their three vertices, so the sign of the reported normal alternates along a strip.
+/// A collider over a copy of a mesh's positions (and indices) in model space, drawn as triangles,
+/// triangle strips, fans, quads or quad strips. Intersection tests every triangle in turn (no spatial
+/// structure); among equally near hits the later triangle wins. Immutable once built.
+///
+/// Without indices the vertices are taken in order; with indices, the index values name the vertices.
+/// Triangles naming a vertex past the end of `vertices` are skipped. Strip triangles keep the order of
+/// their three vertices, so the sign of the reported normal alternates along a strip.
 template <typename T> class MeshCollider3 : public Collider<T, 3> {
 public:
     using Line = typename Collider<T, 3>::Line;
     using Hit = typename Collider<T, 3>::Hit;
     using Vertex = math::Vector3<T>;
 
-    // An empty collider of triangles; it hits nothing.
+    /// An empty collider of triangles; it hits nothing.
     MeshCollider3() = default;
     MeshCollider3(container::Array<Vertex> vertices, container::Array<unsigned int> indices,
                   uint32_t primitive);

@@ -9,7 +9,7 @@
 
 namespace korvane::geometry {
 
-// A triangle soup: vertex positions and three vertex numbers per triangle.
+/// A triangle soup: vertex positions and three vertex numbers per triangle.
 template <typename T, std::size_t N> class TriangleMesh : public object::Object {
 public:
     types::String getClassPath() const override {
@@ -22,10 +22,11 @@ public:
     container::Array<unsigned int> indices;
 };
 
+/// A triangle soup in three dimensions, filled triangle by triangle.
 template <typename T> class TriangleMesh3 : public TriangleMesh<T, 3> {
 public:
-    // Stores (a, b, c) as triangle i, growing the index array to hold it (new entries are zero). False,
-    // storing nothing, when triangle i cannot be numbered with 32-bit indices.
+    /// Stores (a, b, c) as triangle i, growing the index array to hold it (new entries are zero). False,
+    /// storing nothing, when triangle i cannot be numbered with 32-bit indices.
     bool setTriangle(uint32_t i, unsigned int a, unsigned int b, unsigned int c) {
         if (i > (UINT32_MAX - 3) / 3)
             return false;

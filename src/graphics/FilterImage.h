@@ -5,7 +5,7 @@
 
 namespace korvane::graphics {
 
-// Base of the image-to-image filters.
+/// Base of the image-to-image filters.
 class FilterImage : public io::Filter<Image, Image> {
 public:
     types::String getClassPath() const override {

@@ -6,8 +6,8 @@
 
 namespace korvane::graphics {
 
-// The 256-entry colour table of palette-indexed bitmaps. Each entry is four values: red, green, blue and
-// one carried along unused. Every entry is zero after construction.
+/// The 256-entry colour table of palette-indexed bitmaps. Each entry is four values: red, green, blue and
+/// one carried along unused. Every entry is zero after construction.
 template <typename T> class Palette : public object::Object {
 public:
     static constexpr int Size = 256;
@@ -17,7 +17,7 @@ public:
     T* operator[](int index) { return entries[index]; }
     const T* operator[](int index) const { return entries[index]; }
 
-    // Copies all entries from another palette.
+    /// Copies all entries from another palette.
     void copyFrom(const Palette& other) { std::memcpy(entries, other.entries, sizeof entries); }
     bool operator==(const Palette& other) const {
         return std::memcmp(entries, other.entries, sizeof entries) == 0;

@@ -4,7 +4,7 @@
 
 namespace korvane::graphics {
 
-// Pixel layouts of images. Bits 16 to 23 of most codes hold the bits per pixel.
+/// Pixel layouts of images. Bits 16 to 23 of most codes hold the bits per pixel.
 enum class PixelFormat : uint32_t {
     Unknown = 0,
     RGBA8 = 0x00200001,
@@ -34,8 +34,8 @@ enum class PixelFormat : uint32_t {
     DXT5 = 0x80000082,
 };
 
-// Bytes per pixel of a format code (rows carry no padding); 0 for codes without a size, such as the
-// compressed and depth formats.
+/// Bytes per pixel of a format code (rows carry no padding); 0 for codes without a size, such as the
+/// compressed and depth formats.
 constexpr uint32_t getBytesPerPixel(uint32_t code) {
     switch (code) {
     case 0x00080006: // P8
@@ -84,7 +84,7 @@ constexpr uint32_t getBytesPerPixel(PixelFormat format) {
     return getBytesPerPixel(uint32_t(format));
 }
 
-// The bits-per-pixel byte of a format code (bits 16 to 23).
+/// The bits-per-pixel byte of a format code (bits 16 to 23).
 constexpr uint32_t getBitsField(PixelFormat format) {
     return (uint32_t(format) >> 16) & 0xFF;
 }

@@ -6,8 +6,8 @@
 
 namespace korvane::graphics {
 
-// A 2D affine transform mapping (x, y) to (m00 x + m01 y + tx, m10 x + m11 y + ty). Views place themselves
-// inside their parents with it. A new transform is the identity.
+/// A 2D affine transform mapping (x, y) to (m00 x + m01 y + tx, m10 x + m11 y + ty). Views place themselves
+/// inside their parents with it. A new transform is the identity.
 template <typename T> class Transform : public object::Object {
 public:
     T m00 = 1, m01 = 0, tx = 0;
@@ -24,12 +24,12 @@ public:
     static Transform scaling(T sx, T sy) { return Transform(sx, 0, 0, 0, sy, 0); }
     static Transform translation(T dx, T dy) { return Transform(1, 0, dx, 0, 1, dy); }
 
-    // t moved by (dx, dy) after its own mapping.
+    /// t moved by (dx, dy) after its own mapping.
     static Transform translate(const Transform& t, T dx, T dy) {
         return Transform(t.m00, t.m01, t.tx + dx, t.m10, t.m11, t.ty + dy);
     }
 
-    // a * b: applies b first, then a.
+    /// a * b: applies b first, then a.
     static Transform compose(const Transform& a, const Transform& b) {
         return Transform(a.m00 * b.m00 + a.m01 * b.m10, a.m00 * b.m01 + a.m01 * b.m11,
                          a.m00 * b.tx + a.m01 * b.ty + a.tx, a.m10 * b.m00 + a.m11 * b.m10,
@@ -41,7 +41,7 @@ public:
     math::Vector2<T> map(const math::Vector2<T>& p) const {
         return {m00 * p.x + m01 * p.y + tx, m10 * p.x + m11 * p.y + ty};
     }
-    // A direction: the linear part only.
+    /// A direction: the linear part only.
     math::Vector2<T> mapVector(const math::Vector2<T>& v) const {
         return {m00 * v.x + m01 * v.y, m10 * v.x + m11 * v.y};
     }

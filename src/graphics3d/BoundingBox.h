@@ -4,14 +4,14 @@
 
 namespace korvane::graphics3d {
 
-// An oriented box: its centre, three half-axis vectors and their squared lengths. Plain data; a
-// default box is all zero.
+/// An oriented box: its centre, three half-axis vectors and their squared lengths. Plain data; a
+/// default box is all zero.
 struct BoundingBox {
     math::Vector3<float> center;
     math::Vector3<float> axes[3];
     float squaredLengths[3] = {};
 
-    // The axis-aligned box from minimum to maximum.
+    /// The axis-aligned box from minimum to maximum.
     static BoundingBox fromRange(const math::Vector3<float>& minimum, const math::Vector3<float>& maximum) {
         BoundingBox box;
         box.center = (minimum + maximum) * 0.5f;

@@ -7,8 +7,8 @@
 
 namespace korvane::graphics3d {
 
-// A per-context record reserved for driver limits. The layer learns what it may use from the entry points
-// GLEW loaded (a null pointer means the feature is missing), so nothing fills or reads these sizes yet.
+/// A per-context record reserved for driver limits. The layer learns what it may use from the entry points
+/// GLEW loaded (a null pointer means the feature is missing), so nothing fills or reads these sizes yet.
 class Capabilities : public object::Object, public object::Noncopyable {
 public:
     struct Size {

@@ -8,10 +8,10 @@
 
 namespace korvane::graphics3d {
 
-// A recording of GL calls: a growable array of (tag, value) entries. A call f(a, b, c) is recorded as
-// (Argument, a), (Argument, b), (Argument, c), (Call, f). Integers and enums are stored as their 32-bit
-// pattern, floats as their bit pattern, pointers (arrays passed by address, entry points) as addresses;
-// the value is therefore word-sized.
+/// A recording of GL calls: a growable array of (tag, value) entries. A call f(a, b, c) is recorded as
+/// (Argument, a), (Argument, b), (Argument, c), (Call, f). Integers and enums are stored as their 32-bit
+/// pattern, floats as their bit pattern, pointers (arrays passed by address, entry points) as addresses;
+/// the value is therefore word-sized.
 class CommandList : public object::Object {
 public:
     enum Tag : uint32_t { Call = 1, Argument = 4 };
@@ -21,7 +21,7 @@ public:
         uintptr_t value;
     };
 
-    // Records one call of the entry point `function` with `arguments`.
+    /// Records one call of the entry point `function` with `arguments`.
     template <typename Function, typename... Arguments>
     void record(Function* function, Arguments... arguments) {
         (entries.append(Entry{Argument, encode(arguments)}), ...);

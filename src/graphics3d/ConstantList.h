@@ -7,8 +7,8 @@ namespace korvane::graphics3d {
 
 class Constant;
 
-// The shader constants a shader sets when it is bound. No shader of the system defines any, so every list
-// stays empty.
+/// The shader constants a shader sets when it is bound. No shader of the system defines any, so every list
+/// stays empty.
 class ConstantList : public object::Object {
 public:
     types::String getClassPath() const override {

@@ -11,14 +11,14 @@ namespace korvane::graphics3d {
 class Context;
 class Mesh;
 
-// A mesh whose drawing is put off, pooled by the queue.
+/// A mesh whose drawing is put off, pooled by the queue.
 struct DeferedMesh {
     Mesh* mesh = nullptr;
 };
 
-// Holder for meshes whose drawing is put off and issued later in the order of a float key. Every rendering
-// context embeds one; no drawing path defers a mesh yet, so the queue stays empty and owns no memory until
-// something is queued.
+/// Holder for meshes whose drawing is put off and issued later in the order of a float key. Every rendering
+/// context embeds one; no drawing path defers a mesh yet, so the queue stays empty and owns no memory until
+/// something is queued.
 class DeferQueue : public object::Object, public object::Noncopyable {
 public:
     using Entry = container::Pair<DeferedMesh*, float>;

@@ -6,8 +6,8 @@
 
 namespace korvane::graphics3d {
 
-// A shader of the fixed-function pipeline, configuring its lighting. Without Lighting in its flags, bind
-// and unbind leave the lighting state as they find it.
+/// A shader of the fixed-function pipeline, configuring its lighting. Without Lighting in its flags, bind
+/// and unbind leave the lighting state as they find it.
 class FixedShader : public Shader {
 public:
     static constexpr uint32_t Lighting = 0x1;
@@ -31,7 +31,7 @@ protected:
     uint32_t flags;
 };
 
-// A fixed shader for untextured geometry: positions, and normals when lit.
+/// A fixed shader for untextured geometry: positions, and normals when lit.
 class PlainShader : public FixedShader {
 public:
     explicit PlainShader(uint32_t flags);
@@ -39,7 +39,7 @@ public:
     types::String getClassPath() const override;
 };
 
-// A fixed shader that draws with the cube map bound on texture unit 0, modulated by the lit colour.
+/// A fixed shader that draws with the cube map bound on texture unit 0, modulated by the lit colour.
 class CubeTextureShader : public FixedShader {
 public:
     explicit CubeTextureShader(uint32_t flags);

@@ -8,29 +8,30 @@
 
 namespace korvane::graphics3d {
 
-// 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory
-// otherwise. Write through map()/unmap() or update(); the buffer deletes its object (its GL context must be
-// current) or frees its memory on destruction.
+/// 8-, 16- or 32-bit vertex indices, in a GL buffer object when one can be made and in client memory
+/// otherwise. Write through map()/unmap() or update(); the buffer deletes its object in the GL context it was
+/// made in (see Resource) or frees its memory on destruction.
+/// Used on the thread whose GL context is current.
 class IndexBuffer : public Resource, public object::Noncopyable {
 public:
-    // A buffer of `count` indices of `indexSize` bytes (1, 2 or 4, else null). Null also when client memory
-    // for the fall-back cannot be had.
+    /// A buffer of `count` indices of `indexSize` bytes (1, 2 or 4, else null). Null also when client memory
+    /// for the fall-back cannot be had. The caller owns the new buffer's reference.
     static IndexBuffer* create(uint32_t indexSize, uint32_t count, uint32_t storage);
 
     ~IndexBuffer() override;
 
     types::String getClassPath() const override;
 
-    // Copies `number` indices from `source` to index `first` on. False, writing nothing, when the range does
-    // not lie inside the buffer.
+    /// Copies `number` indices from `source` to index `first` on. False, writing nothing, when the range does
+    /// not lie inside the buffer.
     bool update(uint32_t first, const void* source, uint32_t number);
 
-    // Makes the indices reachable through getData() until unmap(); false when mapping fails.
+    /// Makes the indices reachable through getData() until unmap(); false when mapping fails.
     bool map(uint32_t access);
     void unmap();
 
-    // Binds the buffer for drawing and returns the base address for glDrawElements (null for a buffer
-    // object, the client memory otherwise).
+    /// Binds the buffer for drawing and returns the base address for glDrawElements (null for a buffer
+    /// object, the client memory otherwise).
     const void* bind() const;
 
     uint32_t getIndexSize() const { return indexSize; }

@@ -12,11 +12,12 @@
 
 namespace korvane::graphics3d {
 
-// Builds a mesh procedurally: fill the current-vertex template `vertex`, append it with addVertex(),
-// append indices with addIndex(), then build() packs the vertices into a static vertex buffer in the
-// layout of the attributes asked for (position, normal, colour without alpha, texture coordinates of
-// unit 0, in that order, all floats) and the indices into a static buffer of 32-bit indices. Vertices are
-// neither welded nor reordered. build() leaves the builder as it is; reset() starts over.
+/// Builds a mesh procedurally: fill the current-vertex template `vertex`, append it with addVertex(),
+/// append indices with addIndex(), then build() packs the vertices into a static vertex buffer in the
+/// layout of the attributes asked for (position, normal, colour without alpha, texture coordinates of
+/// unit 0, in that order, all floats) and the indices into a static buffer of 32-bit indices. Vertices are
+/// neither welded nor reordered. build() leaves the builder as it is; reset() starts over.
+/// build() runs on the thread whose GL context is current, since it makes the buffers there.
 class MeshBuilder : public object::Object, public object::Noncopyable {
 public:
     struct Vertex {
@@ -26,7 +27,7 @@ public:
         float texCoord[2];
     };
 
-    // The attributes a builder can write.
+    /// The attributes a builder can write.
     static constexpr uint32_t Attributes =
         attribute::Position | attribute::Normal | attribute::Colour | attribute::TextureCoordinate0;
 
@@ -34,10 +35,10 @@ public:
 
     types::String getClassPath() const override;
 
-    // Chooses the attributes written (those of `mask` that a builder can write) and the vertex layout.
+    /// Chooses the attributes written (those of `mask` that a builder can write) and the vertex layout.
     void setAttributes(uint32_t mask);
-    // Back to triangles, positions only, no vertices or indices (their storage freed) and the template
-    // at position (0, 0, 0), normal (1, 0, 0), colour (1, 1, 1, 0), texture coordinates (0, 0).
+    /// Back to triangles, positions only, no vertices or indices (their storage freed) and the template
+    /// at position (0, 0, 0), normal (1, 0, 0), colour (1, 1, 1, 0), texture coordinates (0, 0).
     void reset();
 
     void setPosition(float x, float y, float z) {
@@ -60,7 +61,7 @@ public:
         vertex.texCoord[0] = s;
         vertex.texCoord[1] = t;
     }
-    // Appends a copy of the template.
+    /// Appends a copy of the template.
     void addVertex() { vertices.append(vertex); }
     void addIndex(uint32_t index) {
         indices.append(index);
@@ -68,10 +69,10 @@ public:
             maximumIndex = index;
     }
 
-    // A new mesh owned by the caller: an IndexMesh when there are indices and their buffer could be made,
-    // else a VertexMesh, with the primitive, the appearance and measured bounds. Null when there are no
-    // vertices or no attributes, an index names a vertex that was not appended, or the vertex buffer cannot
-    // be made or filled.
+    /// A new mesh owned by the caller: an IndexMesh when there are indices and their buffer could be made,
+    /// else a VertexMesh, with the primitive, the appearance and measured bounds. Null when there are no
+    /// vertices or no attributes, an index names a vertex that was not appended, or the vertex buffer cannot
+    /// be made or filled.
     Mesh* build();
 
     void setPrimitive(uint32_t newPrimitive) { primitive = newPrimitive; }
@@ -84,7 +85,7 @@ public:
     const container::Array<uint32_t>& getIndices() const { return indices; }
     uint32_t getMaximumIndex() const { return maximumIndex; }
 
-    // The current-vertex template.
+    /// The current-vertex template.
     Vertex vertex{};
 
 private:

@@ -10,20 +10,20 @@
 
 namespace korvane::graphics3d::detail {
 
-// The positions of a mesh, read from the first of its vertex buffers that has them, through the first
-// format entry that feeds the position attribute. Positions of three or four signed 8-, 16- or 32-bit
-// integers or 32- or 64-bit floats are read (x, y and z); the buffer is mapped for reading for the
-// reader's lifetime. isReady() is false when there is no such buffer, the entry's type is not one of
-// those, or the buffer cannot be mapped (one mapped by someone else is left alone).
+/// The positions of a mesh, read from the first of its vertex buffers that has them, through the first
+/// format entry that feeds the position attribute. Positions of three or four signed 8-, 16- or 32-bit
+/// integers or 32- or 64-bit floats are read (x, y and z); the buffer is mapped for reading for the
+/// reader's lifetime. isReady() is false when there is no such buffer, the entry's type is not one of
+/// those, or the buffer cannot be mapped (one mapped by someone else is left alone).
 class PositionReader : public object::Noncopyable {
 public:
     PositionReader(const object::Pointer<VertexBuffer>* buffers, uint32_t bufferCount);
     ~PositionReader();
 
     bool isReady() const { return ready; }
-    // The number of vertices in the buffer.
+    /// The number of vertices in the buffer.
     uint32_t getCount() const { return count; }
-    // The position of a vertex below getCount().
+    /// The position of a vertex below getCount().
     math::Vector3<float> operator[](uint32_t vertex) const;
 
 private:
@@ -36,7 +36,7 @@ private:
     bool ready = false;
 };
 
-// The indices of an index buffer, mapped for reading for the reader's lifetime.
+/// The indices of an index buffer, mapped for reading for the reader's lifetime.
 class IndexReader : public object::Noncopyable {
 public:
     explicit IndexReader(IndexBuffer* buffer);
@@ -44,7 +44,7 @@ public:
 
     bool isReady() const { return ready; }
     uint32_t getCount() const { return count; }
-    // The value of an index below getCount().
+    /// The value of an index below getCount().
     uint32_t operator[](uint32_t index) const;
 
 private:

@@ -10,25 +10,25 @@
 // The geometry and set-up that the sky and geometry models share.
 namespace korvane::graphics3d::detail {
 
-// Makes `mesh` a sphere of the given radius around the origin: rings of segments + 1 vertices from the
-// south pole to the north pole, drawn as one triangle strip (neighbouring rings joined by repeated
-// indices). Facing outwards, or inwards (normals and winding turned) for a sky. Leaves the mesh without
-// buffers when they cannot be made or fewer than two segments are asked for.
+/// Makes `mesh` a sphere of the given radius around the origin: rings of segments + 1 vertices from the
+/// south pole to the north pole, drawn as one triangle strip (neighbouring rings joined by repeated
+/// indices). Facing outwards, or inwards (normals and winding turned) for a sky. Leaves the mesh without
+/// buffers when they cannot be made or fewer than two segments are asked for.
 void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward);
-// The runs of the index list of an outward sphere made by buildSphere that hold every triangle whose
-// front an eye can see: per strip, the quads around the eye's longitude whose plane the eye lies above,
-// with a margin of a quad on either side. Each run is a triangle strip of `getCounts()[k]` indices from
-// index `getFirsts()[k]`, starting on an even index so that its triangles keep their winding; whole strips
-// that follow one another stay one run, joined as in the list. The planes of the strips are worked out
-// once, so that finding the runs for an eye costs little more than an arc cosine per strip.
+/// The runs of the index list of an outward sphere made by buildSphere that hold every triangle whose
+/// front an eye can see: per strip, the quads around the eye's longitude whose plane the eye lies above,
+/// with a margin of a quad on either side. Each run is a triangle strip of `getCounts()[k]` indices from
+/// index `getFirsts()[k]`, starting on an even index so that its triangles keep their winding; whole strips
+/// that follow one another stay one run, joined as in the list. The planes of the strips are worked out
+/// once, so that finding the runs for an eye costs little more than an arc cosine per strip.
 class FacingRuns {
 public:
     FacingRuns() = default;
     FacingRuns(int segments, float radius);
 
-    // The runs for an eye at `eye`, in the sphere's own coordinates: their number (0 when the eye sees
-    // no front), or -1 when the whole list must be drawn: fewer than four segments, an eye inside or on
-    // the sphere, or values that are not finite.
+    /// The runs for an eye at `eye`, in the sphere's own coordinates: their number (0 when the eye sees
+    /// no front), or -1 when the whole list must be drawn: fewer than four segments, an eye inside or on
+    /// the sphere, or values that are not finite.
     int find(const float (&eye)[3]);
     const uint32_t* getFirsts() const { return firsts.getElements(); }
     const int32_t* getCounts() const { return counts.getElements(); }
@@ -46,16 +46,16 @@ private:
     container::Array<uint32_t> firsts;
     container::Array<int32_t> counts;
 };
-// Makes `mesh` a cube of the given half-size around the origin as twelve triangles, wound to face
-// outwards, or inwards for a sky; its normals point at the centre and its three texture coordinates
-// point at the corners. Leaves the mesh without buffers when they cannot be made.
+/// Makes `mesh` a cube of the given half-size around the origin as twelve triangles, wound to face
+/// outwards, or inwards for a sky; its normals point at the centre and its three texture coordinates
+/// point at the corners. Leaves the mesh without buffers when they cannot be made.
 void buildBox(IndexMesh& mesh, float size, bool inward);
-// Gives the mesh the appearance with the material and shader, the parameter format with the model-view
-// matrix, and the model the mesh and the bounds of a sphere of radius `size`.
+/// Gives the mesh the appearance with the material and shader, the parameter format with the model-view
+/// matrix, and the model the mesh and the bounds of a sphere of radius `size`.
 void finishModel(Model& model, IndexMesh& mesh, Appearance& appearance, ColourMaterial& material,
                  Shader& shader, float size);
-// Loads a row-major matrix as the model-view matrix of the thread's rendering context; false when the
-// thread has none.
+/// Loads a row-major matrix as the model-view matrix of the thread's rendering context; false when the
+/// thread has none.
 bool loadModelview(const float* matrix);
 
 } // namespace korvane::graphics3d::detail

@@ -7,8 +7,8 @@
 
 namespace korvane::graphics3d {
 
-// The layout of a block of named shader parameters: components in insertion order, each with a name (at
-// most 64 significant characters), a type code (TypeCode.h) and a byte offset; `size` sums the sizes.
+/// The layout of a block of named shader parameters: components in insertion order, each with a name (at
+/// most 64 significant characters), a type code (TypeCode.h) and a byte offset; `size` sums the sizes.
 class ParameterFormat : public object::Object {
 public:
     static constexpr uint32_t NameLength = 64;
@@ -21,13 +21,13 @@ public:
 
     ParameterFormat() = default;
 
-    // Appends a component at the current end of the block; names are cut to 64 characters.
+    /// Appends a component at the current end of the block; names are cut to 64 characters.
     void add(const char* name, uint32_t type);
-    // The first component whose name matches in its first 64 characters, or end() when there is none.
+    /// The first component whose name matches in its first 64 characters, or end() when there is none.
     Component* find(const char* name);
     const Component* find(const char* name) const;
-    // Drops the components of type 0 (the others keep their order and offsets) and trims the storage to
-    // exactly the remaining count.
+    /// Drops the components of type 0 (the others keep their order and offsets) and trims the storage to
+    /// exactly the remaining count.
     void compact();
 
     uint32_t getCount() const { return components.getCount(); }

@@ -11,6 +11,13 @@
 // the next instance named by an appearance is applied again.
 namespace korvane::graphics3d {
 
+/// Blending (off for the factors GL_ONE, GL_ZERO) and the alpha test: the blend factors, equation and
+/// constant colour, the alpha function and its reference. One of the four fixed-function state groups (with
+/// DepthMode, StencilMode and PolygonMode): fields hold raw OpenGL enumerants, -1 in a test-function field
+/// switches that test off, and apply() sends the whole group unconditionally; skipping an unchanged group is
+/// the caller's business (an Appearance compares the rendering context's current pointer of that kind first).
+/// Used on the thread whose GL context is current; destroying the instance the context records as current
+/// clears the record.
 class BlendMode : public Resource {
 public:
     BlendMode() = default;
@@ -28,6 +35,8 @@ public:
     float alphaReference = 0.0f;
 };
 
+/// The depth range, the depth test (function -1: off) and whether depth is written. A state group with the
+/// rules of BlendMode.
 class DepthMode : public Resource {
 public:
     DepthMode() = default;
@@ -43,6 +52,8 @@ public:
     bool writeMask = true;
 };
 
+/// The stencil operations, the stencil test (function -1: off) with its reference and mask, and the
+/// write mask. A state group with the rules of BlendMode.
 class StencilMode : public Resource {
 public:
     StencilMode() = default;
@@ -61,11 +72,15 @@ public:
     uint32_t writeMask = 0; // no stencil bits written unless asked for
 };
 
+/// Fill modes of front and back faces, face culling and polygon offset. A state group with the rules of
+/// BlendMode.
 class PolygonMode : public Resource {
 public:
-    // Values of cullMode; any other value culls nothing.
+    /// Values of cullMode; any other value culls nothing.
+    ///@{
     static constexpr int32_t CullFront = 1;
     static constexpr int32_t CullBack = 2;
+    ///@}
 
     PolygonMode() = default;
     ~PolygonMode() override;

@@ -9,11 +9,12 @@
 
 namespace korvane::graphics3d {
 
-// The surroundings of the viewer: a sphere (kind 0) or a box (kind 2) seen from inside, or nothing (kind 1),
-// of radius or half-size `size`, with `segments` divisions around a sphere. It is drawn with the model-view
-// matrix of its parameter block stripped of its translation, so that it stays centred on the viewer. The
-// model owns its mesh, appearance, material and a lit plain shader; callers may give the appearance their
-// own material, shader and textures. Any other kind throws TypeException.
+/// The surroundings of the viewer: a sphere (kind 0) or a box (kind 2) seen from inside, or nothing (kind 1),
+/// of radius or half-size `size`, with `segments` divisions around a sphere. It is drawn with the model-view
+/// matrix of its parameter block stripped of its translation, so that it stays centred on the viewer. The
+/// model owns its mesh, appearance, material and a lit plain shader; callers may give the appearance their
+/// own material, shader and textures. Any other kind throws TypeException.
+/// Used on the thread whose GL context is current.
 class SkyModel : public Model {
 public:
     SkyModel(int kind, float size, int segments);
@@ -23,7 +24,7 @@ public:
 
     void draw(const ParameterBuffer* parameters) override;
 
-    // Destroyed in the reverse order: the mesh first, the shader last.
+    /// Destroyed in the reverse order: the mesh first, the shader last.
     PlainShader shader{FixedShader::Lighting | FixedShader::LocalViewer | FixedShader::SeparateSpecular};
     Appearance appearance;
     ColourMaterial material;

@@ -4,11 +4,11 @@
 
 namespace korvane::graphics3d {
 
-// A 3D texture: level 0 is width x height x depth. Nothing in the framework creates one; render targets
-// attach one slice of it.
+/// A 3D texture: level 0 is width x height x depth. Nothing in the framework creates one; render targets
+/// attach one slice of it.
 class Texture3D : public Texture {
 public:
-    // Wraps a 3D texture name (taking it over); see Texture for what wrapping sets up.
+    /// Wraps a 3D texture name (taking it over); see Texture for what wrapping sets up.
     explicit Texture3D(uint32_t glName);
 
     types::String getClassPath() const override;

@@ -35,7 +35,7 @@ constexpr uint32_t sizeOf(uint32_t code) {
     return (code >> 16) & 0xFFF;
 }
 
-// The OpenGL type of the code's scalar kind, 0 for a kind OpenGL has no type for.
+/// The OpenGL type of the code's scalar kind, 0 for a kind OpenGL has no type for.
 constexpr uint32_t glTypeOf(uint32_t code) {
     switch (scalarOf(code)) {
     case Byte:

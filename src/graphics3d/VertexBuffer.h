@@ -9,10 +9,11 @@
 
 namespace korvane::graphics3d {
 
-// Interleaved vertices laid out by a VertexFormat, in a GL buffer object when one can be made and in
-// client memory otherwise. Drawing code calls setPointers(); filling code maps, writes through getData()
-// and unmaps. The buffer deletes its object (its GL context must be current) or frees its memory on
-// destruction.
+/// Interleaved vertices laid out by a VertexFormat, in a GL buffer object when one can be made and in
+/// client memory otherwise. Drawing code calls setPointers(); filling code maps, writes through getData()
+/// and unmaps. The buffer deletes its object in the GL context it was made in (see Resource) or frees its
+/// memory on destruction.
+/// Used on the thread whose GL context is current.
 class VertexBuffer : public Resource, public object::Noncopyable {
 public:
     struct Slot {
@@ -21,18 +22,19 @@ public:
         uint32_t offset = 0;
     };
 
-    // A buffer of `count` vertices of `format`; null when client memory for the fall-back cannot be had.
+    /// A buffer of `count` vertices of `format`, owned by the caller; null when client memory for the
+    /// fall-back cannot be had.
     static VertexBuffer* create(const VertexFormat& format, uint32_t count, uint32_t storage);
 
     ~VertexBuffer() override;
 
     types::String getClassPath() const override;
 
-    // Points GL's vertex arrays into this buffer for the attributes of `mask` that the buffer has. Enabling
-    // the arrays is the shader's business (Context::selectClientArrays).
+    /// Points GL's vertex arrays into this buffer for the attributes of `mask` that the buffer has. Enabling
+    /// the arrays is the shader's business (Context::selectClientArrays).
     void setPointers(uint32_t mask) const;
 
-    // Makes the vertices reachable through getData() until unmap(); false when mapping fails.
+    /// Makes the vertices reachable through getData() until unmap(); false when mapping fails.
     bool map(uint32_t access);
     void unmap();
 

@@ -22,8 +22,8 @@ constexpr uint32_t textureCoordinate(uint32_t unit) {
 constexpr uint32_t Count = 20; // attribute bits 0..19
 } // namespace attribute
 
-// The layout of one interleaved vertex: up to 16 entries, each a type code (see TypeCode.h) feeding one or
-// more attribute bits at a byte offset. Plain data, copied by value.
+/// The layout of one interleaved vertex: up to 16 entries, each a type code (see TypeCode.h) feeding one or
+/// more attribute bits at a byte offset. Plain data, copied by value.
 class VertexFormat : public object::Object {
 public:
     static constexpr uint32_t MaximumComponents = 16;
@@ -41,8 +41,8 @@ public:
 
     types::String getClassPath() const override;
 
-    // Stores an entry in the first free slot (or after the last) and returns its index; None when all 16
-    // entries are taken. Reusing a free slot inside the table moves the offsets of the entries after it.
+    /// Stores an entry in the first free slot (or after the last) and returns its index; None when all 16
+    /// entries are taken. Reusing a free slot inside the table moves the offsets of the entries after it.
     uint32_t add(uint32_t type, uint32_t attributes);
 
     Component components[MaximumComponents];

@@ -6,8 +6,8 @@
 
 namespace korvane::gui {
 
-// Carries a window and its device context into paint operations. It never owns them: destroying a
-// context only forgets the handles.
+/// Carries a window and its device context into paint operations. It never owns them: destroying a
+/// context only forgets the handles.
 class Context : public object::Object {
 public:
     Context() = default;

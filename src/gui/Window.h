@@ -17,24 +17,24 @@
 
 namespace korvane::gui {
 
-// A top-level window that is also a looper: its own thread creates the window, runs the message loop for
-// it and its views, and handles the framework messages addressed to the window and its views. The window
-// procedure turns window messages into calls of the virtual operations below.
-//
-// open() and close() may be called from any thread; they wait until the window thread has done the work.
-// Closing is idempotent: from the window's own callbacks, and from several threads at once. Setters may
-// also be called from any thread: while the window thread runs, their values are handed to it (at once
-// when the window does not exist yet, under a lock that its creation takes too), so views, their child
-// windows (and GL contexts) and the fields the window thread reads are only ever touched there.
-//
-// Close a window (and so stop its thread) before releasing it: a subclass's operations are gone by the
-// time this class's destructor could close it. The last reference may be dropped from the window's own
-// callbacks (onClose closing and releasing it): the window is then destroyed after its loop has left.
+/// A top-level window that is also a looper: its own thread creates the window, runs the message loop for
+/// it and its views, and handles the framework messages addressed to the window and its views. The window
+/// procedure turns window messages into calls of the virtual operations below.
+///
+/// open() and close() may be called from any thread; they wait until the window thread has done the work.
+/// Closing is idempotent: from the window's own callbacks, and from several threads at once. Setters may
+/// also be called from any thread: while the window thread runs, their values are handed to it (at once
+/// when the window does not exist yet, under a lock that its creation takes too), so views, their child
+/// windows (and GL contexts) and the fields the window thread reads are only ever touched there.
+///
+/// Close a window (and so stop its thread) before releasing it: a subclass's operations are gone by the
+/// time this class's destructor could close it. The last reference may be dropped from the window's own
+/// callbacks (onClose closing and releasing it): the window is then destroyed after its loop has left.
 class Window : public application::Looper {
 public:
-    // Registered name of the class of top-level windows.
+    /// Registered name of the class of top-level windows.
     static constexpr const char* ClassName = "korvane::gui::window::class";
-    // Caption, system menu, sizing border and maximise box; no minimise box.
+    /// Caption, system menu, sizing border and maximise box; no minimise box.
     static constexpr uint32_t Style = 0x00CD0000;
 
     Window();
@@ -42,46 +42,46 @@ public:
 
     void setTitle(const types::String& text);
     types::String getTitle() const;
-    // Sets the client size: at once (laying out anchored views) while the window does not exist,
-    // otherwise by resizing the window, whose size notification updates the frame and the layout.
+    /// Sets the client size: at once (laying out anchored views) while the window does not exist,
+    /// otherwise by resizing the window, whose size notification updates the frame and the layout.
     void setSize(const Size& size);
-    // Tracking sizes of the whole window; defaults (2, 2) and (4096, 4096).
+    /// Tracking sizes of the whole window; defaults (2, 2) and (4096, 4096).
     void setMinimumSize(const Size& size);
     void setMaximumSize(const Size& size);
     Size getMinimumSize() const;
     Size getMaximumSize() const;
 
-    // Starts the window thread and creates the window and the child windows of its views there. False
-    // when the window is open already or cannot be created.
+    /// Starts the window thread and creates the window and the child windows of its views there. False
+    /// when the window is open already or cannot be created.
     bool open();
-    // Destroys the window (detaching its views) on its thread and stops the thread. False unless open.
+    /// Destroys the window (detaching its views) on its thread and stops the thread. False unless open.
     bool close();
 
-    // Adds a view (the window takes a reference) and, when the window is open, attaches it at once.
-    // False when the view belongs to a window already or has a parent view.
+    /// Adds a view (the window takes a reference) and, when the window is open, attaches it at once.
+    /// False when the view belongs to a window already or has a parent view.
     bool addView(View* view);
-    // Detaches and removes one of this window's views. False for a view of another window or a nested one.
+    /// Detaches and removes one of this window's views. False for a view of another window or a nested one.
     bool removeView(View* view);
     void removeAllViews();
-    // Sends key, character and wheel input to a view instead of the window; null for the window itself.
-    // False, changing nothing, for a view that is not one of this window's.
+    /// Sends key, character and wheel input to a view instead of the window; null for the window itself.
+    /// False, changing nothing, for a view that is not one of this window's.
     bool setFocusView(View* view);
     View* getFocusView() const { return focusView; }
 
-    // While the window exists: the screen position and size of the client area.
+    /// While the window exists: the screen position and size of the client area.
     Rectangle getFrame() const;
     bool isCreated() const { return created.load(std::memory_order_acquire); }
     platform::WindowHandle getHandle() const { return hwnd.load(std::memory_order_acquire); }
     const Context& getContext() const { return context; }
     const container::Chain<View>& getViews() const { return views; }
 
-    // Runs work on the window thread while the window exists (the caller waits), otherwise at once.
+    /// Runs work on the window thread while the window exists (the caller waits), otherwise at once.
     bool callOnWindowThread(const std::function<bool()>& work);
 
     types::String getName() const override { return getTitle(); }
     types::String getClassPath() const override;
 
-    // Creates and destroys the window, paints and re-frames views; everything else goes to Looper.
+    /// Creates and destroys the window, paints and re-frames views; everything else goes to Looper.
     bool handleMessage(application::Message* message) override;
 
     virtual bool attachViews();
@@ -100,7 +100,7 @@ public:
     virtual bool onMouseWheel(float delta, uint32_t state);
 
 protected:
-    // The looper's loop; when it ends with the window still there, the window is destroyed on its thread.
+    /// The looper's loop; when it ends with the window still there, the window is destroyed on its thread.
     void loop() override;
 
 private:

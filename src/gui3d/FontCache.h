@@ -8,17 +8,17 @@
 
 namespace korvane::gui3d {
 
-// One FontMap per Font, made on first request, so that every text drawn in a font shares one texture.
-// Fonts are told apart by identity. Use it on the thread of the GL context that draws the text.
+/// One FontMap per Font, made on first request, so that every text drawn in a font shares one texture.
+/// Fonts are told apart by identity. Use it on the thread of the GL context that draws the text.
 class FontCache : public object::Object, private object::Noncopyable {
 public:
     FontCache() = default;
     ~FontCache() override { clear(); }
 
-    // The font's map, made and kept on the first request; null when it cannot be made, which is
-    // remembered too. Borrowed: the cache keeps its reference.
+    /// The font's map, made and kept on the first request; null when it cannot be made, which is
+    /// remembered too. Borrowed: the cache keeps its reference.
     FontMap* getFontMap(const freetype::Font* font);
-    // Releases every map.
+    /// Releases every map.
     void clear();
     uint32_t getCount() const { return maps.getCount(); }
 

@@ -8,19 +8,19 @@
 
 namespace korvane::gui3d {
 
-// A font's atlas uploaded as a 2D texture, with the texture rectangle and the quad offsets of every
-// character code 0 to 255. Made on the thread of the GL context that draws with it; destroy it there too
-// (the texture belongs to that context).
+/// A font's atlas uploaded as a 2D texture, with the texture rectangle and the quad offsets of every
+/// character code 0 to 255. Made on the thread of the GL context that draws with it; destroy it there too
+/// (the texture belongs to that context).
 class FontMap : public object::Object, private object::Noncopyable {
 public:
     struct Quad {
-        // The glyph's rectangle in texture coordinates.
+        /// The glyph's rectangle in texture coordinates.
         float u0 = 0.0f;
         float v0 = 0.0f;
         float u1 = 0.0f;
         float v1 = 0.0f;
-        // Pen advance, height above the baseline, left bearing, width and depth below the baseline, in
-        // pixels.
+        /// Pen advance, height above the baseline, left bearing, width and depth below the baseline, in
+        /// pixels.
         float advance = 0.0f;
         float top = 0.0f;
         float left = 0.0f;
@@ -28,7 +28,7 @@ public:
         float descent = 0.0f;
     };
 
-    // A new map (count 1) of the font, or null when the texture cannot be created or filled.
+    /// A new map (count 1) of the font, or null when the texture cannot be created or filled.
     static FontMap* create(const freetype::Font* font);
     ~FontMap() override;
 

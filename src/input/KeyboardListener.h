@@ -6,8 +6,8 @@
 
 namespace korvane::input {
 
-// Receives keyboard input: Win32 virtual-key codes, and characters with the gui character modifiers.
-// Every operation does nothing by default.
+/// Receives keyboard input: Win32 virtual-key codes, and characters with the gui character modifiers.
+/// Every operation does nothing by default.
 class KeyboardListener : public application::Listener<KeyboardListener> {
 public:
     virtual ~KeyboardListener() = default;

@@ -4,7 +4,9 @@
 
 namespace korvane::input {
 
-// Hands mouse input to its listeners, in the order they were added.
+/// Hands mouse input to its listeners, in the order they were added.
+/// Used on one thread, the one whose input it dispatches (a view's window thread). Dispatcher and
+/// listeners hold no counted references on each other: whichever goes first leaves the other.
 class MouseDispatcher : public application::Dispatcher<MouseListener> {
 public:
     void dispatchResize(const gui::Rectangle& rectangle);

@@ -4,7 +4,7 @@
 
 namespace korvane::input3d {
 
-// A controller whose transform is a stored matrix, copied on every update.
+/// A controller whose transform is a stored matrix, copied on every update.
 class FixedController : public Controller {
 public:
     FixedController() = default;

@@ -6,9 +6,9 @@
 
 namespace korvane::input3d {
 
-// A virtual trackball. Dragging with the left button turns about pivot, the right button pans and the
-// middle button dollies; the wheel dollies too. The transform is the accumulated rotation about pivot
-// followed by the accumulated offset.
+/// A virtual trackball. Dragging with the left button turns about pivot, the right button pans and the
+/// middle button dollies; the wheel dollies too. The transform is the accumulated rotation about pivot
+/// followed by the accumulated offset.
 class TrackballController : public Controller, public input::MouseListener {
 public:
     TrackballController();
@@ -27,13 +27,13 @@ public:
     void setOffset(const math::Vector3<float>& offset) { this->offset = offset; }
     const math::Vector3<float>& getOffset() const { return offset; }
     const math::Matrix& getRotation() const { return rotation; }
-    // The trackball radius in units of the half-size of the input area; false (and no change) unless
-    // positive and finite.
+    /// The trackball radius in units of the half-size of the input area; false (and no change) unless
+    /// positive and finite.
     bool setRadius(float radius);
     float getRadius() const { return radius; }
     void setSpeed(float speed) { this->speed = speed; }
     float getSpeed() const { return speed; }
-    // Whether pan and dolly move along the turned axes rather than the fixed ones.
+    /// Whether pan and dolly move along the turned axes rather than the fixed ones.
     void setAlongView(bool alongView) { this->alongView = alongView; }
     bool isAlongView() const { return alongView; }
 

@@ -6,13 +6,13 @@ namespace korvane::io {
 
 class File;
 
-// Writes through a File, with the same ownership rule as FileInputStream.
+/// Writes through a File, with the same ownership rule as FileInputStream.
 class FileOutputStream : public OutputStream {
 public:
     explicit FileOutputStream(File* file);
     ~FileOutputStream() override;
 
-    // The file's write when the file is writable, else 0 (also after close).
+    /// The file's write when the file is writable, else 0 (also after close).
     int32_t write(const void* buffer, uint32_t count) override;
     bool flush() override;
     bool close() override;

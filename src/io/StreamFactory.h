@@ -4,7 +4,7 @@
 
 namespace korvane::io {
 
-// Something that hands out an input and an output stream onto itself.
+/// Something that hands out an input and an output stream onto itself.
 class StreamFactory : public object::Object {
 public:
     virtual InputStream& getInputStream() = 0;

@@ -4,14 +4,14 @@
 
 namespace korvane::io {
 
-// A directory of the operating system. Every entry is listed, "." and ".." included.
+/// A directory of the operating system. Every entry is listed, "." and ".." included.
 class SystemDirectory : public Directory {
 public:
-    // Starts from an empty listing, stores the path and scans it.
+    /// Starts from an empty listing, stores the path and scans it.
     void open(const types::String& path);
 
-    // Appends the entries of the directory (again, if it was scanned before); an empty path lists the
-    // working directory. Throws DirectoryNotFoundException when the directory cannot be searched.
+    /// Appends the entries of the directory (again, if it was scanned before); an empty path lists the
+    /// working directory. Throws DirectoryNotFoundException when the directory cannot be searched.
     void refresh() override;
     void setPath(const types::String&) override {}
     const Entries& getEntries() const override { return entries; }

@@ -4,7 +4,7 @@
 
 namespace korvane::io {
 
-// Files of the operating system under a base path. Names are joined to the base path with a backslash.
+/// Files of the operating system under a base path. Names are joined to the base path with a backslash.
 class SystemFileFactory : public FileFactory {
 public:
     explicit SystemFileFactory(const types::String& basePath) : basePath(basePath) {}
@@ -14,7 +14,7 @@ public:
     File* open(const types::String& name, uint32_t mode) override;
     Directory* openDirectory() override;
 
-    // The base path, a backslash unless it is empty or ends in one, then the name.
+    /// The base path, a backslash unless it is empty or ends in one, then the name.
     types::String join(const types::String& name) const;
     const types::String& getBasePath() const { return basePath; }
 

@@ -5,13 +5,13 @@
 
 namespace korvane::io {
 
-// Reads DirectDraw Surface files: plain images with their mipmaps, volumes and cube maps, as one chain of
-// Bitmaps. Mipmap levels come level by level; a volume has its slices inside each level; a cube map has
-// the faces present in the file inside each level, in the order +X, -X, +Y, -Y, +Z, -Z.
-//
-// Every header is checked before anything is allocated: a file whose pixel data would be larger than the
-// stream still holds, or whose sizes do not fit, is refused with TranslatorFormatException, and so is a
-// file whose pixel data ends early.
+/// Reads DirectDraw Surface files: plain images with their mipmaps, volumes and cube maps, as one chain of
+/// Bitmaps. Mipmap levels come level by level; a volume has its slices inside each level; a cube map has
+/// the faces present in the file inside each level, in the order +X, -X, +Y, -Y, +Z, -Z.
+///
+/// Every header is checked before anything is allocated: a file whose pixel data would be larger than the
+/// stream still holds, or whose sizes do not fit, is refused with TranslatorFormatException, and so is a
+/// file whose pixel data ends early.
 class TranslatorDDS : public Translator {
 public:
     static constexpr uint32_t Magic = 0x20534444; // "DDS "
@@ -21,7 +21,7 @@ public:
     bool write(OutputStream&, graphics::Image*) override { return false; }
     bool canRead(File& file) override;
 
-    // What the last read found in the header.
+    /// What the last read found in the header.
     graphics::PixelFormat getFormat() const { return format; }
     uint32_t getWidth() const { return width; }
     uint32_t getHeight() const { return height; }

@@ -7,15 +7,15 @@
 
 namespace korvane::math {
 
-// Base of the pseudo-random number generators.
+/// Base of the pseudo-random number generators.
 class Random : public object::Object {
 public:
     types::String getClassPath() const override;
 };
 
-// A linear congruential generator (multiplier 214013, increment 2531011, modulo 2^32) whose 31 low bits
-// are scaled to floats in [minimum, maximum]. A new generator starts from state 0 with the range [0, 1],
-// so every run produces the same sequence.
+/// A linear congruential generator (multiplier 214013, increment 2531011, modulo 2^32) whose 31 low bits
+/// are scaled to floats in [minimum, maximum]. A new generator starts from state 0 with the range [0, 1],
+/// so every run produces the same sequence.
 class Uniform : public Random {
 public:
     Uniform() = default;
@@ -23,7 +23,7 @@ public:
 
     types::String getClassPath() const override;
 
-    // The next value, both ends included.
+    /// The next value, both ends included.
     float next();
 
     uint32_t getState() const { return state; }

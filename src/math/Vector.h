@@ -6,8 +6,8 @@
 
 namespace korvane::math {
 
-// A fixed-size vector of N components, copied by value. Components start at zero. The sizes 2, 3 and 4
-// name their components x, y, z, w; every size indexes them with operator[].
+/// A fixed-size vector of N components, copied by value. Components start at zero. The sizes 2, 3 and 4
+/// name their components x, y, z, w; every size indexes them with operator[].
 template <typename T, std::size_t N> struct Vector {
     static_assert(N > 0, "a vector needs at least one component");
 
@@ -141,7 +141,7 @@ template <typename T, std::size_t N> T length(const Vector<T, N>& v) {
     return std::sqrt(squaredLength(v));
 }
 
-// The vector scaled to length 1; a zero vector stays zero instead of turning into NaNs.
+/// The vector scaled to length 1; a zero vector stays zero instead of turning into NaNs.
 template <typename T, std::size_t N> Vector<T, N> normalize(Vector<T, N> v) {
     T squared = squaredLength(v);
     if (squared > T(0))

@@ -4,7 +4,7 @@
 
 namespace korvane::object {
 
-// Run-time class descriptor: the class path of the object it was built from.
+/// Run-time class descriptor: the class path of the object it was built from.
 class Class : public Object {
 public:
     explicit Class(const Object& object) : name(object.getClassPath()) {}

@@ -4,8 +4,10 @@
 
 namespace korvane::object {
 
-// Root of the framework's exception tree: an object carrying one message. Thrown by value, caught by
-// reference. getName() is the short class name, toString() the message.
+/// Root of the framework's exception tree: an object carrying one message. Thrown by value, caught by
+/// reference. getName() is the short class name, toString() the message.
+/// Layers above the platform report failures with this tree; the platform layer reports error codes
+/// instead.
 class Exception : public Object {
 public:
     Exception() : message("Exception") {}

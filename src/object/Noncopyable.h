@@ -2,7 +2,7 @@
 
 namespace korvane::object {
 
-// Mix-in for classes whose instances are never copied or assigned.
+/// Mix-in for classes whose instances are never copied or assigned.
 class Noncopyable {
 protected:
     Noncopyable() = default;
@@ -13,7 +13,7 @@ public:
     Noncopyable& operator=(const Noncopyable&) = delete;
 };
 
-// Mix-in for classes whose instances are never assigned.
+/// Mix-in for classes whose instances are never assigned.
 class Nonassignable {
 protected:
     Nonassignable() = default;

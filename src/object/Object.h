@@ -9,13 +9,16 @@ class String;
 
 namespace korvane::object {
 
-// Root of every framework class: an intrusive reference count and five leading virtual operations.
-// A new object starts with one reference, held by its creator; release() drops one and frees the object
-// when the last one goes.
+/// Root of every framework class: an intrusive reference count and five leading virtual operations.
+/// A new object starts with one reference, held by its creator; release() drops one and frees the object
+/// when the last one goes.
+/// addReference() and release() may be called from any thread. Hold objects in a Pointer, or pair
+/// every addReference() with one release(); an object made with new is freed by its last release(), never
+/// by delete.
 class Object {
 public:
     Object() = default;
-    // A copy is a new object with its own single reference.
+    /// A copy is a new object with its own single reference.
     Object(const Object&) : referenceCount(1) {}
     Object& operator=(const Object&) { return *this; }
     virtual ~Object() = default;
@@ -32,16 +35,16 @@ public:
     }
     int32_t getReferenceCount() const { return referenceCount.load(std::memory_order_relaxed); }
 
-    // Holds back the destruction of an object whose last reference goes on this thread while the
-    // holder's scope lasts (a looper running a handler that lets go of the looper): the holder then
-    // learns that it has to destroy the object itself once the code it runs has returned.
+    /// Holds back the destruction of an object whose last reference goes on this thread while the
+    /// holder's scope lasts (a looper running a handler that lets go of the looper): the holder then
+    /// learns that it has to destroy the object itself once the code it runs has returned.
     class KeepAlive {
     public:
         explicit KeepAlive(const Object* object);
         ~KeepAlive();
         KeepAlive(const KeepAlive&) = delete;
         KeepAlive& operator=(const KeepAlive&) = delete;
-        // The last reference went meanwhile: the object waits for the holder to delete it.
+        /// The last reference went meanwhile: the object waits for the holder to delete it.
         bool released() const { return lastReleased; }
 
     private:

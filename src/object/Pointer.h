@@ -4,8 +4,11 @@
 
 namespace korvane::object {
 
-// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
-// one, so assigning a pointer its own object is safe.
+/// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
+/// one, so assigning a pointer its own object is safe.
+/// A Pointer made from a raw pointer adds a reference of its own: wrap what a creator returns with
+/// adopt(), or the creator's reference leaks. A Pointer is not itself shared between threads; each thread
+/// holds its own copy.
 template <typename T>
 class Pointer {
 public:
@@ -21,7 +24,7 @@ public:
             object->release();
     }
 
-    // Takes over the creator's reference of a new object instead of adding one.
+    /// Takes over the creator's reference of a new object instead of adding one.
     static Pointer adopt(T* created) {
         Pointer pointer;
         pointer.object = created;

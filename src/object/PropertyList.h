@@ -5,10 +5,10 @@
 
 namespace korvane::object {
 
-// One entry of a PropertyList; it carries nothing yet.
+/// One entry of a PropertyList; it carries nothing yet.
 struct Property {};
 
-// A list of properties attached to loaded data (images); created empty.
+/// A list of properties attached to loaded data (images); created empty.
 class PropertyList : public Object {
 public:
     container::Array<Property>& getProperties() { return properties; }

@@ -12,7 +12,8 @@ namespace korvane::platform {
 using FileHandle = struct FileRecord*;
 using FindHandle = struct FindRecord*;
 
-// Win32 error codes reported through getLastError().
+/// Win32 error codes reported through getLastError().
+///@{
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
@@ -44,70 +45,81 @@ constexpr uint32_t ERROR_UNRECOGNIZED_VOLUME = 1005;
 constexpr uint32_t ERROR_FILE_INVALID = 1006;
 constexpr uint32_t ERROR_UNRECOGNIZED_MEDIA = 1785;
 constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
+///@}
 
-// Access mask.
+/// Access mask.
+///@{
 constexpr uint32_t GENERIC_READ = 0x80000000;
 constexpr uint32_t GENERIC_WRITE = 0x40000000;
+///@}
 
-// Share mode: which accesses later openers of the same file may have while this handle is open.
+/// Share mode: which accesses later openers of the same file may have while this handle is open.
+///@{
 constexpr uint32_t FILE_SHARE_READ = 0x1;
 constexpr uint32_t FILE_SHARE_WRITE = 0x2;
+///@}
 
-// Creation disposition.
+/// Creation disposition.
+///@{
 constexpr uint32_t CREATE_NEW = 1;
 constexpr uint32_t CREATE_ALWAYS = 2;
 constexpr uint32_t OPEN_EXISTING = 3;
 constexpr uint32_t OPEN_ALWAYS = 4;
 constexpr uint32_t TRUNCATE_EXISTING = 5;
+///@}
 
-// Move methods of setFilePointerEx.
+/// Move methods of setFilePointerEx.
+///@{
 constexpr uint32_t FILE_BEGIN = 0;
 constexpr uint32_t FILE_CURRENT = 1;
 constexpr uint32_t FILE_END = 2;
+///@}
 
-// File attributes.
+/// File attributes.
+///@{
 constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x1;
 constexpr uint32_t FILE_ATTRIBUTE_HIDDEN = 0x2;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
-// Set on every regular file, as Windows sets it on every file written since its last backup.
+/// Set on every regular file, as Windows sets it on every file written since its last backup.
 constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+///@}
 
-// Opens or creates a file. Returns null on failure (the Win32 INVALID_HANDLE_VALUE). A file opened with a
-// share mode that excludes another opener's access, or one whose access another opener's share mode
-// excludes, fails with ERROR_SHARING_VIOLATION and is left untouched (CREATE_ALWAYS does not truncate it).
-// Share modes of regular files hold between all processes that open files through this layer (they are
-// kept as open-file-description locks); programs that do not use it are not bound by them, and a file
-// opened for writing only, which the process may not read, is checked against this process's openers only.
-// A missing directory on the way fails with ERROR_PATH_NOT_FOUND, a missing file with ERROR_FILE_NOT_FOUND.
-// A '\' that separates nothing but is part of an existing entry's name (Linux allows it) is read as such.
-// Directories cannot be opened (ERROR_ACCESS_DENIED).
+/// Opens or creates a file. Returns null on failure (the Win32 INVALID_HANDLE_VALUE). A file opened with a
+/// share mode that excludes another opener's access, or one whose access another opener's share mode
+/// excludes, fails with ERROR_SHARING_VIOLATION and is left untouched (CREATE_ALWAYS does not truncate it).
+/// Share modes of regular files hold between all processes that open files through this layer (they are
+/// kept as open-file-description locks); programs that do not use it are not bound by them, and a file
+/// opened for writing only, which the process may not read, is checked against this process's openers only.
+/// A missing directory on the way fails with ERROR_PATH_NOT_FOUND, a missing file with ERROR_FILE_NOT_FOUND.
+/// A '\' that separates nothing but is part of an existing entry's name (Linux allows it) is read as such.
+/// Directories cannot be opened (ERROR_ACCESS_DENIED).
 FileHandle createFile(const char* path, uint32_t access, uint32_t shareMode, uint32_t disposition,
                       uint32_t attributes);
 bool closeHandle(FileHandle file);
 
-// Reads up to count bytes; *done is 0 at the end of the file (a success). On a regular file the call
-// returns fewer bytes only at the end of the file.
+/// Reads up to count bytes; *done is 0 at the end of the file (a success). On a regular file the call
+/// returns fewer bytes only at the end of the file.
 bool readFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
-// Writes all count bytes or fails; *done holds what was written before the failure.
+/// Writes all count bytes or fails; *done holds what was written before the failure.
 bool writeFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
-// Moves the file pointer; a position before the start fails with ERROR_NEGATIVE_SEEK. newPosition may be
-// null.
+/// Moves the file pointer; a position before the start fails with ERROR_NEGATIVE_SEEK. newPosition may be
+/// null.
 bool setFilePointerEx(FileHandle file, int64_t distance, int64_t* newPosition, uint32_t moveMethod);
 bool getFileSizeEx(FileHandle file, int64_t* size);
-// Makes the current position the end of the file.
+/// Makes the current position the end of the file.
 bool setEndOfFile(FileHandle file);
 bool flushFileBuffers(FileHandle file);
-// Times as 100-nanosecond counts since 1601-01-01 UTC; any pointer may be null.
+/// Times as 100-nanosecond counts since 1601-01-01 UTC; any pointer may be null.
 bool getFileTime(FileHandle file, uint64_t* creation, uint64_t* lastAccess, uint64_t* lastWrite);
 
-// FILE_ATTRIBUTE_* of the named file or directory itself (a link is not followed), or
-// INVALID_FILE_ATTRIBUTES.
+/// FILE_ATTRIBUTE_* of the named file or directory itself (a link is not followed), or
+/// INVALID_FILE_ATTRIBUTES.
 uint32_t getFileAttributes(const char* path);
 
-// One entry of a directory search.
+/// One entry of a directory search.
 struct FindData {
     uint32_t attributes = 0;
     uint64_t creationTime = 0;
@@ -118,11 +130,11 @@ struct FindData {
     char fileName[260] = {};
 };
 
-// Starts a search for the entries matching the pattern's last component ('*' and '?' wildcards) in the
-// directory the pattern names, and fills in the first. Every entry is reported, "." and ".." included.
-// Fails with ERROR_PATH_NOT_FOUND for a missing directory, ERROR_FILE_NOT_FOUND when nothing matches.
+/// Starts a search for the entries matching the pattern's last component ('*' and '?' wildcards) in the
+/// directory the pattern names, and fills in the first. Every entry is reported, "." and ".." included.
+/// Fails with ERROR_PATH_NOT_FOUND for a missing directory, ERROR_FILE_NOT_FOUND when nothing matches.
 FindHandle findFirstFile(const char* pattern, FindData* data);
-// The next entry; fails with ERROR_NO_MORE_FILES after the last.
+/// The next entry; fails with ERROR_NO_MORE_FILES after the last.
 bool findNextFile(FindHandle search, FindData* data);
 bool findClose(FindHandle search);
 

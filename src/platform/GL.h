@@ -23,7 +23,7 @@ constexpr uint32_t PFD_NEED_PALETTE = 0x00000080;
 constexpr uint8_t PFD_TYPE_RGBA = 0;
 constexpr uint8_t PFD_TYPE_COLORINDEX = 1;
 
-// The fields of a pixel format that the framework reads and requests.
+/// The fields of a pixel format that the framework reads and requests.
 struct PixelFormatDescriptor {
     uint32_t flags = 0;
     uint8_t pixelType = PFD_TYPE_RGBA;
@@ -38,29 +38,29 @@ struct PixelFormatDescriptor {
     uint8_t auxBuffers = 0;
 };
 
-// The device context of a window (one per window, owned by it; releaseDC is a no-op kept for symmetry).
+/// The device context of a window (one per window, owned by it; releaseDC is a no-op kept for symmetry).
 DeviceContext getDC(WindowHandle window);
 void releaseDC(WindowHandle window, DeviceContext dc);
 WindowHandle windowFromDC(DeviceContext dc);
 
-// The 1-based index of the format closest to the request, 0 when none fits.
+/// The 1-based index of the format closest to the request, 0 when none fits.
 int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request);
-// Sets the window's format; fails when it already has one or the index is out of range.
+/// Sets the window's format; fails when it already has one or the index is out of range.
 bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor& request);
-// Fills out the format's description; returns the number of formats (0 on failure).
+/// Fills out the format's description; returns the number of formats (0 on failure).
 int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out);
-// The format set on the window, 0 when none is set.
+/// The format set on the window, 0 when none is set.
 int getPixelFormat(DeviceContext dc);
 
-// A legacy (compatibility profile) OpenGL context for the device context's format; null on failure.
+/// A legacy (compatibility profile) OpenGL context for the device context's format; null on failure.
 GLContext createContext(DeviceContext dc);
 bool deleteContext(GLContext context);
-// Makes the context current on the calling thread for drawing to dc; (null, null) releases the current one.
+/// Makes the context current on the calling thread for drawing to dc; (null, null) releases the current one.
 bool makeCurrent(DeviceContext dc, GLContext context);
 GLContext getCurrentContext();
 DeviceContext getCurrentDC();
 bool swapBuffers(DeviceContext dc);
-// The address of a GL entry point, null when the driver has none.
+/// The address of a GL entry point, null when the driver has none.
 void* getProcAddress(const char* name);
 
 } // namespace korvane::platform

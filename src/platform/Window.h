@@ -19,11 +19,13 @@ namespace korvane::platform {
 
 using WindowProcedure = Result (*)(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
+/// A point in pixels (Win32 POINT).
 struct Point {
     int32_t x = 0;
     int32_t y = 0;
 };
 
+/// A rectangle by its edges in pixels, right and bottom exclusive (Win32 RECT).
 struct Rect {
     int32_t left = 0;
     int32_t top = 0;
@@ -31,8 +33,8 @@ struct Rect {
     int32_t bottom = 0;
 };
 
-// lParam of WM_GETMINMAXINFO. The procedure may change the tracking sizes; the layer enforces them on
-// top-level windows whenever their size changes.
+/// lParam of WM_GETMINMAXINFO. The procedure may change the tracking sizes; the layer enforces them on
+/// top-level windows whenever their size changes.
 struct MinMaxInfo {
     Point reserved;
     Point maxSize;
@@ -41,7 +43,7 @@ struct MinMaxInfo {
     Point maxTrackSize;
 };
 
-// lParam of WM_CREATE.
+/// lParam of WM_CREATE.
 struct CreateStruct {
     void* createParams = nullptr;
     WindowHandle parent = nullptr;
@@ -55,28 +57,32 @@ struct CreateStruct {
     uint32_t exStyle = 0;
 };
 
+/// Filled in by beginPaint: the device context and the rectangle to repaint (Win32 PAINTSTRUCT).
 struct PaintStruct {
     DeviceContext dc = nullptr;
     bool erase = false;
     Rect paint;
 };
 
+/// What registerClass takes: class style, window procedure, extra bytes and name (Win32 WNDCLASS).
 struct WindowClass {
     uint32_t style = 0;
     WindowProcedure procedure = nullptr;
     int32_t classExtra = 0;
-    // Bytes of per-window extra memory, read and written with getWindowLongPtr at byte offsets.
+    /// Bytes of per-window extra memory, read and written with getWindowLongPtr at byte offsets.
     int32_t windowExtra = 0;
     const char* name = nullptr;
 };
 
+/// What trackMouseEvent takes: TME_* flags and the window to watch (Win32 TRACKMOUSEEVENT).
 struct TrackMouseEvent {
     uint32_t flags = 0;
     WindowHandle window = nullptr;
     uint32_t hoverTime = 0;
 };
 
-// Messages.
+/// Messages.
+///@{
 constexpr uint32_t WM_CREATE = 0x0001;
 constexpr uint32_t WM_DESTROY = 0x0002;
 constexpr uint32_t WM_MOVE = 0x0003;
@@ -105,27 +111,35 @@ constexpr uint32_t WM_MOUSEWHEEL = 0x020A;
 constexpr uint32_t WM_MOUSELEAVE = 0x02A3;
 constexpr uint32_t WM_QUERYNEWPALETTE = 0x030F;
 constexpr uint32_t WM_PALETTECHANGED = 0x0311;
+///@}
 
-// WM_ACTIVATE (low word of wParam) and WM_SIZE (wParam).
+/// WM_ACTIVATE (low word of wParam) and WM_SIZE (wParam).
+///@{
 constexpr uint32_t WA_INACTIVE = 0;
 constexpr uint32_t WA_ACTIVE = 1;
 constexpr uint32_t WA_CLICKACTIVE = 2;
 constexpr uint32_t SIZE_RESTORED = 0;
+///@}
 
-// Key-state bits of mouse messages (wParam, the low word for WM_MOUSEWHEEL).
+/// Key-state bits of mouse messages (wParam, the low word for WM_MOUSEWHEEL).
+///@{
 constexpr uint32_t MK_LBUTTON = 0x0001;
 constexpr uint32_t MK_RBUTTON = 0x0002;
 constexpr uint32_t MK_SHIFT = 0x0004;
 constexpr uint32_t MK_CONTROL = 0x0008;
 constexpr uint32_t MK_MBUTTON = 0x0010;
 constexpr int WHEEL_DELTA = 120;
+///@}
 
-// Bits of lParam of key messages (bits 0-15 repeat count, 16-23 scan code).
+/// Bits of lParam of key messages (bits 0-15 repeat count, 16-23 scan code).
+///@{
 constexpr LParam KF_EXTENDED = 1 << 24;
 constexpr LParam KF_REPEAT = 1 << 30;
 constexpr LParam KF_UP = LParam(1) << 31;
+///@}
 
-// Class and window styles.
+/// Class and window styles.
+///@{
 constexpr uint32_t CS_VREDRAW = 0x0001;
 constexpr uint32_t CS_HREDRAW = 0x0002;
 constexpr uint32_t CS_DBLCLKS = 0x0008;
@@ -144,13 +158,17 @@ constexpr uint32_t WS_POPUP = 0x80000000;
 constexpr uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
 constexpr uint32_t WS_EX_CLIENTEDGE = 0x00000200;
 constexpr int32_t CW_USEDEFAULT = INT32_MIN;
+///@}
 
-// showWindow commands.
+/// showWindow commands.
+///@{
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
+///@}
 
-// setWindowPos flags.
+/// setWindowPos flags.
+///@{
 constexpr uint32_t SWP_NOSIZE = 0x0001;
 constexpr uint32_t SWP_NOMOVE = 0x0002;
 constexpr uint32_t SWP_NOZORDER = 0x0004;
@@ -160,16 +178,23 @@ constexpr uint32_t SWP_SHOWWINDOW = 0x0040;
 constexpr uint32_t SWP_HIDEWINDOW = 0x0080;
 constexpr uint32_t SWP_NOCOPYBITS = 0x0100;
 constexpr uint32_t SWP_NOSENDCHANGING = 0x0400;
+///@}
 
-// getWindowLongPtr / setWindowLongPtr indexes (non-negative indexes are byte offsets of the extra memory).
+/// getWindowLongPtr / setWindowLongPtr indexes (non-negative indexes are byte offsets of the extra memory).
+///@{
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_HWNDPARENT = -8;
 constexpr int GWLP_USERDATA = -21;
+///@}
 
+/// trackMouseEvent flags.
+///@{
 constexpr uint32_t TME_LEAVE = 0x00000002;
 constexpr uint32_t TME_CANCEL = 0x80000000;
+///@}
 
-// Virtual-key codes.
+/// Virtual-key codes.
+///@{
 constexpr int VK_LBUTTON = 0x01;
 constexpr int VK_RBUTTON = 0x02;
 constexpr int VK_MBUTTON = 0x04;
@@ -227,8 +252,9 @@ constexpr int VK_OEM_5 = 0xDC; // \|
 constexpr int VK_OEM_6 = 0xDD; // ]}
 constexpr int VK_OEM_7 = 0xDE; // '"
 constexpr int VK_OEM_102 = 0xE2;
+///@}
 
-// Parameter packing.
+/// Parameter packing.
 constexpr uint16_t lowWord(uintptr_t value) {
     return static_cast<uint16_t>(value & 0xFFFF);
 }
@@ -242,7 +268,7 @@ constexpr LParam makeLParam(int32_t low, int32_t high) {
 constexpr WParam makeWParam(int32_t low, int32_t high) {
     return static_cast<WParam>(makeLParam(low, high));
 }
-// Signed coordinates of a mouse message.
+/// Signed coordinates of a mouse message.
 constexpr int32_t getXLParam(LParam value) {
     return static_cast<int16_t>(lowWord(static_cast<uintptr_t>(value)));
 }
@@ -253,83 +279,83 @@ constexpr int32_t getWheelDelta(WParam value) {
     return static_cast<int16_t>(highWord(value));
 }
 
-// Registers a class for createWindow; false when the name is taken or the class is incomplete.
+/// Registers a class for createWindow; false when the name is taken or the class is incomplete.
 bool registerClass(const WindowClass& windowClass);
-// Unregisters a class; false when it does not exist. Existing windows keep working.
+/// Unregisters a class; false when it does not exist. Existing windows keep working.
 bool unregisterClass(const char* name);
 
-// Creates a window of a registered class: a child window with WS_CHILD and a parent, otherwise a
-// top-level window (CW_USEDEFAULT picks the position). Position and size are the window's, frame
-// included: adjustWindowRectEx tells the frame of a style (Win32 draws one around overlapped windows; on
-// X11 the window manager frames windows outside, so there is none). The minimum/maximum tracking sizes
-// apply to top-level windows. WM_CREATE arrives with a CreateStruct carrying param before this returns;
-// a procedure that answers it with -1 makes the creation fail (null). Child windows receive WM_SIZE and
-// WM_MOVE right after WM_CREATE, top-level windows when first shown.
+/// Creates a window of a registered class: a child window with WS_CHILD and a parent, otherwise a
+/// top-level window (CW_USEDEFAULT picks the position). Position and size are the window's, frame
+/// included: adjustWindowRectEx tells the frame of a style (Win32 draws one around overlapped windows; on
+/// X11 the window manager frames windows outside, so there is none). The minimum/maximum tracking sizes
+/// apply to top-level windows. WM_CREATE arrives with a CreateStruct carrying param before this returns;
+/// a procedure that answers it with -1 makes the creation fail (null). Child windows receive WM_SIZE and
+/// WM_MOVE right after WM_CREATE, top-level windows when first shown.
 WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
                           int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
                           void* param);
-// Sends WM_DESTROY to the window and then to its descendants and destroys them all; a GL context current
-// on one of them is made not current. Once a window's destruction has begun (its WM_DESTROY), destroying
-// it or a descendant again fails. The thread's X connection is closed with its last window.
+/// Sends WM_DESTROY to the window and then to its descendants and destroys them all; a GL context current
+/// on one of them is made not current. Once a window's destruction has begun (its WM_DESTROY), destroying
+/// it or a descendant again fails. The thread's X connection is closed with its last window.
 bool destroyWindow(WindowHandle window);
-// True while the handle names a live window.
+/// True while the handle names a live window.
 bool isWindow(WindowHandle window);
 WindowHandle getParent(WindowHandle window);
-// The thread that owns the window, 0 for an invalid handle.
+/// The thread that owns the window, 0 for an invalid handle.
 ThreadId getWindowThreadId(WindowHandle window);
 
-// SW_SHOW/SW_SHOWNORMAL or SW_HIDE; returns whether the window was visible before.
+/// SW_SHOW/SW_SHOWNORMAL or SW_HIDE; returns whether the window was visible before.
 bool showWindow(WindowHandle window, int command);
 bool isWindowVisible(WindowHandle window);
-// Sends WM_PAINT at once when the window needs painting.
+/// Sends WM_PAINT at once when the window needs painting.
 bool updateWindow(WindowHandle window);
 bool setWindowText(WindowHandle window, const char* text);
-// Copies the title (zero-terminated, cut to size) and returns its length.
+/// Copies the title (zero-terminated, cut to size) and returns its length.
 int getWindowText(WindowHandle window, char* buffer, int size);
 
-// Moves and sizes the window (position relative to the parent's client area, or the screen); sends
-// WM_MOVE/WM_SIZE for what changed. insertAfter is accepted for shape and ignored.
+/// Moves and sizes the window (position relative to the parent's client area, or the screen); sends
+/// WM_MOVE/WM_SIZE for what changed. insertAfter is accepted for shape and ignored.
 bool setWindowPos(WindowHandle window, WindowHandle insertAfter, int32_t x, int32_t y, int32_t width,
                   int32_t height, uint32_t flags);
 bool getClientRect(WindowHandle window, Rect& rect);
-// Screen rectangle of the window, frame included.
+/// Screen rectangle of the window, frame included.
 bool getWindowRect(WindowHandle window, Rect& rect);
 bool clientToScreen(WindowHandle window, Point& point);
 bool screenToClient(WindowHandle window, Point& point);
-// Outer rectangle for a client rectangle: grown by the frame of the style (on X11 the same).
+/// Outer rectangle for a client rectangle: grown by the frame of the style (on X11 the same).
 bool adjustWindowRectEx(Rect& rect, uint32_t style, bool menu, uint32_t exStyle);
 
-// Adds a rectangle (null: the whole client area) to the window's update region. Callable from any
-// thread: it marks the window and wakes its thread, which produces one WM_PAINT when nothing else waits.
+/// Adds a rectangle (null: the whole client area) to the window's update region. Callable from any
+/// thread: it marks the window and wakes its thread, which produces one WM_PAINT when nothing else waits.
 bool invalidateRect(WindowHandle window, const Rect* rect, bool erase);
 bool validateRect(WindowHandle window, const Rect* rect);
 bool getUpdateRect(WindowHandle window, Rect* rect);
-// Fills out the update rectangle and validates the window; returns the window's device context.
+/// Fills out the update rectangle and validates the window; returns the window's device context.
 DeviceContext beginPaint(WindowHandle window, PaintStruct& paint);
 bool endPaint(WindowHandle window, const PaintStruct& paint);
 
-// Default handling: WM_CLOSE destroys the window, WM_PAINT validates it, WM_ERASEBKGND does nothing,
-// everything else answers 0.
+/// Default handling: WM_CLOSE destroys the window, WM_PAINT validates it, WM_ERASEBKGND does nothing,
+/// everything else answers 0.
 Result defWindowProc(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 Result callWindowProc(WindowProcedure procedure, WindowHandle window, uint32_t message, WParam wParam,
                       LParam lParam);
-// Calls the window's procedure on its thread and returns the result (0 for an invalid handle).
+/// Calls the window's procedure on its thread and returns the result (0 for an invalid handle).
 Result sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
-// Posts a message for the window to its thread's queue.
+/// Posts a message for the window to its thread's queue.
 bool postMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
 
-// GWLP_WNDPROC, GWLP_USERDATA, GWLP_HWNDPARENT (read only) or a byte offset into the extra memory
-// (an offset that does not leave room for a whole value answers 0 and changes nothing). set returns the
-// previous value.
+/// GWLP_WNDPROC, GWLP_USERDATA, GWLP_HWNDPARENT (read only) or a byte offset into the extra memory
+/// (an offset that does not leave room for a whole value answers 0 and changes nothing). set returns the
+/// previous value.
 intptr_t getWindowLongPtr(WindowHandle window, int index);
 intptr_t setWindowLongPtr(WindowHandle window, int index, intptr_t value);
 
-// TME_LEAVE: one WM_MOUSELEAVE when the pointer next leaves the window (at once when it is outside
-// already); TME_LEAVE | TME_CANCEL withdraws the request.
+/// TME_LEAVE: one WM_MOUSELEAVE when the pointer next leaves the window (at once when it is outside
+/// already); TME_LEAVE | TME_CANCEL withdraws the request.
 bool trackMouseEvent(const TrackMouseEvent& request);
 
-// State of a key as of the last key or mouse message the calling thread took from its queue: bit 15
-// (negative value) when down, bit 0 toggled by every press.
+/// State of a key as of the last key or mouse message the calling thread took from its queue: bit 15
+/// (negative value) when down, bit 0 toggled by every press.
 int16_t getKeyState(int virtualKey);
 
 } // namespace korvane::platform

@@ -7,8 +7,9 @@
 
 namespace korvane::system {
 
-// A re-entrant lock: the owning thread may lock it again, and must unlock it as often.
-// Usable with std::lock_guard and std::unique_lock.
+/// A re-entrant lock: the owning thread may lock it again, and must unlock it as often.
+/// Usable with std::lock_guard and std::unique_lock.
+/// Any thread may lock it.
 class Mutex : public object::Object, private object::Noncopyable {
 public:
     Mutex() = default;
@@ -23,7 +24,7 @@ public:
         return true;
     }
 
-    // Spellings the standard lock helpers expect.
+    /// Spellings the standard lock helpers expect.
     bool try_lock() { return tryLock(); }
 
     types::String getClassPath() const override;

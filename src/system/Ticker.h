@@ -10,11 +10,14 @@
 
 namespace korvane::system {
 
-// Calls tick() periodically on a thread of its own. The first tick comes at once after start(); a tick
-// that takes longer than the period delays the next one instead of queueing more, and ticks never overlap.
-// A subclass that overrides tick() must stop() the ticker in its own destructor.
+/// Calls tick() periodically on a thread of its own. The first tick comes at once after start(); a tick
+/// that takes longer than the period delays the next one instead of queueing more, and ticks never overlap.
+/// A subclass that overrides tick() must stop() the ticker in its own destructor.
+/// tick() runs on the ticker thread, never on the caller's: what it touches must be safe from there
+/// (a view's invalidate() is). start(), stop() and setPeriod() may be called from any thread.
 class Ticker : public object::Object, private object::Noncopyable {
 public:
+    /// The ticker's thread: waits for the timer and calls tick().
     class TickerThread : public Thread {
     public:
         explicit TickerThread(Ticker* ticker) : ticker(ticker) {}
@@ -28,13 +31,13 @@ public:
     Ticker();
     ~Ticker() override;
 
-    // Starts the ticks; also right after a stop, even while the stopped ticker thread is still leaving
-    // (a new thread then takes over once it has ended). Safe from any thread and from tick().
+    /// Starts the ticks; also right after a stop, even while the stopped ticker thread is still leaving
+    /// (a new thread then takes over once it has ended). Safe from any thread and from tick().
     bool start();
-    // Stops the ticks and waits for the ticker thread to end; called on the ticker thread (from tick())
-    // it cannot wait, and the thread ends after the current tick unless tick() starts the ticker again.
+    /// Stops the ticks and waits for the ticker thread to end; called on the ticker thread (from tick())
+    /// it cannot wait, and the thread ends after the current tick unless tick() starts the ticker again.
     void stop();
-    // Stores the period; a running ticker is re-armed at once, which also ticks at once.
+    /// Stores the period; a running ticker is re-armed at once, which also ticks at once.
     void setPeriod(int milliseconds);
     int getPeriod() const { return period.load(std::memory_order_relaxed); }
     bool isRunning() const { return running.load(std::memory_order_acquire); }

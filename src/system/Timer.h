@@ -6,18 +6,19 @@
 
 namespace korvane::system {
 
-// A stopwatch in milliseconds on the system clock. update() advances the reading and measures the time
-// since the previous reading. Being a wall clock, a change of the system time shifts both.
+/// A stopwatch in milliseconds on the system clock. update() advances the reading and measures the time
+/// since the previous reading. Being a wall clock, a change of the system time shifts both.
+/// A plain value, used by one thread at a time.
 class Timer : public object::Object {
 public:
-    // Starts at 0.
+    /// Starts at 0.
     Timer();
 
     types::String getClassPath() const override;
 
-    // Sets the reading to start (milliseconds) as of now.
+    /// Sets the reading to start (milliseconds) as of now.
     void reset(int64_t start);
-    // Reads the clock; returns the new reading.
+    /// Reads the clock; returns the new reading.
     int64_t update();
 
     int64_t getTime() const { return time; }

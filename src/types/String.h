@@ -7,8 +7,9 @@
 
 namespace korvane::types {
 
-// Owned 8-bit text with a zero terminator, copied by value. Buffers are sized by a fixed growth rule
-// (see capacityFor) so that repeated appends allocate rarely.
+/// Owned 8-bit text with a zero terminator, copied by value. Buffers are sized by a fixed growth rule
+/// (see capacityFor) so that repeated appends allocate rarely.
+/// Not locked: a string is used by one thread at a time.
 class String : public object::Object {
 public:
     String() = default;
@@ -41,8 +42,8 @@ public:
     String toString() const override { return *this; }
     String getClassPath() const override;
 
-    // The buffer size chosen for a text of the given length: 0 for the empty text, 64 below 64, otherwise
-    // the highest power of two not above the length plus the fewest quarter steps that exceed it.
+    /// The buffer size chosen for a text of the given length: 0 for the empty text, 64 below 64, otherwise
+    /// the highest power of two not above the length plus the fewest quarter steps that exceed it.
     static uint32_t capacityFor(uint32_t length);
 
 private:

@@ -85,7 +85,7 @@ Pointer<graphics3d::CubeTexture> loadSkyTexture() {
         throw graphics3d::TextureException(
             String::concat(SkyFile, " is not a cube map with six square faces of one size"));
     try {
-        return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.get(), -2));
+        return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.detach(), -2));
     } catch (const graphics3d::TypeException& exception) {
         throw graphics3d::TypeException(String::concat(SkyFile, " holds faces in a pixel format that cube "
                                                                 "textures do not take (") +

@@ -6,8 +6,7 @@ namespace korvane::object {
 
 // Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
 // one, so assigning a pointer its own object is safe.
-template <typename T>
-class Pointer {
+template <typename T> class Pointer {
 public:
     Pointer() = default;
     Pointer(T* object) : object(object) {
@@ -27,6 +26,10 @@ public:
         pointer.object = created;
         return pointer;
     }
+
+    // Hands the held reference to the caller, who must release it (or pass it to a call that takes it
+    // over); the pointer is null afterwards.
+    [[nodiscard]] T* detach() { return std::exchange(object, nullptr); }
 
     Pointer& operator=(T* other) {
         if (other)

@@ -196,7 +196,7 @@ template <typename T> T* createFromChain(GLenum target, int faces, Image* images
     resetPixelTransfer();
     // A 2D texture samples only the levels it was given, so a chain that stops short of 1 x 1 still
     // makes a complete texture.
-    if (faces == 1 && levels != -2)
+    if (faces == 1 && levels != -2 && level > 0)
         glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, level - 1);
     if (hasGLError())
         throw TextureException();

@@ -5,9 +5,10 @@
 
 namespace korvane::graphics3d {
 
-// A cube-map texture. Faces are addressed +X, -X, +Y, -Y, +Z, -Z (GL_TEXTURE_CUBE_MAP_POSITIVE_X up to
-// GL_TEXTURE_CUBE_MAP_NEGATIVE_Z). Width and height are those of the +X face's level 0. Wrapping clamps
-// to the edge so that the faces meet without seams.
+/// A cube-map texture. Faces are addressed +X, -X, +Y, -Y, +Z, -Z (GL_TEXTURE_CUBE_MAP_POSITIVE_X up to
+/// GL_TEXTURE_CUBE_MAP_NEGATIVE_Z). Width and height are those of the +X face's level 0. Wrapping clamps
+/// to the edge so that the faces meet without seams. Made and destroyed on the thread of the GL context
+/// that owns its name (see Texture); whoever holds it releases it.
 class CubeTexture : public Texture {
 public:
     static constexpr int FaceCount = 6;

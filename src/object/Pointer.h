@@ -4,8 +4,10 @@
 
 namespace korvane::object {
 
-// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
-// one, so assigning a pointer its own object is safe.
+/// Counted reference to an Object-derived T: construction from a T* adds a reference, destruction
+/// releases it. Assignment adds the new reference before releasing the old one, so assigning a pointer its
+/// own object is safe. adopt() takes over a creator's reference and detach() hands the held one out. Not
+/// synchronised: one pointer is used by one thread at a time (the object's count itself is atomic).
 template <typename T> class Pointer {
 public:
     Pointer() = default;

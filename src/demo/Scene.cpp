@@ -85,7 +85,7 @@ Pointer<graphics3d::CubeTexture> loadSkyTexture() {
         throw graphics3d::TextureException(
             String::concat(SkyFile, " is not a cube map with six square faces of one size"));
     try {
-        return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.get(), -2));
+        return Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.detach(), -2));
     } catch (const graphics3d::TypeException& exception) {
         throw graphics3d::TypeException(String::concat(SkyFile, " holds faces in a pixel format that cube "
                                                                 "textures do not take (") +
@@ -114,9 +114,9 @@ void buildSky() {
     setColour(material->emission, 0.0f, 0.0f, 0.0f);
 
     graphics3d::Appearance& appearance = scene.sky->appearance;
-    appearance.material = material;
-    appearance.shader = Pointer<SkyShader>::adopt(new SkyShader);
-    appearance.textures[0] = texture;
+    appearance.material.set(material);
+    appearance.shader.set(Pointer<SkyShader>::adopt(new SkyShader));
+    appearance.textures[0].set(texture);
 }
 
 void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
@@ -137,9 +137,9 @@ void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
         material->shininess = 30.0f;
 
         graphics3d::Appearance& appearance = model->appearance;
-        appearance.material = material;
-        appearance.textures[0] = scene.renderers[i]->getTexture();
-        appearance.shader = program;
+        appearance.material.set(material);
+        appearance.textures[0].set(scene.renderers[i]->getTexture());
+        appearance.shader.set(program);
 
         math::Matrix& transform = scene.sphereTransforms[i] = math::Matrix();
         const float z = random.next(), y = random.next(), x = random.next();
@@ -154,9 +154,9 @@ void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
         for (int level = 1; level < Scene::DetailCount; ++level) {
             auto* coarser = new graphics3d::GeometryModel(0, radius, Scene::SphereSegments[level]);
             scene.coarserSpheres[i][level - 1] = coarser;
-            coarser->appearance.material = appearance.material;
-            coarser->appearance.textures[0] = appearance.textures[0];
-            coarser->appearance.shader = appearance.shader;
+            coarser->appearance.material.set(appearance.material);
+            coarser->appearance.textures[0].set(appearance.textures[0]);
+            coarser->appearance.shader.set(appearance.shader);
         }
     }
 }

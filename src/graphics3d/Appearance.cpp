@@ -19,9 +19,9 @@ template <typename T> void applyState(T*& current, T* state) {
 
 Appearance::Appearance() {
     if (Context* context = Context::getThreadContext()) {
-        material = &context->defaultMaterial;
-        shader = &context->defaultShader;
-        blendMode = &context->defaultBlendMode;
+        material.set(&context->defaultMaterial);
+        shader.set(&context->defaultShader);
+        blendMode.set(&context->defaultBlendMode);
     }
 }
 

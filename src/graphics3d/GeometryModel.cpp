@@ -30,8 +30,8 @@ GeometryModel::~GeometryModel() {
     // The embedded parts refer to each other: drop those references before they go.
     releaseMeshes();
     mesh.setAppearance(nullptr);
-    appearance.material = nullptr;
-    appearance.shader = nullptr;
+    appearance.material.reset();
+    appearance.shader.reset();
 }
 
 types::String GeometryModel::getClassPath() const {

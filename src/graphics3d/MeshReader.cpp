@@ -25,7 +25,9 @@ bool isReadablePosition(uint32_t code) {
 
 } // namespace
 
-PositionReader::PositionReader(const object::Pointer<VertexBuffer>* buffers, uint32_t bufferCount) {
+PositionReader::PositionReader(const object::Pointer<VertexBuffer>* buffers, uint32_t bufferCount,
+                               Bytes bytes)
+    : byteMode(bytes) {
     for (uint32_t slot = 0; slot < bufferCount && !buffer; ++slot) {
         if (buffers[slot] && (buffers[slot]->getAttributes() & attribute::Position))
             buffer = buffers[slot];
@@ -68,7 +70,7 @@ math::Vector3<float> PositionReader::operator[](uint32_t vertex) const {
     for (int axis = 0; axis < 3; ++axis, address += width) {
         switch (scalar) {
         case type::Byte:
-            xyz[axis] = scalarAt<int8_t>(address);
+            xyz[axis] = byteMode == UnsignedBytes ? scalarAt<uint8_t>(address) : scalarAt<int8_t>(address);
             break;
         case type::Short:
             xyz[axis] = scalarAt<int16_t>(address);

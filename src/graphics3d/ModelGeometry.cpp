@@ -237,8 +237,8 @@ void finishModel(Model& model, IndexMesh& mesh, Appearance& appearance, ColourMa
     model.addMesh(&mesh);
 
     mesh.setAppearance(&appearance);
-    appearance.material = &material;
-    appearance.shader = &shader;
+    appearance.material.set(&material);
+    appearance.shader.set(&shader);
     const float ambient[4] = {0.03f, 0.03f, 0.1f, 0.0f};
     const float diffuse[4] = {0.2f, 0.2f, 0.5f, 0.0f};
     std::memcpy(material.ambient, ambient, sizeof ambient);

@@ -61,7 +61,7 @@ void VertexMesh::draw() {
 }
 
 bool VertexMesh::measure(uint32_t start, uint32_t count) {
-    detail::PositionReader positions(vertexBuffers, MaximumBuffers);
+    detail::PositionReader positions(vertexBuffers, MaximumBuffers, detail::PositionReader::UnsignedBytes);
     if (!positions.isReady())
         return false;
     const auto [from, number] = clip(start, count, positions.getCount());

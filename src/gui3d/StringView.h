@@ -7,8 +7,11 @@
 
 namespace korvane::gui3d {
 
-// A text label. The view's origin is the left end of the text's baseline, so the frame's top-left corner
-// is where the baseline starts. Without a font it draws nothing.
+/// A text label. The view's origin is the left end of the text's baseline, so the frame's top-left corner
+/// is where the baseline starts and the letters stand above it. Hit-testing covers the letters: the frame
+/// raised by the font's ascent, widened to the text where the text is longer. Without a font it draws
+/// nothing and hit-tests as its frame. Used on the thread of its root's window; it holds a reference to
+/// its font.
 class StringView : public View {
 public:
     StringView(const gui::Rectangle& frame, const types::String& text);
@@ -25,6 +28,7 @@ public:
     const float* getColour() const { return colour; }
 
     bool draw() override;
+    bool contains(const gui::Point& point) const override;
     // Leaving a root lets go of the map, whose texture belongs to that root's GL context. Subclasses
     // that override it call it.
     bool onDetach() override;
@@ -37,6 +41,9 @@ private:
     // The drawing context whose cache fontMap came from: a map is only valid in its own GL context.
     const Context* fontMapContext = nullptr;
     float colour[4] = {1.0f, 1.0f, 1.0f, 0.0f};
+    // The font's tallest glyph above the baseline and deepest below it, in pixels.
+    float ascent = 0.0f;
+    float descent = 0.0f;
 };
 
 } // namespace korvane::gui3d

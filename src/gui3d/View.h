@@ -17,9 +17,9 @@ class Root;
 /// A rectangular area of an overlay, without a window of its own: the root hit-tests it, routes mouse and
 /// key input to it and draws it. The frame is in root (window client) pixels, y down; the local
 /// transform maps the view's own coordinates (its bounds) into the frame. Invisible views are passed over
-/// by hit-testing.
-/// Used on the thread that draws the overlay (the OpenGL view's window thread), where the root routes
-/// input too.
+/// by hit-testing. Used on the thread that draws the overlay (the OpenGL view's window thread), where the
+/// root routes input too; a root holds a reference to each of its views and releases it when the view
+/// leaves.
 class View : public application::Handler, public container::Chainable<View>, private object::Noncopyable {
 public:
     explicit View(const gui::Rectangle& frame);
@@ -49,8 +49,8 @@ public:
     const graphics::Transform<float>& getGlobalTransform() const { return globalTransform; }
 
     /// Whether hit-testing finds the point (root pixels) in the view: visible, with the frame's edges
-    /// included.
-    bool contains(const gui::Point& point) const;
+    /// included. A view that draws outside its frame widens this to cover what it draws.
+    virtual bool contains(const gui::Point& point) const;
     /// A point in root pixels in the view's own coordinates.
     gui::Point toLocal(const gui::Point& point) const;
 

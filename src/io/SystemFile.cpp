@@ -1,12 +1,65 @@
 #include "io/SystemFile.h"
 
 #include <cstdint>
+#include <string>
 
 #include "io/IOException.h"
 
 namespace korvane::io {
 
-void raiseError(uint32_t error) {
+namespace {
+
+// The system's own text for the errors that have no exception class of their own.
+const char* reasonOf(uint32_t error) {
+    using namespace platform;
+    switch (error) {
+    case ERROR_PATH_NOT_FOUND:
+        return "The system cannot find the path specified.";
+    case ERROR_ACCESS_DENIED:
+        return "Access is denied.";
+    case ERROR_INVALID_HANDLE:
+        return "The handle is invalid.";
+    case ERROR_NOT_ENOUGH_MEMORY:
+        return "Not enough memory resources are available to process this command.";
+    case ERROR_GEN_FAILURE:
+        return "A device attached to the system is not functioning.";
+    case ERROR_NOT_SUPPORTED:
+        return "The request is not supported.";
+    case ERROR_INVALID_PARAMETER:
+        return "The parameter is incorrect.";
+    case ERROR_INVALID_NAME:
+        return "The filename, directory name, or volume label syntax is incorrect.";
+    case ERROR_NEGATIVE_SEEK:
+        return "An attempt was made to move the file pointer before the beginning of the file.";
+    case ERROR_ALREADY_EXISTS:
+        return "Cannot create a file when that file already exists.";
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "The filename or extension is too long.";
+    case ERROR_FILE_TOO_LARGE:
+        return "The file size exceeds the limit allowed and cannot be saved.";
+    case ERROR_DIRECTORY:
+        return "The directory name is invalid.";
+    case ERROR_CANT_RESOLVE_FILENAME:
+        return "The name of the file cannot be resolved by the system.";
+    default:
+        return nullptr;
+    }
+}
+
+// An IOException that says what the system reported and, when known, which path it was about.
+[[noreturn]] void raiseOther(uint32_t error, const types::String* path) {
+    std::string message;
+    if (const char* reason = reasonOf(error))
+        message = reason;
+    else
+        message = "The system reported error " + std::to_string(error) + ".";
+    if (path)
+        message += std::string(" (") + path->getText() + ")";
+    throw IOException(types::String(message.c_str()));
+}
+
+// The mapped exception for the error, or raiseOther's for an error without one of its own.
+[[noreturn]] void raise(uint32_t error, const types::String* path) {
     using namespace platform;
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -42,8 +95,18 @@ void raiseError(uint32_t error) {
     case ERROR_UNRECOGNIZED_MEDIA:
         throw IOException("The disk media is not recognized. It may not be formatted.");
     default:
-        throw IOException();
+        raiseOther(error, path);
     }
+}
+
+} // namespace
+
+void raiseError(uint32_t error) {
+    raise(error, nullptr);
+}
+
+void raiseError(uint32_t error, const types::String& path) {
+    raise(error, &path);
 }
 
 void raiseLastError() {
@@ -79,7 +142,7 @@ SystemFile* SystemFile::open(const types::String& path, uint32_t mode) {
     platform::FileHandle handle = platform::createFile(
         path.getText(), accessFor(mode), 0, platform::OPEN_EXISTING, platform::FILE_ATTRIBUTE_NORMAL);
     if (!handle)
-        raiseLastError();
+        raiseError(platform::getLastError(), path);
     return new SystemFile(mode, handle);
 }
 
@@ -88,7 +151,7 @@ SystemFile* SystemFile::create(const types::String& path) {
         platform::createFile(path.getText(), platform::GENERIC_READ | platform::GENERIC_WRITE, 0,
                              platform::CREATE_ALWAYS, platform::FILE_ATTRIBUTE_NORMAL);
     if (!handle)
-        raiseLastError();
+        raiseError(platform::getLastError(), path);
     return new SystemFile(ReadWrite, handle);
 }
 

@@ -4,13 +4,11 @@
 
 namespace korvane::object {
 
-/// Counted reference to an Object-derived T. Assignment adds the new reference before releasing the old
-/// one, so assigning a pointer its own object is safe.
-/// A Pointer made from a raw pointer adds a reference of its own: wrap what a creator returns with
-/// adopt(), or the creator's reference leaks. A Pointer is not itself shared between threads; each thread
-/// holds its own copy.
-template <typename T>
-class Pointer {
+/// Counted reference to an Object-derived T: construction from a T* adds a reference, destruction
+/// releases it. Assignment adds the new reference before releasing the old one, so assigning a pointer its
+/// own object is safe. adopt() takes over a creator's reference and detach() hands the held one out. Not
+/// synchronised: one pointer is used by one thread at a time (the object's count itself is atomic).
+template <typename T> class Pointer {
 public:
     Pointer() = default;
     Pointer(T* object) : object(object) {
@@ -30,6 +28,10 @@ public:
         pointer.object = created;
         return pointer;
     }
+
+    // Hands the held reference to the caller, who must release it (or pass it to a call that takes it
+    // over); the pointer is null afterwards.
+    [[nodiscard]] T* detach() { return std::exchange(object, nullptr); }
 
     Pointer& operator=(T* other) {
         if (other)

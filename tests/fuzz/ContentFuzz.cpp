@@ -87,7 +87,7 @@ void checkTranslator() {
         return;
     try {
         auto texture =
-            Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.get(), -2));
+            Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(images.detach(), -2));
         texture->setFilter(GL_NEAREST, GL_LINEAR);
     } catch (const graphics3d::Graphics3dException&) {
     }

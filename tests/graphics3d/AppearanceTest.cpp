@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "graphics3d/Appearance.h"
 #include "graphics3d/ProgrammableShader.h"
@@ -47,6 +49,40 @@ TEST_F(AppearanceTest, StartsWithTheContextsDefaults) {
     EXPECT_EQ(context->defaultShader.getReferenceCount(), references);
 }
 
+// Parts change only through set() and reset(): code that counts references by hand (add one to the new
+// part, release the old one, assign) must not compile, or it would release the old part twice.
+template <typename T> using EntryOf = std::remove_reference_t<T>;
+static_assert(!std::is_assignable_v<EntryOf<decltype(Appearance::shader)>&, Shader*>);
+static_assert(!std::is_assignable_v<EntryOf<decltype(Appearance::shader)>&, std::nullptr_t>);
+static_assert(!std::is_assignable_v<EntryOf<decltype(Appearance::material)>&, const Pointer<Material>&>);
+static_assert(!std::is_assignable_v<std::remove_extent_t<decltype(Appearance::textures)>&, Texture*>);
+static_assert(!std::is_assignable_v<EntryOf<decltype(Appearance::depthMode)>&,
+                                    const EntryOf<decltype(Appearance::depthMode)>&>);
+
+TEST_F(AppearanceTest, ReplacingAPartKeepsEveryReferenceCount) {
+    const int32_t defaults = context->defaultShader.getReferenceCount();
+    auto lit = Pointer<PlainShader>::adopt(new PlainShader(FixedShader::Lighting));
+    {
+        Appearance appearance;
+        Appearance other;
+        appearance.shader.set(lit);
+        EXPECT_EQ(context->defaultShader.getReferenceCount(), defaults + 1) << "only the other one holds it";
+        EXPECT_EQ(lit->getReferenceCount(), 2);
+        appearance.shader.set(lit); // the same part again
+        EXPECT_EQ(lit->getReferenceCount(), 2);
+        other.shader.set(appearance.shader);
+        EXPECT_EQ(lit->getReferenceCount(), 3);
+        appearance.bind();
+        EXPECT_EQ(context->currentShader, lit.get());
+        appearance.shader.reset();
+        EXPECT_EQ(appearance.shader, nullptr);
+        EXPECT_EQ(lit->getReferenceCount(), 2);
+    }
+    EXPECT_EQ(lit->getReferenceCount(), 1) << "destruction releases every part";
+    EXPECT_EQ(context->defaultShader.getReferenceCount(), defaults);
+    context->activateShader(&context->defaultShader);
+}
+
 TEST_F(AppearanceTest, DefaultColourMaterialMakesAWhiteTransparentCurrentColour) {
     glColor4f(0, 0, 0, 1);
     Appearance appearance;
@@ -67,11 +103,11 @@ TEST_F(AppearanceTest, DefaultColourMaterialMakesAWhiteTransparentCurrentColour)
 TEST_F(AppearanceTest, BindingTheSameAppearanceAgainMakesNoGLCall) {
     auto texture = Pointer<test::TestTexture>::adopt(test::TestTexture::create2D(8));
     Appearance appearance;
-    appearance.shader = Pointer<PlainShader>::adopt(new PlainShader(FixedShader::Lighting));
-    appearance.depthMode = make<DepthMode>();
-    appearance.polygonMode = make<PolygonMode>();
-    appearance.stencilMode = make<StencilMode>();
-    appearance.textures[0] = texture;
+    appearance.shader.set(Pointer<PlainShader>::adopt(new PlainShader(FixedShader::Lighting)));
+    appearance.depthMode.set(make<DepthMode>());
+    appearance.polygonMode.set(make<PolygonMode>());
+    appearance.stencilMode.set(make<StencilMode>());
+    appearance.textures[0].set(texture);
     appearance.bind();
     EXPECT_TRUE(isEnabled(GL_LIGHTING));
     EXPECT_TRUE(isEnabled(GL_DEPTH_TEST));
@@ -110,9 +146,10 @@ TEST_F(AppearanceTest, AppearancesSharingAShaderSwitchOnlyTheirMaterials) {
     green->diffuse[1] = 1;
     green->diffuse[0] = green->diffuse[2] = 0;
     Appearance first, second;
-    first.shader = second.shader = shader;
-    first.material = red;
-    second.material = green;
+    first.shader.set(shader);
+    second.shader.set(shader);
+    first.material.set(red);
+    second.material.set(green);
 
     first.bind();
     EXPECT_EQ(getInteger(GL_CURRENT_PROGRAM), GLint(shader->getProgram()));
@@ -129,7 +166,7 @@ TEST_F(AppearanceTest, AppearancesSharingAShaderSwitchOnlyTheirMaterials) {
     EXPECT_EQ(context->currentMaterial, red.get());
 
     // A destroyed material is forgotten, so an appearance naming a new one at the same place applies it.
-    first.material = nullptr;
+    first.material.reset();
     red = nullptr;
     EXPECT_EQ(context->currentMaterial, nullptr);
 }
@@ -138,7 +175,7 @@ TEST_F(AppearanceTest, ATextureOnUnitThreeActivatesOnlyThatUnit) {
     auto cube = Pointer<test::TestTexture>::adopt(test::TestTexture::createCube(16));
     glActiveTexture(GL_TEXTURE1);
     Appearance appearance;
-    appearance.textures[3] = cube;
+    appearance.textures[3].set(cube);
     appearance.bind();
     EXPECT_EQ(getInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
     EXPECT_EQ(getInteger(GL_TEXTURE_BINDING_CUBE_MAP), GLint(cube->getGLName()));
@@ -150,7 +187,7 @@ TEST_F(AppearanceTest, ATextureOnUnitThreeActivatesOnlyThatUnit) {
         EXPECT_EQ(context->boundTextures[unit], nullptr);
     }
     // The texture leaves the unit records when it goes.
-    appearance.textures[3] = nullptr;
+    appearance.textures[3].reset();
     cube = nullptr;
     EXPECT_EQ(context->boundTextures[3], nullptr);
 }
@@ -165,10 +202,10 @@ TEST_F(AppearanceTest, DrawsAQuadFromABufferObjectAndFromClientMemory) {
     material->diffuse[2] = 0;
     material->diffuse[3] = 1;
     Appearance appearance;
-    appearance.material = material;
-    appearance.polygonMode = make<PolygonMode>();
+    appearance.material.set(material);
+    appearance.polygonMode.set(make<PolygonMode>());
     appearance.polygonMode->cullMode = 0;
-    appearance.depthMode = make<DepthMode>();
+    appearance.depthMode.set(make<DepthMode>());
     appearance.depthMode->function = -1;
 
     for (bool bufferObjects : {true, false}) {

@@ -191,7 +191,7 @@ TEST_F(CameraLightTest, TextureMatrixModesFollowTheActiveUnitThatAppearancesAndS
     auto texture = Pointer<test::TestTexture>::adopt(test::TestTexture::create2D(4));
     stack.setMode(GL_TEXTURE0);
     Appearance appearance;
-    appearance.textures[1] = texture;
+    appearance.textures[1].set(texture);
     appearance.bind();
     EXPECT_EQ(stack.getMode(), GLenum(GL_TEXTURE1)) << "the record names the matrix GL now addresses";
     stack.setMode(GL_TEXTURE0);

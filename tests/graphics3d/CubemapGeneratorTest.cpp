@@ -231,7 +231,7 @@ TEST_F(CubemapGeneratorTest, GeneratedLevelsWaitUntilSomethingSamplesThem) {
         Context::bindDefaultFrameBuffer();
         cube->markLevelsDirty();
         Appearance appearance;
-        appearance.textures[0] = cube;
+        appearance.textures[0].set(cube);
         appearance.bind();
         EXPECT_FALSE(cube->areLevelsDirty());
         EXPECT_EQ(levelPixel(*cube, 0, 3), (std::vector<uint8_t>{255, 255, 255}));

@@ -226,15 +226,28 @@ TEST_F(MeshTest, BuilderPacksTheAttributesAskedFor) {
     EXPECT_EQ(builder.vertex.colour[3], 0.0f);
 }
 
-TEST_F(MeshTest, BoundsReadEveryPositionTypeAsSigned) {
-    const int8_t bytes[6] = {-1, 0, 2, 3, 4, 2};
+TEST_F(MeshTest, BoundsReadBytePositionsUnsignedAndWiderTypesSigned) {
+    // Byte positions measure as 0 to 255, while colliders read the same bytes as -128 to 127.
+    const uint8_t unsignedBytes[6] = {200, 0, 2, 3, 4, 2};
+    VertexMesh byteMesh;
+    byteMesh.setVertexBuffer(positionBuffer(0x00030301, 2, unsignedBytes), 0);
+    ASSERT_TRUE(byteMesh.computeBounds());
+    EXPECT_EQ(byteMesh.getBounds().center, (Vector3<float>{101.5f, 2, 2}));
+    EXPECT_EQ(byteMesh.getBounds().axes[0], (Vector3<float>{98.5f, 0, 0}));
+    IndexMesh byteIndexed;
+    byteIndexed.setVertexBuffer(byteMesh.getVertexBuffer(0), 0);
+    ASSERT_TRUE(byteIndexed.computeBounds());
+    EXPECT_EQ(byteIndexed.getBounds().center, (Vector3<float>{101.5f, 2, 2}));
+    ASSERT_TRUE(byteMesh.createCollider());
+    auto* byteCollider = dynamic_cast<geometry::MeshCollider3<float>*>(byteMesh.getCollider());
+    ASSERT_NE(byteCollider, nullptr);
+    EXPECT_EQ(byteCollider->getVertices()[0], (Vector3<float>{-56, 0, 2}));
+
     const int16_t shorts[8] = {-1, 0, 2, 99, 3, 4, 2, -99}; // the fourth component is ignored
     const int32_t ints[6] = {-1, 0, 2, 3, 4, 2};
     const double doubles[6] = {-1, 0, 2, 3, 4, 2};
-    for (const auto& [code, data] : {std::pair<uint32_t, const void*>{0x00030301, bytes},
-                                     {0x00080402, shorts},
-                                     {0x000C0304, ints},
-                                     {0x00180328, doubles}}) {
+    for (const auto& [code, data] :
+         {std::pair<uint32_t, const void*>{0x00080402, shorts}, {0x000C0304, ints}, {0x00180328, doubles}}) {
         SCOPED_TRACE(testing::Message() << std::hex << code);
         VertexMesh mesh;
         mesh.setVertexBuffer(positionBuffer(code, 2, data), 0);

@@ -171,10 +171,10 @@ TEST_F(RenderStateTest, DestroyingTheCurrentStateClearsTheContextsRecord) {
     Pointer<PolygonMode> polygon = Pointer<PolygonMode>::adopt(new PolygonMode);
     {
         Pointer<Appearance> appearance = Pointer<Appearance>::adopt(new Appearance);
-        appearance->blendMode = additive;
-        appearance->depthMode = depth;
-        appearance->stencilMode = stencil;
-        appearance->polygonMode = polygon;
+        appearance->blendMode.set(additive);
+        appearance->depthMode.set(depth);
+        appearance->stencilMode.set(stencil);
+        appearance->polygonMode.set(polygon);
         appearance->bind();
     }
     EXPECT_EQ(context->currentBlendMode, additive.get());

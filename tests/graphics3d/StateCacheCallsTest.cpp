@@ -51,13 +51,13 @@ TEST_F(StateCacheCalls, BindingAppearances) {
 
     Appearance first, second;
     for (Appearance* appearance : {&first, &second}) {
-        appearance->shader = shader;
-        appearance->depthMode = depth;
-        appearance->polygonMode = polygon;
-        appearance->textures[0] = texture;
+        appearance->shader.set(shader);
+        appearance->depthMode.set(depth);
+        appearance->polygonMode.set(polygon);
+        appearance->textures[0].set(texture);
     }
-    first.material = red;
-    second.material = green;
+    first.material.set(red);
+    second.material.set(green);
 
     marker("first bind");
     first.bind();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "graphics/Bitmap.h"
@@ -28,12 +30,20 @@ struct Colour {
 const Colour faceColours[6] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
                                {255, 255, 0}, {0, 255, 255}, {255, 0, 255}};
 
+// A bitmap that counts the live ones, to tell whether a chain was let go of.
+class LiveBitmap : public Bitmap {
+public:
+    LiveBitmap(PixelFormat format, int width, int height) : Bitmap(format, width, height) { ++live; }
+    ~LiveBitmap() override { --live; }
+    static inline int live = 0;
+};
+
 // A bitmap of one colour; RGBA8 and RGB8 only.
-Bitmap* makeBitmap(PixelFormat format, int size, Colour colour) {
-    auto* bitmap = new Bitmap(format, size, size);
+Bitmap* makeBitmap(PixelFormat format, int size, Colour colour, int height = 0) {
+    auto* bitmap = new LiveBitmap(format, size, height > 0 ? height : size);
     const int channels = format == PixelFormat::RGBA8 ? 4 : 3;
     auto* pixels = static_cast<uint8_t*>(bitmap->lock());
-    for (int i = 0; i < size * size; ++i) {
+    for (int i = 0; i < bitmap->getWidth() * bitmap->getHeight(); ++i) {
         pixels[i * channels] = colour.r;
         pixels[i * channels + 1] = colour.g;
         pixels[i * channels + 2] = colour.b;
@@ -57,6 +67,12 @@ Pointer<Image> makeChain(int count, int size, PixelFormat format = PixelFormat::
         last = image;
     }
     return first;
+}
+
+// A further reference to a chain, for a creator to take over while the test keeps looking at the chain.
+Image* share(Image* chain) {
+    chain->addReference();
+    return chain;
 }
 
 // Names 1 to 1000 that are texture objects: a leaked name shows up as one more.
@@ -149,26 +165,25 @@ TEST_F(TextureTest, SetFilterKeepsTheTextureBoundBefore) {
 
 TEST_F(TextureTest, ChainsLoadLevelByLevelInFaceOrder) {
     Pointer<Image> six = makeChain(6, 256);
-    auto cube = Pointer<CubeTexture>::adopt(createCubeTexture(six, -1));
+    auto cube = Pointer<CubeTexture>::adopt(createCubeTexture(share(six), -1));
     EXPECT_EQ(cube->getWidth(), 256);
     for (int face = 0; face < 6; ++face)
         EXPECT_TRUE(faceIs(*cube, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, faceColours[face])) << face;
     GLint secondLevel = -1;
     glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 1, GL_TEXTURE_WIDTH, &secondLevel);
     EXPECT_EQ(secondLevel, 0) << "six images make one level";
-    EXPECT_EQ(six->getReferenceCount(), 1) << "the caller keeps its chain";
     EXPECT_FALSE(six->isLocked());
 
     // Two levels with mode -1; mode 1 stops after the first level; -2 uploads one and lets GL generate.
     Pointer<Image> twelve = makeChain(12, 8, PixelFormat::RGB8);
-    cube = Pointer<CubeTexture>::adopt(createCubeTexture(twelve, -1));
+    cube = Pointer<CubeTexture>::adopt(createCubeTexture(share(twelve), -1));
     EXPECT_EQ(cube->getFormat(), PixelFormat::RGB8);
     for (int face = 0; face < 6; ++face)
         EXPECT_TRUE(faceIs(*cube, GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 1, faceColours[face])) << face;
-    cube = Pointer<CubeTexture>::adopt(createCubeTexture(twelve, 1));
+    cube = Pointer<CubeTexture>::adopt(createCubeTexture(share(twelve), 1));
     glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 1, GL_TEXTURE_WIDTH, &secondLevel);
     EXPECT_EQ(secondLevel, 0);
-    cube = Pointer<CubeTexture>::adopt(createCubeTexture(twelve, -2));
+    cube = Pointer<CubeTexture>::adopt(createCubeTexture(share(twelve), -2));
     glGetTexLevelParameteriv(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 1, GL_TEXTURE_WIDTH, &secondLevel);
     EXPECT_EQ(secondLevel, 0) << "no levels made while nothing samples them";
     cube->setFilter(GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR);
@@ -188,14 +203,14 @@ TEST_F(TextureTest, FailedCreatorsLeaveNoTextureNameAndTheBindingAsItWas) {
 
     // The chain runs out at the second level's second face.
     Pointer<Image> seven = makeChain(7, 256);
-    EXPECT_THROW(createCubeTexture(seven, -1), TextureException);
+    EXPECT_THROW(createCubeTexture(share(seven), -1), TextureException);
     expectNothingLeft("seven images");
     for (Image* image = seven; image; image = image->getNext())
         EXPECT_FALSE(image->isLocked());
 
     // A face that is not a power of two is resized on its own, which leaves one face.
     Pointer<Image> odd = makeChain(6, 300);
-    EXPECT_THROW(createCubeTexture(odd, -1), TextureException);
+    EXPECT_THROW(createCubeTexture(share(odd), -1), TextureException);
     expectNothingLeft("300 x 300 faces");
 
     // Six faces of one level that differ in size would make an incomplete cube; also when the odd face
@@ -210,13 +225,13 @@ TEST_F(TextureTest, FailedCreatorsLeaveNoTextureNameAndTheBindingAsItWas) {
         if (rest && rest->getNext())
             smaller->setNext(Pointer<Image>::adopt(rest->detachNext()));
         previous->setNext(smaller);
-        EXPECT_THROW(createCubeTexture(mixed, -1), TextureException) << odd;
+        EXPECT_THROW(createCubeTexture(share(mixed), -1), TextureException) << odd;
         expectNothingLeft("faces of different sizes");
     }
 
     // GL rejects faces that are not square and sizes beyond its limits.
     auto wide = Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA8, 8, 4));
-    EXPECT_THROW(createCubeTexture(wide, -1), TextureException);
+    EXPECT_THROW(createCubeTexture(share(wide), -1), TextureException);
     expectNothingLeft("8 x 4 faces");
     EXPECT_THROW(createCubeTexture(PixelFormat::RGBA8, 1 << 20, 1 << 20, -1), TextureException);
     expectNothingLeft("huge cube map");
@@ -230,7 +245,7 @@ TEST_F(TextureTest, UnreadableFormatsAreRejectedBeforeAnyGLCall) {
     // A pending error and a changed unpack alignment show that GL was not called at all.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glEnable(0xFFFF);
-    EXPECT_THROW(createCubeTexture(dxt, -1), TypeException);
+    EXPECT_THROW(createCubeTexture(share(dxt), -1), TypeException);
     EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
     EXPECT_EQ(getInteger(GL_UNPACK_ALIGNMENT), 4);
 
@@ -240,10 +255,10 @@ TEST_F(TextureTest, UnreadableFormatsAreRejectedBeforeAnyGLCall) {
     // Depth images carry no pixels for GL to read; a chain of mixed layouts would be read with the wrong
     // pixel size.
     auto depth = Pointer<Image>::adopt(new Bitmap(PixelFormat::Depth16, 4, 4));
-    EXPECT_THROW(createCubeTexture(depth, -1), TypeException);
+    EXPECT_THROW(createCubeTexture(share(depth), -1), TypeException);
     Pointer<Image> mixed = makeChain(6, 4);
     mixed->getNext()->setNext(Pointer<Image>::adopt(new Bitmap(PixelFormat::RGBA16, 4, 4)));
-    EXPECT_THROW(createCubeTexture(mixed, -1), TypeException);
+    EXPECT_THROW(createCubeTexture(share(mixed), -1), TypeException);
     EXPECT_EQ(countTextureNames(), names);
 }
 
@@ -284,6 +299,128 @@ TEST_F(TextureTest, UploadReplacesARegionOfALevel) {
     EXPECT_FALSE(texture->upload(*large, 0)) << "larger than the level";
     auto dxt = Pointer<Image>::adopt(new Bitmap(PixelFormat::DXT3, 4, 4));
     EXPECT_THROW(texture->upload(*dxt, 0), TypeException);
+}
+
+// Whether every pixel of a level of a 2D texture has the colour.
+bool levelIs(const Texture2D& texture, int level, Colour colour) {
+    const int width = std::max(texture.getWidth() >> level, 1);
+    const int height = std::max(texture.getHeight() >> level, 1);
+    std::vector<uint8_t> pixels(size_t(width) * height * 4);
+    const GLint saved = getInteger(GL_TEXTURE_BINDING_2D);
+    glBindTexture(GL_TEXTURE_2D, texture.getGLName());
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindTexture(GL_TEXTURE_2D, GLuint(saved));
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        if (pixels[i] != colour.r || pixels[i + 1] != colour.g || pixels[i + 2] != colour.b)
+            return false;
+    }
+    return true;
+}
+
+// The levels of a mipmapped 2D file as the DDS reader chains them: width x height halving down to 1 x 1,
+// level i in colour i.
+Pointer<Image> makeLevels(int width, int height) {
+    Pointer<Image> first;
+    Image* last = nullptr;
+    for (int level = 0; level == 0 || (width >> level) > 0 || (height >> level) > 0; ++level) {
+        auto image = Pointer<Image>::adopt(makeBitmap(PixelFormat::RGBA8, std::max(width >> level, 1),
+                                                      faceColours[level % 6], std::max(height >> level, 1)));
+        if (last)
+            last->setNext(image);
+        else
+            first = image;
+        last = image;
+    }
+    return first;
+}
+
+TEST_F(TextureTest, TwoDimensionalChainsKeepTheirOwnLevelsAndEveryLevelCanBeFilled) {
+    auto texture = Pointer<Texture2D>::adopt(createTexture2D(makeLevels(16, 4).detach(), -1));
+    EXPECT_EQ(texture->getLevelCount(), 5u);
+    EXPECT_EQ(texture->getLastLevel(), 4);
+    for (int level = 0; level <= 4; ++level)
+        EXPECT_TRUE(levelIs(*texture, level, faceColours[level])) << level;
+    EXPECT_FALSE(texture->hasGeneratedLevels());
+
+    // Any level the texture has takes new pixels; one it has not is refused by name.
+    auto blue = Pointer<Image>::adopt(makeBitmap(PixelFormat::RGBA8, 4, faceColours[2], 1));
+    EXPECT_TRUE(texture->upload(*blue, 2));
+    EXPECT_TRUE(levelIs(*texture, 2, faceColours[2]));
+    try {
+        texture->upload(*blue, 5);
+        ADD_FAILURE() << "level 5 of a texture of five levels was taken";
+    } catch (const TextureException& exception) {
+        EXPECT_NE(std::string(exception.getMessage().view()).find("level 5"), std::string::npos)
+            << exception.getMessage().view();
+    }
+    EXPECT_THROW(texture->upload(*blue, -1), TextureException);
+
+    // A chain that stops short samples only the levels it brought.
+    Pointer<Image> shortChain = makeLevels(8, 8);
+    Pointer<Image>::adopt(shortChain->getNext()->detachNext()); // as if the file ended after two levels
+    auto partial = Pointer<Texture2D>::adopt(createTexture2D(shortChain.detach(), -1));
+    EXPECT_EQ(partial->getLastLevel(), 1);
+    EXPECT_TRUE(levelIs(*partial, 1, faceColours[1]));
+    EXPECT_THROW(partial->upload(*blue, 2), TextureException);
+
+    // An empty texture's levels below 0 get their storage when first filled.
+    auto empty = Pointer<Texture2D>::adopt(createTexture2D(PixelFormat::RGBA8, {8, 2}, -1));
+    auto small = Pointer<Image>::adopt(makeBitmap(PixelFormat::RGBA8, 4, faceColours[4], 1));
+    EXPECT_TRUE(empty->upload(*small, 1));
+    EXPECT_TRUE(levelIs(*empty, 1, faceColours[4]));
+    EXPECT_THROW(empty->upload(*small, 4), TextureException) << "8 x 2 has levels 0 to 3";
+
+    // Mode -2 keeps level 0 alone and makes the others from it when they are sampled.
+    auto generated = Pointer<Texture2D>::adopt(createTexture2D(makeLevels(4, 4).detach(), -2));
+    generated->setFilter(GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR);
+    EXPECT_TRUE(levelIs(*generated, 1, faceColours[0]));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(TextureTest, ChainCreatorsReleaseTheirChainWhetherTheySucceedOrFail) {
+    const int live = LiveBitmap::live;
+    // What handing the chain over gives: "" for a texture, else the exception's class.
+    auto hand = [](Pointer<Image> chain, bool cube, int32_t levels) -> std::string {
+        try {
+            if (cube)
+                Pointer<Texture>::adopt(createCubeTexture(chain.detach(), levels));
+            else
+                Pointer<Texture>::adopt(createTexture2D(chain.detach(), levels));
+        } catch (const object::Exception& exception) {
+            return std::string(exception.getName().view());
+        }
+        return "";
+    };
+    auto withOddFormat = [](Pointer<Image> chain) {
+        chain->getNext()->setNext(Pointer<Image>::adopt(new LiveBitmap(PixelFormat::RGBA16, 4, 4)));
+        return chain;
+    };
+    auto withOddLevel = [](Pointer<Image> chain) {
+        chain->setNext(Pointer<Image>::adopt(makeBitmap(PixelFormat::RGBA8, 2, faceColours[0])));
+        return chain;
+    };
+    const struct {
+        const char* what;
+        std::string outcome;
+        std::string result;
+    } cases[] = {
+        {"cube of two levels", "", hand(makeChain(12, 8), true, -1)},
+        {"cube, generated levels", "", hand(makeChain(12, 8), true, -2)},
+        {"2D of four levels", "", hand(makeLevels(8, 8), false, -1)},
+        {"cube chain ending inside a level", "TextureException", hand(makeChain(7, 8), true, -1)},
+        {"cube of 300 x 300 faces", "TextureException", hand(makeChain(6, 300), true, -1)},
+        {"2D of 300 x 300", "", hand(makeLevels(300, 300), false, -2)},
+        {"2D level of the wrong size", "TextureException", hand(withOddLevel(makeLevels(8, 8)), false, -1)},
+        {"cube of mixed formats", "TypeException", hand(withOddFormat(makeChain(6, 4)), true, -1)},
+        {"2D of mixed formats", "TypeException", hand(withOddFormat(makeLevels(4, 4)), false, -1)},
+        {"compressed cube", "TypeException",
+         hand(Pointer<Image>::adopt(new LiveBitmap(PixelFormat::DXT1, 8, 8)), true, -1)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.result, c.outcome) << c.what;
+    EXPECT_EQ(LiveBitmap::live, live) << "images left behind";
+    EXPECT_THROW(createTexture2D(static_cast<Image*>(nullptr), -1), TextureException);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
 // Bytes that every channel of the format stores exactly: unsigned patterns for integer channels, small

@@ -99,9 +99,9 @@ protected:
     void TearDown() override {}
 };
 
-// Rows (top first) of the view's frame that hold text, drawn afresh on the window thread.
-std::vector<int> litRows(gui::Window& window, OverlaidView& view) {
-    std::vector<int> rows;
+// Lit pixels (x, y from the top) of the view's frame, drawn afresh on the window thread, row by row.
+std::vector<gui::Point> litPixels(gui::Window& window, OverlaidView& view) {
+    std::vector<gui::Point> lit;
     gui::testing::onWindowThread(window, [&] {
         if (!view.getGraphicsContext() || !view.getGraphicsContext()->makeCurrent())
             return;
@@ -114,13 +114,21 @@ std::vector<int> litRows(gui::Window& window, OverlaidView& view) {
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
-                if (rgba[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4] != 0) {
-                    rows.push_back(y);
-                    break;
-                }
+                if (rgba[(size_t(height - 1 - y) * size_t(width) + size_t(x)) * 4] != 0)
+                    lit.push_back({float(x), float(y)});
             }
         }
     });
+    return lit;
+}
+
+// Rows (top first) of the view's frame that hold text.
+std::vector<int> litRows(gui::Window& window, OverlaidView& view) {
+    std::vector<int> rows;
+    for (const gui::Point& pixel : litPixels(window, view)) {
+        if (rows.empty() || rows.back() != int(pixel.y))
+            rows.push_back(int(pixel.y));
+    }
     return rows;
 }
 
@@ -138,21 +146,32 @@ TEST_F(OverlayWindowTest, ClicksReachTheDispatcherOnlyOffTheLabelAndTheLabelKeep
     gui::testing::placeApart(*window);
     const gui::Rectangle origin = gui::testing::frameOf(*window);
 
-    // The label's frame starts at its baseline, y = 180: the text stands above the frame.
-    input.moveTo(int(origin.x) + 30, int(origin.y) + 190);
+    // The label's frame starts at its baseline, y = 180, and the letters stand above it: a click on the
+    // top of the first letter is the label's, in its own coordinates above the baseline.
+    const std::vector<gui::Point> letters = litPixels(*window, *view);
+    ASSERT_FALSE(letters.empty());
+    const gui::Point onTop = letters.front();
+    ASSERT_LT(onTop.y, 175.0f);
+    input.moveTo(int(origin.x + onTop.x), int(origin.y + onTop.y));
     input.click(1);
     ASSERT_TRUE(
         log.waitFor([](const Event& e) { return e.what == "label.button" && e.code == gui::ButtonLeftUp; }));
-    input.moveTo(int(origin.x) + 200, int(origin.y) + 50);
-    input.click(1);
-    ASSERT_TRUE(log.waitFor(
-        [](const Event& e) { return e.what == "dispatch.button" && e.code == gui::ButtonLeftUp; }));
+    // Far below the letters, and elsewhere in the scene, clicks go on to the dispatcher.
+    for (const gui::Point at : {gui::Point{30, 199}, gui::Point{200, 50}}) {
+        const size_t before = log.named("dispatch.button").size();
+        input.moveTo(int(origin.x + at.x), int(origin.y + at.y));
+        input.click(1);
+        ASSERT_TRUE(gui::testing::eventually([&] {
+            return log.named("dispatch.button").size() == before + 2;
+        })) << at.x
+            << ", " << at.y;
+    }
     std::vector<std::string> order;
     for (const Event& event : log.all())
         order.push_back(event.what);
     EXPECT_EQ(order, (std::vector<std::string>{"label.button", "label.button", "dispatch.button",
-                                               "dispatch.button"}));
-    EXPECT_EQ(log.named("label.button")[0].position, (gui::Point{10, 10}));
+                                               "dispatch.button", "dispatch.button", "dispatch.button"}));
+    EXPECT_EQ(log.named("label.button")[0].position, (gui::Point{onTop.x - 20, onTop.y - 180}));
 
     std::vector<int> rows = litRows(*window, *view);
     ASSERT_FALSE(rows.empty());

@@ -64,8 +64,10 @@ TEST(SystemFileTest, EveryErrorCodeMapsToItsExceptionAndText) {
         {1006, "IOException",
          "The volume for a file has been externally altered so that the opened file is no longer valid."},
         {1785, "IOException", "The disk media is not recognized. It may not be formatted."},
-        {3, "IOException", "IOException"},
-        {5, "IOException", "IOException"},
+        {3, "IOException", "The system cannot find the path specified."},
+        {5, "IOException", "Access is denied."},
+        {123, "IOException", "The filename, directory name, or volume label syntax is incorrect."},
+        {4242, "IOException", "The system reported error 4242."},
     };
     for (const Row& row : rows) {
         korvane::platform::setLastError(row.code);
@@ -96,6 +98,28 @@ TEST(SystemFileTest, MissingAndSharedFilesAreRefused) {
 
     held = nullptr;
     EXPECT_NO_THROW(openFile(dir.path("held.txt"), File::ReadWrite));
+}
+
+TEST(SystemFileTest, FailuresWithoutAClassOfTheirOwnNameThePathAndTheReason) {
+    korvane::test::TemporaryDirectory dir;
+    dir.write("plain.txt", "plain");
+    const std::string noFolder = dir.path("no-folder/sky.dds");
+    const std::string throughAFile = dir.path("plain.txt") + "/sky.dds";
+    const std::string pathNotFound = "The system cannot find the path specified. (";
+    const struct {
+        std::function<void()> call;
+        std::string message;
+    } cases[] = {
+        {[&] { openFile(noFolder, File::Read); }, pathNotFound + noFolder + ")"},
+        {[&] { createFile(noFolder); }, pathNotFound + noFolder + ")"},
+        {[&] { openFile(throughAFile, File::Read); }, pathNotFound + throughAFile + ")"},
+        {[&] { openFile(dir.path(), File::Read); }, "Access is denied. (" + dir.path() + ")"},
+    };
+    for (const auto& c : cases) {
+        auto [name, message] = thrown(c.call);
+        EXPECT_EQ(name, "IOException") << c.message;
+        EXPECT_EQ(message, c.message);
+    }
 }
 
 TEST(SystemFileTest, FullDiskShowsInTheCountAndTheLastError) {

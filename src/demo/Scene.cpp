@@ -30,6 +30,12 @@ Scene scene;
 
 namespace {
 
+constexpr float SpinPerMillisecond = 0.00025f;
+
+} // namespace
+
+namespace {
+
 using graphics3d::ColourMaterial;
 using object::Pointer;
 using types::String;
@@ -257,6 +263,14 @@ float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float
     if (offAxis + spread >= std::numbers::pi_v<float> / 2 - 0.01f)
         return std::numeric_limits<float>::infinity();
     return size / 4.0f * (std::tan(offAxis + spread) - std::tan(offAxis - spread));
+}
+
+void spinScene(float elapsedMilliseconds) {
+    const float angle = elapsedMilliseconds * SpinPerMillisecond;
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        const float* axis = scene.rotationAxes[i];
+        math::rotate(scene.sphereTransforms[i], angle, {axis[0], axis[1], axis[2]});
+    }
 }
 
 void releaseScene() {

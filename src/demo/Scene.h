@@ -64,6 +64,9 @@ int sphereDetailFor(float pixelRadius);
 // down -Z) seen through a square 90-degree frustum `size` pixels wide; infinite when the eye is inside it
 // or it lies beside or behind the eye.
 float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float size);
+// Turns every sphere about its axis, through the centre of the world, by the angle that
+// `elapsedMilliseconds` adds.
+void spinScene(float elapsedMilliseconds);
 // Releases everything the scene holds and empties the tables; harmless when nothing is built.
 void releaseScene();
 // The spheres' indices, nearest first as seen through `view` (row-major, world to eye), so that the

@@ -145,7 +145,7 @@ bool Root::setFocusView(View* view) {
     return true;
 }
 
-template <typename Visit> void Root::visitViews(bool backwards, Visit&& visit) {
+template <typename Visit> bool Root::visitViews(bool backwards, Visit&& visit) {
     // A reference to every view of the chain as it is now: a callback may take any view out, its own
     // included, and drop the chain's last reference to it. Views taken out before their turn are passed
     // over; views added meanwhile wait for the next walk.
@@ -156,9 +156,10 @@ template <typename Visit> void Root::visitViews(bool backwards, Visit&& visit) {
     const size_t count = visiting.size();
     for (size_t k = 0; k < count; ++k) {
         View* view = visiting[backwards ? count - 1 - k : k].get();
-        if (view->root == this)
-            visit(view);
+        if (view->root == this && visit(view))
+            return true;
     }
+    return false;
 }
 
 void Root::draw() {
@@ -172,6 +173,7 @@ void Root::draw() {
                                   0.0f,  0.0f,  1.0f, 0.0f, t.tx,  t.ty,  0.0f, 1.0f};
         glLoadMatrixf(matrix);
         view->draw();
+        return false;
     });
     context.end();
 }
@@ -222,7 +224,7 @@ bool Root::onResize(const gui::Size& newSize) {
         visitViews(false, [&](View* view) {
             const uint32_t anchors = view->anchors;
             if (!anchors)
-                return;
+                return false;
             if ((anchors & (gui::AnchorLeft | gui::AnchorRight)) == (gui::AnchorLeft | gui::AnchorRight))
                 view->frame.width += dw;
             else if (anchors & gui::AnchorRight)
@@ -232,6 +234,7 @@ bool Root::onResize(const gui::Size& newSize) {
             else if (anchors & gui::AnchorBottom)
                 view->frame.y += dh;
             view->layout();
+            return false;
         });
     }
     previousSize = size;
@@ -239,39 +242,36 @@ bool Root::onResize(const gui::Size& newSize) {
 }
 
 bool Root::onActivate() {
-    visitViews(false, [](View* view) { view->onActivate(); });
+    visitViews(false, [](View* view) {
+        view->onActivate();
+        return false;
+    });
     return true;
 }
 
 bool Root::onDeactivate() {
-    visitViews(false, [](View* view) { view->onDeactivate(); });
+    visitViews(false, [](View* view) {
+        view->onDeactivate();
+        return false;
+    });
     return true;
 }
 
-View* Root::successor(View* view, View* following) const {
-    if (view->root == this)
-        return views.getNext(view);
-    return following && following->root == this ? following : nullptr;
-}
-
-// Views are visited with references to them and to their successors held, so that a callback may take
-// views out of the root.
 bool Root::onMouseMove(const gui::Point& position, uint32_t state) {
-    for (object::Pointer<View> view(views.getFirst()); view;) {
-        const object::Pointer<View> following(views.getNext(view.get()));
-        if (view->contains(position)) {
-            const gui::Point local = view->toLocal(position);
-            if (view.get() != hoverView) {
-                if (View* previous = hoverView)
-                    previous->onMouseLeave();
-                hoverView = view->root == this ? view.get() : nullptr;
-                view->onMouseEnter(local, state);
-            }
-            if (view->onMouseMove(local, state))
-                return true;
+    const bool taken = visitViews(false, [&](View* view) {
+        if (!view->contains(position))
+            return false;
+        const gui::Point local = view->toLocal(position);
+        if (view != hoverView) {
+            if (View* previous = hoverView)
+                previous->onMouseLeave();
+            hoverView = view->root == this ? view : nullptr;
+            view->onMouseEnter(local, state);
         }
-        view = successor(view.get(), following.get());
-    }
+        return view->onMouseMove(local, state);
+    });
+    if (taken)
+        return true;
     if (View* previous = hoverView) {
         hoverView = nullptr;
         previous->onMouseLeave();
@@ -280,22 +280,15 @@ bool Root::onMouseMove(const gui::Point& position, uint32_t state) {
 }
 
 bool Root::onMouseButton(const gui::Point& position, uint32_t code) {
-    for (object::Pointer<View> view(views.getFirst()); view;) {
-        const object::Pointer<View> following(views.getNext(view.get()));
-        if (view->contains(position) && view->onMouseButton(view->toLocal(position), code))
-            return true;
-        view = successor(view.get(), following.get());
-    }
-    return false;
+    return visitViews(false, [&](View* view) {
+        return view->contains(position) && view->onMouseButton(view->toLocal(position), code);
+    });
 }
 
 bool Root::onMouseEnter(const gui::Point& position, uint32_t state) {
-    for (object::Pointer<View> view(views.getFirst()); view;) {
-        const object::Pointer<View> following(views.getNext(view.get()));
-        if (view->contains(position) && view->onMouseEnter(view->toLocal(position), state))
-            break;
-        view = successor(view.get(), following.get());
-    }
+    visitViews(false, [&](View* view) {
+        return view->contains(position) && view->onMouseEnter(view->toLocal(position), state);
+    });
     return true;
 }
 

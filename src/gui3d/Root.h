@@ -84,11 +84,9 @@ private:
     void readSize();
     bool deliver(application::Message* message, bool front);
     void takeOut(View* view);
-    // Calls visit(view) for every view of the chain, first to last or last to first, so that callbacks
-    // may take views out of the root meanwhile.
-    template <typename Visit> void visitViews(bool backwards, Visit&& visit);
-    // The next view to visit after a callback of `view`, whose successor was `following` before it.
-    View* successor(View* view, View* following) const;
+    // Calls visit(view) for every view of the chain, first to last or last to first, until a call answers
+    // true (which it then answers), so that callbacks may take views out of the root meanwhile.
+    template <typename Visit> bool visitViews(bool backwards, Visit&& visit);
     // Clears every pointer to a view that is going away.
     void forget(View* view);
 

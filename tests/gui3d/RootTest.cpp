@@ -168,7 +168,7 @@ TEST_F(RootTest, ViewsMayLeaveFromTheirOwnCallbacks) {
 }
 
 // Views held only by the chain that take themselves or others out while the root walks the chain for a
-// resize, an activation or a draw: the walk goes on with the views still in the root.
+// resize, an activation, a draw or a click: the walk goes on with the views still in the root.
 TEST_F(RootTest, WalksGoOnWhenViewsLeaveFromTheirCallbacks) {
     class Leaver : public View {
     public:
@@ -180,6 +180,7 @@ TEST_F(RootTest, WalksGoOnWhenViewsLeaveFromTheirCallbacks) {
         bool onDeactivate() override { return note("deactivate"); }
         bool draw() override { return note("draw"); }
         bool onFocusLost() override { return note("focus"); }
+        bool onMouseButton(const gui::Point&, uint32_t) override { return !note("button"); }
 
         Log& log;
         std::string label;
@@ -241,6 +242,14 @@ TEST_F(RootTest, WalksGoOnWhenViewsLeaveFromTheirCallbacks) {
     root->draw();
     EXPECT_EQ(log, (Log{"d draw", "c draw", "b draw", "a draw"}));
     EXPECT_EQ(names(), "ac");
+
+    // A click that no view takes, with the first view taking itself and the next one out.
+    made = fill();
+    made[0]->leaveOn = "button";
+    made[0]->alsoTakeOut = made[1];
+    click(5, 5);
+    EXPECT_EQ(log, (Log{"a button", "c button", "d button", "dispatch button (5,5)"}));
+    EXPECT_EQ(names(), "cd");
 
     // A focus view that leaves when it loses the focus, while it is being taken out or replaced.
     made = fill();

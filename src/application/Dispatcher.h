@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "container/List.h"
 #include "object/Noncopyable.h"
 #include "object/Object.h"
@@ -8,9 +10,9 @@ namespace korvane::application {
 
 template <typename T> class Dispatcher;
 
-// The registration side of a listener interface T, which derives from Listener<T>. It remembers the
-// dispatchers it is registered with, so that whichever of the two is destroyed first leaves the other:
-// neither side holds a counted reference on the other. Used on one thread only.
+/// The registration side of a listener interface T, which derives from Listener<T>. It remembers the
+/// dispatchers it is registered with, so that whichever of the two is destroyed first leaves the other:
+/// neither side holds a counted reference on the other. Used on one thread only.
 template <typename T> class Listener : private object::Noncopyable {
 public:
     // The dispatchers this listener is registered with, in registration order.
@@ -35,16 +37,19 @@ private:
     T* registered = nullptr;
 };
 
-// Keeps a list of listeners of interface T and calls them in registration order. A listener may leave
-// (or be destroyed) from inside a call; the dispatch then goes on with the listeners after it. A listener
-// may also drop the last reference to the dispatcher while it is dispatching.
+/// Keeps a list of listeners of interface T and calls them in registration order. A dispatch calls each
+/// listener that was registered when it began and is still registered when its turn comes, once: a
+/// listener may leave (or be destroyed) from inside a call, and one that registers again or newly
+/// registers during a dispatch waits for the next dispatch, so that every dispatch ends. Dispatches may
+/// nest. A listener may also drop the last reference to the dispatcher while it is dispatching. Neither
+/// side owns the other; used on one thread only.
 template <typename T> class Dispatcher : public object::Object, private object::Noncopyable {
 public:
     Dispatcher() = default;
     // Removes itself from every registered listener.
     ~Dispatcher() override {
         while (auto* item = listeners.getFirst()) {
-            T* listener = item->value;
+            T* listener = item->value.listener;
             listeners.remove(item);
             static_cast<Listener<T>*>(listener)->dispatchers.removeValue(this);
         }
@@ -52,10 +57,10 @@ public:
 
     // Appends listener unless it is registered already. False for null or a repeated registration.
     bool addListener(T* listener) {
-        if (!listener || listeners.find(listener))
+        if (!listener || locate(listener))
             return false;
         Listener<T>* side = listener;
-        auto* item = listeners.append(listener);
+        auto* item = listeners.append(Entry{listener, dispatches});
         try {
             side->dispatchers.append(this);
         } catch (...) {
@@ -74,7 +79,7 @@ public:
         return true;
     }
 
-    bool hasListener(T* listener) const { return listeners.find(listener) != nullptr; }
+    bool hasListener(T* listener) const { return locate(listener) != nullptr; }
     uint32_t getListenerCount() const { return listeners.getCount(); }
 
     types::String getClassPath() const override {
@@ -82,9 +87,9 @@ public:
     }
 
 protected:
-    // Calls call(listener) for every listener, in registration order.
+    // Calls call(listener) for every listener registered before this dispatch began, in registration
+    // order.
     template <typename Call> void dispatch(Call&& call) {
-        using Item = typename container::List<T*>::Item;
         // Keeps the dispatcher alive should a listener release it, and unlinks the cursor however the
         // loop ends.
         struct Guard {
@@ -99,24 +104,41 @@ protected:
                 owner->release();
             }
         } guard(this);
+        // Entries stamped with this number or a later one were added after the dispatch began.
+        const uint64_t serial = ++dispatches;
         for (Item* item = listeners.getFirst(); item; item = guard.cursor.next) {
             guard.cursor.next = listeners.getNext(item);
-            call(item->value);
+            if (item->value.added < serial)
+                call(item->value.listener);
         }
     }
 
 private:
     friend class Listener<T>;
 
+    struct Entry {
+        T* listener;
+        // The number of dispatches begun when the listener was added.
+        uint64_t added;
+    };
+    using Item = typename container::List<Entry>::Item;
+
     // The item a running dispatch visits next; dispatches may nest, so the cursors form a stack.
     struct Cursor {
-        typename container::List<T*>::Item* next;
+        Item* next;
         Cursor* outer;
     };
 
+    Item* locate(T* listener) const {
+        for (Item* item = listeners.getFirst(); item; item = listeners.getNext(item))
+            if (item->value.listener == listener)
+                return item;
+        return nullptr;
+    }
+
     // Removes listener from this side only, stepping any running dispatch past it.
     bool forget(T* listener) {
-        auto* item = listeners.find(listener);
+        Item* item = locate(listener);
         if (!item)
             return false;
         for (Cursor* cursor = cursors; cursor; cursor = cursor->outer)
@@ -126,8 +148,9 @@ private:
         return true;
     }
 
-    container::List<T*> listeners;
+    container::List<Entry> listeners;
     Cursor* cursors = nullptr;
+    uint64_t dispatches = 0;
 };
 
 } // namespace korvane::application

@@ -30,6 +30,12 @@ Scene scene;
 
 namespace {
 
+constexpr float SpinPerMillisecond = 0.00025f;
+
+} // namespace
+
+namespace {
+
 using graphics3d::ColourMaterial;
 using object::Pointer;
 using types::String;
@@ -146,6 +152,7 @@ void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
         transform.elements[3] = x * 400.0f - 200.0f;
         transform.elements[7] = y * 400.0f - 200.0f;
         transform.elements[11] = z * 400.0f - 200.0f;
+        scene.placedTransforms[i] = transform;
 
         scene.sphereParameters[i] = graphics3d::ParameterBuffer::create(model->getParameters());
         for (float& axis : scene.rotationAxes[i])
@@ -259,6 +266,19 @@ float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float
     return size / 4.0f * (std::tan(offAxis + spread) - std::tan(offAxis - spread));
 }
 
+void spinScene(float elapsedMilliseconds) {
+    // Turning the last frame's transforms again would pile up the rounding of every turn, and the
+    // spheres would shrink and drift; each frame starts from where they were placed instead. The angle
+    // is kept within a turn in double precision, so that it stays as exact after hours as at the start.
+    const float angle = elapsedMilliseconds * SpinPerMillisecond;
+    scene.spinAngle = std::remainder(scene.spinAngle + double(angle), 2.0 * std::numbers::pi);
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        const float* axis = scene.rotationAxes[i];
+        scene.sphereTransforms[i] = scene.placedTransforms[i];
+        math::rotate(scene.sphereTransforms[i], float(scene.spinAngle), {axis[0], axis[1], axis[2]});
+    }
+}
+
 void releaseScene() {
     for (int i = 0; i < Scene::SphereCount; ++i) {
         drop(scene.renderers[i]);
@@ -266,7 +286,7 @@ void releaseScene() {
         for (graphics3d::GeometryModel*& coarser : scene.coarserSpheres[i])
             drop(coarser);
         drop(scene.sphereParameters[i]);
-        scene.sphereTransforms[i] = math::Matrix();
+        scene.sphereTransforms[i] = scene.placedTransforms[i] = math::Matrix();
         scene.sphereRadii[i] = 0.0f;
         std::fill(std::begin(scene.rotationAxes[i]), std::end(scene.rotationAxes[i]), 0.0f);
     }
@@ -275,6 +295,7 @@ void releaseScene() {
     drop(scene.skyFaces);
     std::fill(std::begin(scene.skyFaceReady), std::end(scene.skyFaceReady), false);
     drop(scene.light);
+    scene.spinAngle = 0.0;
 }
 
 } // namespace korvane::demo

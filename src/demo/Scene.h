@@ -16,9 +16,10 @@ namespace korvane::demo {
 
 class SphereRenderer;
 
-// The demonstration's scene: a sky box and four reflective spheres, each with its own cube map and
-// renderer, lit by one point light. Built once when the scene view's GL context exists, read every frame,
-// released when the view goes away; all of it on the window thread.
+/// The demonstration's scene: a sky box and four reflective spheres, each with its own cube map and
+/// renderer, lit by one point light. Built once when the scene view's GL context exists, read every frame,
+/// released when the view goes away; all of it on the window thread. The tables own every object they
+/// point at: releaseScene() releases them.
 struct Scene {
     static constexpr int SphereCount = 4;
     // The segments of each sphere's models, finest first: the first is the sphere the window shows, the
@@ -33,7 +34,11 @@ struct Scene {
     graphics3d::GeometryModel* coarserSpheres[SphereCount][DetailCount - 1] = {};
     // Each holds one "modelview" matrix for its sphere.
     graphics3d::ParameterBuffer* sphereParameters[SphereCount] = {};
+    // Each sphere's transform this frame: where it was placed, turned by spinAngle about its axis.
     math::Matrix sphereTransforms[SphereCount];
+    math::Matrix placedTransforms[SphereCount];
+    // How far every sphere has turned since it was placed, in radians within half a turn either way.
+    double spinAngle = 0.0;
     // The radius each sphere model was built with: its bounding sphere about its centre.
     float sphereRadii[SphereCount] = {};
     float rotationAxes[SphereCount][3] = {};
@@ -64,6 +69,10 @@ int sphereDetailFor(float pixelRadius);
 // down -Z) seen through a square 90-degree frustum `size` pixels wide; infinite when the eye is inside it
 // or it lies beside or behind the eye.
 float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float size);
+// Turns every sphere about its axis, through the centre of the world, by the angle that
+// `elapsedMilliseconds` adds. Each transform is made anew from where the sphere was placed and the whole
+// angle turned, so that sizes and distances stay as built however long the program runs.
+void spinScene(float elapsedMilliseconds);
 // Releases everything the scene holds and empties the tables; harmless when nothing is built.
 void releaseScene();
 // The spheres' indices, nearest first as seen through `view` (row-major, world to eye), so that the

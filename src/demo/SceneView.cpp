@@ -16,12 +16,6 @@
 
 namespace korvane::demo {
 
-namespace {
-
-constexpr float SpinPerMillisecond = 0.00025f;
-
-} // namespace
-
 SceneView::SceneView(const gui::Rectangle& frame) : OpenGL(frame) {
     timer.reset(0);
     pixelFormat.colorBits = 24;
@@ -137,11 +131,7 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     // rasterised and shaded, then hidden by the near side.
     glEnable(GL_CULL_FACE);
 
-    const float angle = elapsedMilliseconds * SpinPerMillisecond;
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        const float* axis = scene.rotationAxes[i];
-        math::rotate(scene.sphereTransforms[i], angle, {axis[0], axis[1], axis[2]});
-    }
+    spinScene(elapsedMilliseconds);
 
     math::Matrix view = gui->getCameraTransform();
     math::invert(view);

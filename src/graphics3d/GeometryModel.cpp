@@ -15,7 +15,8 @@ GeometryModel::GeometryModel(int kind, float size, int segments) {
         detail::buildSphere(mesh, size, segments, false);
         sphereIndices = mesh.getIndexBuffer();
         sphereVertices = mesh.getVertexBuffer(0);
-        facing = detail::FacingRuns(segments, size);
+        if (sphereIndices && sphereVertices)
+            facing = detail::FacingRuns(segments, size);
         break;
     case 1:
         detail::buildBox(mesh, size, false);
@@ -50,9 +51,12 @@ void GeometryModel::drawFacing(const ParameterBuffer* parameters) {
         return;
     float eye[3];
     // Only the sphere as built is known strip by strip.
-    const bool asBuilt = sphereIndices && mesh.getIndexBuffer() == sphereIndices &&
-                         mesh.getVertexBuffer(0) == sphereVertices && !mesh.hasSubRange() &&
-                         mesh.getPrimitive() == GL_TRIANGLE_STRIP;
+    if (sphereIndices && (mesh.getIndexBuffer() != sphereIndices.get() ||
+                          mesh.getVertexBuffer(0) != sphereVertices.get() || mesh.getBufferCount() != 1)) {
+        sphereIndices = nullptr;
+        sphereVertices = nullptr;
+    }
+    const bool asBuilt = sphereIndices && !mesh.hasSubRange() && mesh.getPrimitive() == GL_TRIANGLE_STRIP;
     if (!asBuilt || !eyeInModel(matrix, eye)) {
         mesh.draw();
         return;

@@ -7,13 +7,16 @@
 #include "graphics3d/Material.h"
 #include "graphics3d/Model.h"
 #include "graphics3d/ModelGeometry.h"
+#include "object/Pointer.h"
 
 namespace korvane::graphics3d {
 
-// A solid: a sphere (kind 0) of radius `size` with `segments` divisions around it, or a box (kind 1) of
-// half-size `size`, facing outwards and drawn with the model-view matrix of its parameter block. The model
-// owns its mesh, appearance, material and a lit plain shader; callers may give the appearance their own
-// material, shader and textures. Any other kind throws TypeException.
+/// A solid: a sphere (kind 0) of radius `size` with `segments` divisions around it, or a box (kind 1) of
+/// half-size `size`, facing outwards and drawn with the model-view matrix of its parameter block. The
+/// model owns its mesh, appearance, material and a lit plain shader; callers may give the appearance their
+/// own material, shader and textures. Any other kind throws TypeException. A sphere whose buffers could not
+/// hold its segments (fewer than two, or more than about 16 000) has an empty mesh and draws nothing.
+/// Built, drawn and released on the thread whose rendering context is current.
 class GeometryModel : public Model {
 public:
     GeometryModel(int kind, float size, int segments);
@@ -39,9 +42,10 @@ private:
     // affine map that keeps the winding of triangles.
     static bool eyeInModel(const float* matrix, float (&eye)[3]);
 
-    // The sphere's buffers as built: drawFacing knows their layout.
-    const IndexBuffer* sphereIndices = nullptr;
-    const VertexBuffer* sphereVertices = nullptr;
+    // The sphere's buffers as built, whose layout drawFacing knows. Held so that no other buffer can
+    // take their place at the same address; let go for good once the mesh has others.
+    object::Pointer<IndexBuffer> sphereIndices;
+    object::Pointer<VertexBuffer> sphereVertices;
     detail::FacingRuns facing;
 };
 

@@ -43,6 +43,10 @@ public:
     uint32_t getBufferObject() const { return buffer.getBufferObject(); }
     uint32_t getGLType() const { return glType; }
     uint32_t getStorage() const { return buffer.getStorage(); }
+    // A number that changes, to one no buffer of the process had before, whenever the indices may have
+    // changed (update(), or unmap() after a mapping for writing), so that what was measured of them can be
+    // kept until then.
+    uint64_t getRevision() const { return revision; }
 
 private:
     IndexBuffer(uint32_t indexSize, uint32_t count, uint32_t storage);
@@ -51,6 +55,8 @@ private:
     uint32_t count;
     uint32_t glType;
     BufferStorage buffer;
+    uint64_t revision;
+    bool writing = false;
 };
 
 } // namespace korvane::graphics3d

@@ -35,9 +35,30 @@ bool IndexMesh::prepareDrawing(const void*& base) {
     return true;
 }
 
+bool IndexMesh::indicesFit(uint32_t start, uint32_t count) {
+    if (measuredRevision != indexBuffer->getRevision()) {
+        detail::IndexReader reader(indexBuffer);
+        if (!reader.isReady())
+            return false;
+        uint32_t largest = 0;
+        for (uint32_t index = 0; index < reader.getCount(); ++index)
+            largest = std::max(largest, reader[index]);
+        largestIndex = largest;
+        measuredRevision = indexBuffer->getRevision();
+    }
+    if (largestIndex < vertexCount)
+        return true;
+    detail::IndexReader reader(indexBuffer);
+    if (!reader.isReady())
+        return false;
+    for (uint32_t index = start; index < start + count; ++index)
+        if (reader[index] >= vertexCount)
+            return false;
+    return true;
+}
+
 void IndexMesh::draw() {
-    const void* base = nullptr;
-    if (!prepareDrawing(base))
+    if (!indexBuffer || bufferCount == 0)
         return;
     const uint32_t total = indexBuffer->getCount();
     uint32_t start = 0;
@@ -47,7 +68,11 @@ void IndexMesh::draw() {
         start = std::min(first, total);
         count = end > start ? std::min(end, total) - start : 0;
     }
-    if (count == 0)
+    // An index past the vertices would make GL read outside the vertex arrays.
+    if (count != 0 && !indicesFit(start, count))
+        return;
+    const void* base = nullptr;
+    if (!prepareDrawing(base) || count == 0)
         return;
     // A buffer object takes a byte offset in place of an address.
     const uint32_t size = indexBuffer->getIndexSize();
@@ -57,26 +82,30 @@ void IndexMesh::draw() {
 }
 
 void IndexMesh::drawPieces(const uint32_t* firsts, const int32_t* counts, uint32_t pieceCount) {
-    const void* base = nullptr;
-    if (pieceCount == 0 || !prepareDrawing(base))
+    if (pieceCount == 0 || !indexBuffer || bufferCount == 0)
         return;
     const uint32_t total = indexBuffer->getCount();
-    const uint32_t size = indexBuffer->getIndexSize();
     pieceAddresses.setSize(pieceCount);
     pieceCounts.setSize(pieceCount);
     uint32_t kept = 0;
     for (uint32_t k = 0; k < pieceCount; ++k) {
         const uint32_t start = std::min(firsts[k], total);
         const uint32_t count = std::min(uint32_t(std::max(counts[k], 0)), total - start);
-        if (count == 0)
+        // Runs whose indices name vertices past the buffers' are left out.
+        if (count == 0 || !indicesFit(start, count))
             continue;
-        pieceAddresses[kept] =
-            reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(base) + uintptr_t(start) * size);
+        // The offset of the run for now; the base address is added once the buffer is bound.
+        pieceAddresses[kept] = reinterpret_cast<const void*>(uintptr_t(start));
         pieceCounts[kept] = int32_t(count);
         ++kept;
     }
-    if (kept == 0)
+    const void* base = nullptr;
+    if (!prepareDrawing(base) || kept == 0)
         return;
+    const uint32_t size = indexBuffer->getIndexSize();
+    for (uint32_t k = 0; k < kept; ++k)
+        pieceAddresses[k] = reinterpret_cast<const void*>(
+            reinterpret_cast<uintptr_t>(base) + reinterpret_cast<uintptr_t>(pieceAddresses[k]) * size);
     const uint32_t type = indexBuffer->getGLType();
     if (glMultiDrawElements) {
         static_assert(std::is_same_v<GLsizei, int32_t>);

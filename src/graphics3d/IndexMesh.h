@@ -7,8 +7,11 @@
 
 namespace korvane::graphics3d {
 
-// A mesh drawn through an index buffer with glDrawElements. The draw range counts indices. An index mesh
-// without an index buffer draws nothing and has no readable geometry.
+/// A mesh drawn through an index buffer with glDrawElements. The draw range counts indices. An index mesh
+/// without an index buffer draws nothing and has no readable geometry; one whose drawn indices name a
+/// vertex past the end of its vertex buffers draws nothing either (or leaves out the runs that do), so
+/// that GL never reads outside them. The mesh holds a reference to its buffers. Drawn on the thread whose
+/// rendering context is current.
 class IndexMesh : public VertexMesh {
 public:
     IndexMesh() = default;
@@ -42,10 +45,19 @@ private:
     // Sets the vertex arrays, binds the index buffer and the appearance; the index buffer's base address
     // (null for a buffer object), or false when there is nothing to draw.
     bool prepareDrawing(const void*& base);
+    // Whether the `count` indices from `start` on name vertices that the buffers hold (false also when
+    // the indices cannot be read). The largest index of the whole buffer is measured once per revision
+    // of its contents, so that a mesh whose indices all fit pays one comparison per draw; only a buffer
+    // with indices out of reach has the drawn ones read one by one.
+    bool indicesFit(uint32_t start, uint32_t count);
 
     // The runs' addresses and counts as GL takes them, kept between draws.
     container::Array<const void*> pieceAddresses;
     container::Array<int32_t> pieceCounts;
+    // The revision of the index buffer's contents that largestIndex was measured from; revisions start
+    // at 1.
+    uint64_t measuredRevision = 0;
+    uint32_t largestIndex = 0;
 };
 
 } // namespace korvane::graphics3d

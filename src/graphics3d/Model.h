@@ -16,16 +16,18 @@ namespace korvane::graphics3d {
 
 class ParameterBuffer;
 
-// A time-dependent change a model may carry; models hold them by counted reference.
+/// A time-dependent change a model may carry; models hold them by counted reference.
 class Animation : public Resource {
 public:
     types::String getClassPath() const override;
 };
 
-// A drawable object made of meshes, with a bounding box and the format of the parameter block it is drawn
-// with: the named per-draw values a caller supplies in a ParameterBuffer. The model-view matrix (16
-// floats, row-major) sits at modelviewOffset in that block, the offset of the component "modelview", else
-// of "model", else -1. Models draw and pick on the rendering thread.
+/// A drawable object made of meshes, with a bounding box and the format of the parameter block it is drawn
+/// with: the named per-draw values a caller supplies in a ParameterBuffer, which the caller keeps. The
+/// model-view matrix (16 floats, row-major) sits at modelviewOffset in that block, the offset of the
+/// component "modelview", else of "model", else -1. The model holds a counted reference to each mesh and
+/// animation it is given and releases them when it goes. Models are made, drawn, picked and released on
+/// the rendering thread.
 class Model : public Resource, public object::Noncopyable {
 public:
     using Line = geometry::Collider<float, 3>::Line;

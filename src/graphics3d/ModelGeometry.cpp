@@ -12,20 +12,33 @@
 
 namespace korvane::graphics3d::detail {
 
+namespace {
+
+// The index count of a sphere's strips: per strip two for each of its n + 1 columns and two to join it
+// to the next.
+uint64_t sphereIndexCount(uint64_t n) {
+    return (n / 2) * (2 * n + 4);
+}
+
+} // namespace
+
 void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward) {
     if (segments < 2)
         return;
     const uint32_t n = uint32_t(segments);
     const uint32_t rings = n / 2 + 1;
-    // Every vertex and index must be numbered with 32 bits.
-    if (uint64_t(n + 1) * rings > UINT32_MAX || uint64_t(rings - 1) * (2 * n + 4) > UINT32_MAX)
+    MeshBuilder builder;
+    builder.setAttributes(attribute::Position | attribute::Normal | attribute::TextureCoordinate0);
+    builder.setPrimitive(GL_TRIANGLE_STRIP);
+    // A buffer holds at most 4 GiB (which also numbers every vertex and index with 32 bits): a count
+    // beyond that is refused before anything is allocated.
+    const uint64_t vertexBytes = (uint64_t(n) + 1) * rings * builder.getFormat().stride;
+    const uint64_t indexBytes = sphereIndexCount(n) * sizeof(uint32_t);
+    if (vertexBytes > UINT32_MAX || indexBytes > UINT32_MAX)
         return;
     const float sign = inward ? -1.0f : 1.0f;
     const float pi = std::numbers::pi_v<float>;
 
-    MeshBuilder builder;
-    builder.setAttributes(attribute::Position | attribute::Normal | attribute::TextureCoordinate0);
-    builder.setPrimitive(GL_TRIANGLE_STRIP);
     for (uint32_t i = 0; i <= n; ++i) {
         builder.setPosition(0, -radius, 0);
         builder.setNormal(0, -sign, 0);
@@ -81,7 +94,7 @@ FacingRuns::FacingRuns(int segments, float radius) {
         return;
     const uint32_t n = uint32_t(segments);
     const uint32_t rings = n / 2 + 1;
-    if (uint64_t(rings - 1) * (2 * n + 4) > UINT32_MAX)
+    if (sphereIndexCount(n) * sizeof(uint32_t) > UINT32_MAX)
         return;
     this->segments = n;
     this->radius = radius;

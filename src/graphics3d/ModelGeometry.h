@@ -13,7 +13,8 @@ namespace korvane::graphics3d::detail {
 /// Makes `mesh` a sphere of the given radius around the origin: rings of segments + 1 vertices from the
 /// south pole to the north pole, drawn as one triangle strip (neighbouring rings joined by repeated
 /// indices). Facing outwards, or inwards (normals and winding turned) for a sky. Leaves the mesh without
-/// buffers when they cannot be made or fewer than two segments are asked for.
+/// buffers when they cannot be made, with fewer than two segments, and at once, before allocating
+/// anything, with more than a 4 GiB buffer can hold (above 16 382 segments).
 void buildSphere(IndexMesh& mesh, float radius, int segments, bool inward);
 /// The runs of the index list of an outward sphere made by buildSphere that hold every triangle whose
 /// front an eye can see: per strip, the quads around the eye's longitude whose plane the eye lies above,

@@ -1,5 +1,7 @@
 #include "gui3d/Root.h"
 
+#include <vector>
+
 #include "graphics3d/Graphics3dException.h"
 #include "graphics3d/OpenGL.h"
 #include "gui/Input.h"
@@ -75,9 +77,13 @@ bool Root::addView(View* view) {
 bool Root::removeView(View* view) {
     if (!view || view->root != this || view->parent)
         return false;
+    // The chain's reference may be the last one, and the view may leave from onFocusLost by itself.
+    object::Pointer<View> held(view);
     if (view == focusView) {
         focusView = nullptr;
         view->onFocusLost();
+        if (view->root != this)
+            return true;
     }
     takeOut(view);
     return true;
@@ -127,24 +133,48 @@ void Root::forget(View* view) {
 bool Root::setFocusView(View* view) {
     if (view && view->root != this)
         return false;
-    if (focusView && focusView != view)
-        focusView->onFocusLost();
+    object::Pointer<View> held(view);
+    if (View* previous = focusView; previous && previous != view) {
+        focusView = nullptr;
+        previous->onFocusLost();
+        // The callback may have taken the new focus view out of the root.
+        if (view && view->root != this)
+            return false;
+    }
     focusView = view;
     return true;
+}
+
+template <typename Visit> bool Root::visitViews(bool backwards, Visit&& visit) {
+    // A reference to every view of the chain as it is now: a callback may take any view out, its own
+    // included, and drop the chain's last reference to it. Views taken out before their turn are passed
+    // over; views added meanwhile wait for the next walk.
+    std::vector<object::Pointer<View>> visiting;
+    visiting.reserve(views.getCount());
+    for (View* view = views.getFirst(); view; view = views.getNext(view))
+        visiting.emplace_back(view);
+    const size_t count = visiting.size();
+    for (size_t k = 0; k < count; ++k) {
+        View* view = visiting[backwards ? count - 1 - k : k].get();
+        if (view->root == this && visit(view))
+            return true;
+    }
+    return false;
 }
 
 void Root::draw() {
     context.begin();
     context.endPrimitive();
     glScissor(0, context.getHeight() - int32_t(size.height), int32_t(size.width), int32_t(size.height));
-    for (View* view = views.getLast(); view; view = views.getPrevious(view)) {
+    visitViews(true, [&](View* view) {
         context.endPrimitive();
         const graphics::Transform<float>& t = view->getGlobalTransform();
         const float matrix[16] = {t.m00, t.m10, 0.0f, 0.0f, t.m01, t.m11, 0.0f, 0.0f,
                                   0.0f,  0.0f,  1.0f, 0.0f, t.tx,  t.ty,  0.0f, 1.0f};
         glLoadMatrixf(matrix);
         view->draw();
-    }
+        return false;
+    });
     context.end();
 }
 
@@ -191,10 +221,10 @@ bool Root::onResize(const gui::Size& newSize) {
     const float dw = size.width - previousSize.width;
     const float dh = size.height - previousSize.height;
     if (dw != 0.0f || dh != 0.0f) {
-        for (View* view : views) {
+        visitViews(false, [&](View* view) {
             const uint32_t anchors = view->anchors;
             if (!anchors)
-                continue;
+                return false;
             if ((anchors & (gui::AnchorLeft | gui::AnchorRight)) == (gui::AnchorLeft | gui::AnchorRight))
                 view->frame.width += dw;
             else if (anchors & gui::AnchorRight)
@@ -204,48 +234,44 @@ bool Root::onResize(const gui::Size& newSize) {
             else if (anchors & gui::AnchorBottom)
                 view->frame.y += dh;
             view->layout();
-        }
+            return false;
+        });
     }
     previousSize = size;
     return true;
 }
 
 bool Root::onActivate() {
-    for (View* view : views)
+    visitViews(false, [](View* view) {
         view->onActivate();
+        return false;
+    });
     return true;
 }
 
 bool Root::onDeactivate() {
-    for (View* view : views)
+    visitViews(false, [](View* view) {
         view->onDeactivate();
+        return false;
+    });
     return true;
 }
 
-View* Root::successor(View* view, View* following) const {
-    if (view->root == this)
-        return views.getNext(view);
-    return following && following->root == this ? following : nullptr;
-}
-
-// Views are visited with references to them and to their successors held, so that a callback may take
-// views out of the root.
 bool Root::onMouseMove(const gui::Point& position, uint32_t state) {
-    for (object::Pointer<View> view(views.getFirst()); view;) {
-        const object::Pointer<View> following(views.getNext(view.get()));
-        if (view->contains(position)) {
-            const gui::Point local = view->toLocal(position);
-            if (view.get() != hoverView) {
-                if (View* previous = hoverView)
-                    previous->onMouseLeave();
-                hoverView = view->root == this ? view.get() : nullptr;
-                view->onMouseEnter(local, state);
-            }
-            if (view->onMouseMove(local, state))
-                return true;
+    const bool taken = visitViews(false, [&](View* view) {
+        if (!view->contains(position))
+            return false;
+        const gui::Point local = view->toLocal(position);
+        if (view != hoverView) {
+            if (View* previous = hoverView)
+                previous->onMouseLeave();
+            hoverView = view->root == this ? view : nullptr;
+            view->onMouseEnter(local, state);
         }
-        view = successor(view.get(), following.get());
-    }
+        return view->onMouseMove(local, state);
+    });
+    if (taken)
+        return true;
     if (View* previous = hoverView) {
         hoverView = nullptr;
         previous->onMouseLeave();
@@ -254,22 +280,15 @@ bool Root::onMouseMove(const gui::Point& position, uint32_t state) {
 }
 
 bool Root::onMouseButton(const gui::Point& position, uint32_t code) {
-    for (object::Pointer<View> view(views.getFirst()); view;) {
-        const object::Pointer<View> following(views.getNext(view.get()));
-        if (view->contains(position) && view->onMouseButton(view->toLocal(position), code))
-            return true;
-        view = successor(view.get(), following.get());
-    }
-    return false;
+    return visitViews(false, [&](View* view) {
+        return view->contains(position) && view->onMouseButton(view->toLocal(position), code);
+    });
 }
 
 bool Root::onMouseEnter(const gui::Point& position, uint32_t state) {
-    for (object::Pointer<View> view(views.getFirst()); view;) {
-        const object::Pointer<View> following(views.getNext(view.get()));
-        if (view->contains(position) && view->onMouseEnter(view->toLocal(position), state))
-            break;
-        view = successor(view.get(), following.get());
-    }
+    visitViews(false, [&](View* view) {
+        return view->contains(position) && view->onMouseEnter(view->toLocal(position), state);
+    });
     return true;
 }
 

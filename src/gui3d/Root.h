@@ -14,11 +14,14 @@
 
 namespace korvane::gui3d {
 
-// The overlay of one OpenGL window: a chain of views drawn over the 3D scene, and the window's input.
-// The root replaces the window's procedure: with captureInput it takes the mouse and key messages and
-// hit-tests the views in chain order (the first view is on top); mouse input that no view takes goes to
-// the root's own operations, which subclasses override to pass it on. Without captureInput it only
-// follows the window's size. Everything runs on the window's thread, with its GL context current.
+/// The overlay of one OpenGL window: a chain of views drawn over the 3D scene, and the window's input.
+/// The root replaces the window's procedure: with captureInput it takes the mouse and key messages and
+/// hit-tests the views in chain order (the first view is on top); mouse input that no view takes goes to
+/// the root's own operations, which subclasses override to pass it on. Without captureInput it only
+/// follows the window's size. The chain holds a reference to each view it contains; a view may take itself
+/// or others out from any of its callbacks, and the walk that called it goes on with the views still in
+/// the root. Everything runs on the window's thread, with its GL context current; messages may be posted
+/// to the root's views from any thread.
 class Root : public application::Messenger {
 public:
     // Throws InvalidOperationException for a null graphics context.
@@ -81,8 +84,9 @@ private:
     void readSize();
     bool deliver(application::Message* message, bool front);
     void takeOut(View* view);
-    // The next view to visit after a callback of `view`, whose successor was `following` before it.
-    View* successor(View* view, View* following) const;
+    // Calls visit(view) for every view of the chain, first to last or last to first, until a call answers
+    // true (which it then answers), so that callbacks may take views out of the root meanwhile.
+    template <typename Visit> bool visitViews(bool backwards, Visit&& visit);
     // Clears every pointer to a view that is going away.
     void forget(View* view);
 

@@ -1,10 +1,21 @@
 #include "input3d/Controller.h"
 
+#include <utility>
+
 #include "input3d/TransformConstraint.h"
 
 namespace korvane::input3d {
 
-Controller::~Controller() = default;
+Controller::~Controller() {
+    // Letting go of the parent may destroy it, and it its own parent, one nested destructor per link:
+    // unlink the links that only this chain holds one at a time instead, so that a long chain cannot
+    // exhaust the stack.
+    object::Pointer<Controller> link = std::move(parent);
+    while (link && link->getReferenceCount() == 1) {
+        object::Pointer<Controller> next = std::move(link->parent);
+        link = std::move(next);
+    }
+}
 
 void Controller::reset() {}
 

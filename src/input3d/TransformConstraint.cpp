@@ -108,18 +108,31 @@ bool TransformConstraint::apply(Matrix& m) {
     bool changed = false;
 
     const float yaw = measureYaw(forward), pitch = measurePitch(forward);
-    const float clampedYaw = limitAngle(yaw, yawLimit);
-    const float clampedPitch = limitAngle(pitch, pitchLimit);
+    float clampedYaw = limitAngle(yaw, yawLimit);
+    float clampedPitch = limitAngle(pitch, pitchLimit);
     if (clampedYaw != yaw || clampedPitch != pitch) {
+        // Yaw and pitch are the angles of the forward direction's projections onto two planes through
+        // the reference, so both lie within a quarter turn when it points ahead of the reference's
+        // normal plane, and both beyond when it points behind. Clamping one angle below a quarter turn
+        // while the other stays beyond asks for a direction that does not exist: the other then comes
+        // to a little short of a quarter turn: nearly straight along its axis, far enough from it that
+        // the roll about the direction stays well measured.
+        constexpr float quarter = std::numbers::pi_v<float> / 2;
+        constexpr float margin = 0.05f;
+        const bool yawAhead = std::fabs(clampedYaw) < quarter;
+        const bool pitchAhead = std::fabs(clampedPitch) < quarter;
+        if (yawAhead && !pitchAhead)
+            clampedPitch = std::copysign(quarter - margin, clampedPitch);
+        else if (pitchAhead && !yawAhead)
+            clampedYaw = std::copysign(quarter - margin, clampedYaw);
         const float cy = std::cos(clampedYaw), sy = std::sin(clampedYaw);
         const float cp = std::cos(clampedPitch), sp = std::sin(clampedPitch);
-        // The direction whose yaw and pitch, measured as above, are exactly the clamped angles, so that
-        // a corrected transform passes the next check unchanged. Beyond a quarter turn that direction is
-        // ambiguous and the elevation form takes over.
-        if (cy > 0 && cp > 0)
-            forward = math::normalize(sy * cp * side + cy * sp * up + cy * cp * reference);
-        else
-            forward = cp * (cy * reference + sy * side) + sp * up;
+        // The direction whose yaw and pitch, measured as above, are exactly these angles, so that a
+        // corrected transform passes the next check unchanged: its components along side and up over
+        // its component along the reference are tan(yaw) and tan(pitch), and that component has the
+        // sign of both cosines.
+        forward = math::normalize(sy * std::fabs(cp) * side + sp * std::fabs(cy) * up +
+                                  cy * std::fabs(cp) * reference);
         Vector candidates[] = {upward, up, reference, side};
         for (const Vector& candidate : candidates) {
             upward = perpendicular(candidate, forward);
@@ -141,8 +154,10 @@ bool TransformConstraint::apply(Matrix& m) {
     if (!changed)
         return false;
 
+    // Rounding may leave the new up direction a little off square with the forward one.
+    upward = perpendicular(upward, forward);
     right = handedness * math::normalize(math::cross(upward, forward));
-    Matrix before = m;
+    const Matrix before = m;
     setColumn(m, 0, right * lengths[0]);
     setColumn(m, 1, upward * lengths[1]);
     setColumn(m, 2, forward * lengths[2]);
@@ -161,7 +176,8 @@ bool TransformConstraint::apply(Matrix& m) {
         m.setTranslation(translation + math::transformVector(before, pivot) -
                          math::transformVector(m, pivot));
     }
-    return true;
+    // Angles just past their limits by more than the slack may still round back to the same matrix.
+    return !(m == before);
 }
 
 types::String TransformConstraint::getClassPath() const {

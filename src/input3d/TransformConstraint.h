@@ -6,17 +6,20 @@
 
 namespace korvane::input3d {
 
-// Limits how far a controller's transform turns away from a reference orientation. The third column of
-// the transform is its forward direction: its yaw (about up) and pitch (about side) away from reference
-// are clamped to their limits, and the roll of the second column away from up about that direction is
-// clamped to the roll limit. A corrected transform keeps the lengths of its columns and its handedness,
-// and the change of rotation turns it about pivot, so that pivot stays where it was.
+/// Limits how far a controller's transform turns away from a reference orientation. The third column of
+/// the transform is its forward direction: its yaw (about up) and pitch (about side) away from reference
+/// are clamped to their limits, and the roll of the second column away from up about that direction is
+/// clamped to the roll limit. Yaw and pitch are measured in two planes through the reference, so both lie
+/// within a quarter turn or both beyond: with one limit below a quarter turn, the other angle is held a
+/// little short of one. A corrected transform keeps the lengths of its columns and its handedness, passes
+/// the next check unchanged, and the change of rotation turns it about pivot, so that pivot stays where it
+/// was. Controllers hold their constraint by counted reference; used on the controller's thread.
 class TransformConstraint : public object::Object, private object::Noncopyable {
 public:
     // Reference (0, 0, 1), up (0, 1, 0), pivot at the origin, and limits of pi that let everything pass.
     TransformConstraint();
 
-    // Corrects transform; true when it changed it.
+    // Corrects transform; true only when it changed it.
     virtual bool apply(math::Matrix& transform);
 
     // The axes are normalised (a zero vector is kept as it is) and side is kept as reference x up. They

@@ -327,3 +327,25 @@ TEST_F(SceneTest, CoarserSpheresShareTheSphereAppearance) {
             EXPECT_EQ(coarser, nullptr);
     }
 }
+
+// Four hours of frames at 71 a second: the spheres go on turning about their axes and keep their sizes
+// and their distances from the centre.
+TEST_F(SceneTest, SpheresKeepTheirSizesAndDistancesHoweverLongTheyTurn) {
+    korvane::demo::buildScene();
+    Matrix built[Scene::SphereCount];
+    std::copy(std::begin(scene.sphereTransforms), std::end(scene.sphereTransforms), built);
+    constexpr int frames = 4 * 3600 * 71;
+    for (int frame = 0; frame < frames; ++frame)
+        korvane::demo::spinScene(1000.0f / 71.0f);
+    for (int i = 0; i < Scene::SphereCount; ++i) {
+        const Matrix& now = scene.sphereTransforms[i];
+        for (int c = 0; c < 3; ++c) {
+            const korvane::math::Vector3<float> column{now(0, c), now(1, c), now(2, c)};
+            EXPECT_NEAR(korvane::math::length(column), 1.0f, 1e-3f) << i << " column " << c;
+        }
+        const float distance = korvane::math::length(built[i].getTranslation());
+        EXPECT_NEAR(korvane::math::length(now.getTranslation()), distance, distance * 1e-3f) << i;
+        EXPECT_GT(korvane::math::length(now.getTranslation() - built[i].getTranslation()), 1.0f)
+            << i << " has not moved";
+    }
+}

@@ -68,9 +68,12 @@ protected:
 
     // The points of pointRow() that a draw of `mesh` lights.
     std::set<int> drawnPoints(Mesh& mesh) {
+        return drawnPointsOf([&] { mesh.draw(); });
+    }
+    template <typename Draw> std::set<int> drawnPointsOf(Draw draw) {
         glClearColor(0, 0, 0, 0);
         glClear(GL_COLOR_BUFFER_BIT);
-        mesh.draw();
+        draw();
         std::vector<uint8_t> row(Size);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, Size / 2, Size, 1, GL_RED, GL_UNSIGNED_BYTE, row.data());
@@ -156,6 +159,47 @@ TEST_F(MeshTest, IndexMeshDrawsItsRangeFromTheIndexBuffer) {
         EXPECT_EQ(drawnPoints(mesh), points(6, 12));
         mesh.setRange(6, 1000);
         EXPECT_EQ(drawnPoints(mesh), points(0, 12));
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+// Indices set by hand that name vertices past the buffers' end are never handed to GL, whose reads would
+// run past the vertex arrays: whole draws refuse them, ranges and runs that avoid them still draw, and a
+// mended buffer draws again.
+TEST_F(MeshTest, IndexMeshNeverDrawsIndicesPastItsVertices) {
+    const std::vector<uint32_t> values = {0, 1, 2, 0x7ffffff0u, 3, 4};
+    for (const bool bufferObjects : {true, false}) {
+        SCOPED_TRACE(bufferObjects ? "buffer objects" : "client memory");
+        std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERPROC>> noCore;
+        std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERARBPROC>> noARB;
+        if (!bufferObjects) {
+            noCore.emplace(__glewBindBuffer);
+            noARB.emplace(__glewBindBufferARB);
+        }
+        IndexMesh mesh;
+        mesh.setPrimitive(GL_POINTS);
+        mesh.setAppearance(plain);
+        mesh.setVertexBuffer(pointRow(18), 0);
+        auto indices =
+            Pointer<IndexBuffer>::adopt(IndexBuffer::create(4, uint32_t(values.size()), StorageStatic));
+        ASSERT_TRUE(indices->update(0, values.data(), uint32_t(values.size())));
+        mesh.setIndexBuffer(indices);
+        EXPECT_TRUE(drawnPoints(mesh).empty());
+        mesh.setRange(0, 3);
+        EXPECT_EQ(drawnPoints(mesh), points(0, 3));
+        mesh.setRange(4, 6);
+        EXPECT_EQ(drawnPoints(mesh), points(3, 5));
+        const uint32_t firsts[] = {0, 2, 4};
+        const int32_t counts[] = {2, 2, 2};
+        EXPECT_EQ(drawnPointsOf([&] { mesh.drawPieces(firsts, counts, 3); }), (std::set<int>{0, 1, 3, 4}));
+
+        mesh.setRange(0, 0);
+        const uint32_t five = 5;
+        ASSERT_TRUE(indices->update(3, &five, 1));
+        EXPECT_EQ(drawnPoints(mesh), points(0, 6));
+        // Fewer vertices than the indices name.
+        mesh.setVertexBuffer(pointRow(5), 0);
+        EXPECT_TRUE(drawnPoints(mesh).empty());
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 }

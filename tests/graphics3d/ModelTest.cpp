@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -435,6 +437,75 @@ TEST_F(ModelTest, DrawingTheFacingSideGivesThePixelsOfTheWholeSphere) {
     // A box has no strips to choose from.
     GeometryModel box(1, 10, 0);
     EXPECT_EQ(primitives([&] { box.drawFacing(parametersFor(box, Matrix::translation(0, 0, -50))); }), 12u);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Buffers that replace the built ones, made after those were freed so that the allocator may hand their
+// blocks back: strips in another order, or the sphere turned upside down. A facing draw draws them whole.
+TEST_F(ModelTest, ReplacementBuffersAreNeverTakenForTheSphereAsBuilt) {
+    constexpr int segments = 75;
+    const Matrix view = Matrix::translation(0, 0, -200) * Matrix::rotation(0.7f, {1, 1, 0});
+    for (const bool indices : {true, false}) {
+        SCOPED_TRACE(indices ? "indices" : "vertices");
+        GeometryModel sphere(0, 50, segments);
+        auto parameters = parametersFor(sphere, view);
+        const GLuint whole = primitives([&] { sphere.draw(parameters); });
+        ASSERT_LT(primitives([&] { sphere.drawFacing(parameters); }), whole);
+        if (indices) {
+            const std::vector<uint32_t> built = test::readIndices(*sphere.mesh.getIndexBuffer());
+            const size_t strip = 2 * segments + 4;
+            std::vector<uint32_t> reversed;
+            for (size_t end = built.size(); end >= strip; end -= strip)
+                reversed.insert(reversed.end(), built.begin() + long(end - strip), built.begin() + long(end));
+            ASSERT_EQ(reversed.size(), built.size());
+            sphere.mesh.setIndexBuffer(nullptr);
+            auto replacement =
+                Pointer<IndexBuffer>::adopt(IndexBuffer::create(4, uint32_t(reversed.size()), StorageStatic));
+            ASSERT_TRUE(replacement->update(0, reversed.data(), uint32_t(reversed.size())));
+            sphere.mesh.setIndexBuffer(replacement);
+        } else {
+            VertexBuffer& original = *sphere.mesh.getVertexBuffer(0);
+            const VertexFormat format = original.getFormat();
+            const uint32_t floats = original.getStride() / sizeof(float);
+            const auto built = test::readFloats(original, 0, floats);
+            sphere.mesh.setVertexBuffer(nullptr, 0);
+            auto replacement = Pointer<VertexBuffer>::adopt(
+                VertexBuffer::create(format, uint32_t(built.size()), StorageStatic));
+            ASSERT_TRUE(replacement->map(MapWriteOnly));
+            auto* out = static_cast<float*>(replacement->getData());
+            for (const std::vector<float>& vertex : built) {
+                // Position and normal turned half a turn about x.
+                const float turned[6] = {vertex[0], -vertex[1], -vertex[2],
+                                         vertex[3], -vertex[4], -vertex[5]};
+                std::copy(turned, turned + 6, out);
+                std::copy(vertex.begin() + 6, vertex.end(), out + 6);
+                out += floats;
+            }
+            replacement->unmap();
+            sphere.mesh.setVertexBuffer(replacement, 0);
+        }
+        beginFrame();
+        sphere.draw(parameters);
+        const auto expected = readRed();
+        beginFrame();
+        EXPECT_EQ(primitives([&] { sphere.drawFacing(parameters); }), whole);
+        EXPECT_EQ(readRed(), expected);
+    }
+}
+
+// Segment counts whose buffers would pass 4 GiB leave the sphere empty at once, without trying to
+// allocate them (a sphere of 20 000 segments would take gigabytes in the builder first).
+TEST_F(ModelTest, ImpossibleSegmentCountsGiveAnEmptySphereAtOnce) {
+    for (const int segments : {std::numeric_limits<int>::max(), 1 << 20, 20000, 16383}) {
+        SCOPED_TRACE(segments);
+        const auto start = std::chrono::steady_clock::now();
+        GeometryModel sphere(0, 1, segments);
+        SkyModel sky(0, 1, segments);
+        EXPECT_EQ(sphere.mesh.getIndexBuffer(), nullptr);
+        EXPECT_EQ(sky.mesh.getIndexBuffer(), nullptr);
+        sphere.drawFacing(parametersFor(sphere, Matrix::translation(0, 0, -20)));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -167,6 +167,104 @@ TEST_F(RootTest, ViewsMayLeaveFromTheirOwnCallbacks) {
     EXPECT_EQ(root->getHoverView(), root->getViews().getFirst());
 }
 
+// Views held only by the chain that take themselves or others out while the root walks the chain for a
+// resize, an activation, a draw or a click: the walk goes on with the views still in the root.
+TEST_F(RootTest, WalksGoOnWhenViewsLeaveFromTheirCallbacks) {
+    class Leaver : public View {
+    public:
+        Leaver(Log& log, const char* name) : View({0, 0, 20, 20}), log(log), label(name) {
+            setAnchors(gui::AnchorRight);
+        }
+        bool onFrameChanged(const gui::Rectangle&) override { return note("frame"); }
+        bool onActivate() override { return note("activate"); }
+        bool onDeactivate() override { return note("deactivate"); }
+        bool draw() override { return note("draw"); }
+        bool onFocusLost() override { return note("focus"); }
+        bool onMouseButton(const gui::Point&, uint32_t) override { return !note("button"); }
+
+        Log& log;
+        std::string label;
+        std::string leaveOn;
+        View* alsoTakeOut = nullptr;
+
+    private:
+        bool note(const std::string& what) {
+            log.push_back(label + " " + what);
+            if (what == leaveOn && getRoot()) {
+                Root* owner = getRoot();
+                if (alsoTakeOut)
+                    owner->removeView(alsoTakeOut);
+                owner->removeView(this);
+            }
+            return true;
+        }
+    };
+    const auto fill = [&] {
+        root->removeAllViews();
+        std::vector<Leaver*> made;
+        for (const char* name : {"a", "b", "c", "d"}) {
+            auto view = Pointer<Leaver>::adopt(new Leaver(log, name));
+            EXPECT_TRUE(root->addView(view));
+            made.push_back(view.get());
+        }
+        log.clear();
+        return made;
+    };
+    const auto names = [&] {
+        std::string text;
+        for (const View* view : root->getViews())
+            text += static_cast<const Leaver*>(view)->label;
+        return text;
+    };
+
+    auto made = fill();
+    made[0]->leaveOn = "frame";
+    made[2]->leaveOn = "frame";
+    window->resize(300, 256);
+    EXPECT_EQ(log, (Log{"a frame", "b frame", "c frame", "d frame"}));
+    EXPECT_EQ(names(), "bd");
+
+    made = fill();
+    made[1]->leaveOn = "activate";
+    made[1]->alsoTakeOut = made[2];
+    root->onActivate();
+    EXPECT_EQ(log, (Log{"a activate", "b activate", "d activate"}));
+    made[3]->leaveOn = "deactivate";
+    log.clear();
+    root->onDeactivate();
+    EXPECT_EQ(log, (Log{"a deactivate", "d deactivate"}));
+    EXPECT_EQ(names(), "a");
+
+    // Drawn last first.
+    made = fill();
+    made[3]->leaveOn = "draw";
+    made[1]->leaveOn = "draw";
+    root->draw();
+    EXPECT_EQ(log, (Log{"d draw", "c draw", "b draw", "a draw"}));
+    EXPECT_EQ(names(), "ac");
+
+    // A click that no view takes, with the first view taking itself and the next one out.
+    made = fill();
+    made[0]->leaveOn = "button";
+    made[0]->alsoTakeOut = made[1];
+    click(5, 5);
+    EXPECT_EQ(log, (Log{"a button", "c button", "d button", "dispatch button (5,5)"}));
+    EXPECT_EQ(names(), "cd");
+
+    // A focus view that leaves when it loses the focus, while it is being taken out or replaced.
+    made = fill();
+    made[0]->leaveOn = "focus";
+    made[1]->leaveOn = "focus";
+    ASSERT_TRUE(root->setFocusView(made[0]));
+    EXPECT_TRUE(root->removeView(made[0]));
+    ASSERT_TRUE(root->setFocusView(made[1]));
+    made[1]->alsoTakeOut = made[2];
+    EXPECT_FALSE(root->setFocusView(made[2]));
+    EXPECT_EQ(root->getFocusView(), nullptr);
+    EXPECT_EQ(log, (Log{"a focus", "b focus"}));
+    EXPECT_EQ(names(), "d");
+}
+
 TEST_F(RootTest, KeysGoToTheFocusViewWithoutRepeats) {
     auto focus = add("focus", {0, 0, 10, 10});
     send(platform::WM_KEYDOWN, 0x41, 1);

@@ -160,6 +160,49 @@ TEST(MouseDispatcherTest, ListenersMayLeaveOrDieWhileADispatchRuns) {
     EXPECT_EQ(log, (Log{"c:wheel 4", "c:wheel 5", "d:wheel 5"}));
 }
 
+// Listeners that leave and register again inside their call land behind the cursor: each is called once
+// per dispatch, and the dispatch ends. Listeners registered during a dispatch wait for the next one, but
+// a dispatch nested after their registration reaches them.
+TEST(MouseDispatcherTest, EachListenerIsCalledAtMostOncePerDispatch) {
+    Log log;
+    auto dispatcher = newDispatcher();
+    Probe a("a", log), b("b", log), c("c", log);
+    int calls = 0;
+    const auto reregister = [&](Probe& probe) {
+        return [&] {
+            // Bounded so that a dispatch that never ends shows as a failure, not a hang.
+            if (++calls > 100)
+                return;
+            dispatcher->removeListener(&probe);
+            dispatcher->addListener(&probe);
+        };
+    };
+    dispatcher->addListener(&a);
+    dispatcher->addListener(&b);
+    a.action = reregister(a);
+    b.action = reregister(b);
+    dispatcher->dispatchMouseWheel(1);
+    EXPECT_EQ(log, (Log{"a:wheel 1", "b:wheel 1"}));
+
+    log.clear();
+    a.action = nullptr;
+    b.action = [&] { dispatcher->addListener(&c); };
+    dispatcher->dispatchMouseWheel(2);
+    dispatcher->dispatchMouseWheel(3);
+    EXPECT_EQ(log, (Log{"a:wheel 2", "b:wheel 2", "a:wheel 3", "b:wheel 3", "c:wheel 3"}));
+
+    log.clear();
+    dispatcher->removeListener(&c);
+    bool nested = false;
+    b.action = [&] {
+        dispatcher->addListener(&c);
+        if (!std::exchange(nested, true))
+            dispatcher->dispatchMouseWheel(5);
+    };
+    dispatcher->dispatchMouseWheel(4);
+    EXPECT_EQ(log, (Log{"a:wheel 4", "b:wheel 4", "a:wheel 5", "b:wheel 5", "c:wheel 5"}));
+}
+
 TEST(MouseDispatcherTest, ListenerMayReleaseTheLastReferenceToItsDispatcher) {
     Log log;
     Probe a("a", log), b("b", log);

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <pthread.h>
+#endif
+
 #include "gui/Input.h"
 #include "input/MouseDispatcher.h"
 #include "input3d/FixedController.h"
@@ -144,4 +148,42 @@ TEST(NavigatorTest, MouseInputTurnsAndMovesACameraHeldOutOnTheZAxis) {
     EXPECT_NEAR(math::length(position), 280, 1e-3);
     EXPECT_GT(std::fabs(position.x), 10);
     EXPECT_NEAR(position.y, 0, 1e-3);
+}
+
+// A chain far longer than a small stack could unwind with one destructor per link goes away in one piece
+// on a thread with such a stack, while a link that is held elsewhere keeps its own parents.
+TEST(NavigatorTest, LongChainsOfControllersAreDestroyedWithoutDeepRecursion) {
+    constexpr int links = 200000;
+    object::Pointer<Controller> kept;
+    auto first = object::Pointer<Controller>::adopt(new Controller);
+    // Built from the first link up, so that each cycle check finds no parents above the new one.
+    Controller* top = first;
+    for (int i = 1; i < links; ++i) {
+        auto parent = object::Pointer<Controller>::adopt(new Controller);
+        ASSERT_TRUE(top->setParent(parent));
+        top = parent;
+        if (i == links / 2)
+            kept = parent;
+    }
+    const auto release = [](void* chain) -> void* {
+        *static_cast<object::Pointer<Controller>*>(chain) = nullptr;
+        return nullptr;
+    };
+#ifndef _WIN32
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, release, &first), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+#else
+    // The main thread's stack of 1 MiB.
+    release(&first);
+#endif
+    int above = 0;
+    for (Controller* link = kept->getParent(); link; link = link->getParent())
+        ++above;
+    EXPECT_EQ(above, links - 1 - links / 2);
+    release(&kept);
 }

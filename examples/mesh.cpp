@@ -65,8 +65,8 @@ public:
         auto material = Pointer<graphics3d::ColourMaterial>::adopt(new graphics3d::ColourMaterial);
         material->diffuse[0] = 1.0f, material->diffuse[1] = 0.0f, material->diffuse[2] = 0.0f;
         auto appearance = Pointer<graphics3d::Appearance>::adopt(new graphics3d::Appearance);
-        appearance->shader = shader;
-        appearance->material = material;
+        appearance->shader.set(shader);
+        appearance->material.set(material);
 
         graphics3d::MeshBuilder builder;
         builder.setAttributes(graphics3d::attribute::Position | graphics3d::attribute::Normal);

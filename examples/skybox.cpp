@@ -86,8 +86,9 @@ public:
             io::SystemFile::open(types::String(cubeMap.string().c_str()), io::File::Read));
         io::TranslatorDDS dds;
         io::InputStream& stream = file->getInputStream();
-        auto faces = Pointer<graphics::Image>::adopt(dds.read(stream, uint32_t(stream.available())));
-        auto texture = Pointer<graphics3d::CubeTexture>::adopt(graphics3d::createCubeTexture(faces, 1));
+        // The creator takes over the chain of faces the reader returns, and releases it.
+        auto texture = Pointer<graphics3d::CubeTexture>::adopt(
+            graphics3d::createCubeTexture(dds.read(stream, uint32_t(stream.available())), 1));
         texture->setFilter(GL_NEAREST, GL_NEAREST);
 
         auto shader =
@@ -99,8 +100,8 @@ public:
             "void main() { gl_FragColor = textureCube(sky, gl_TexCoord[0].xyz); }")));
         shader->link();
         sky = Pointer<graphics3d::SkyModel>::adopt(new graphics3d::SkyModel(2, 50.0f, 1));
-        sky->appearance.shader = shader;
-        sky->appearance.textures[0] = texture;
+        sky->appearance.shader.set(shader);
+        sky->appearance.textures[0].set(texture);
         parameters = Pointer<graphics3d::ParameterBuffer>::adopt(
             graphics3d::ParameterBuffer::create(sky->getParameters()));
         camera.near = 1.0f;

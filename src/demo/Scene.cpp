@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <string>
+#include <string_view>
 
 #include "demo/SkyShader.h"
 #include "demo/SphereRenderer.h"
@@ -64,7 +66,13 @@ template <typename Step> auto fromDataFile(const char* path, Step step) {
         throw io::TranslatorFormatException(name + String(" is not a DDS cube map that can be read (") +
                                             exception.getMessage() + String(")"));
     } catch (const io::IOException& exception) {
-        throw io::IOException(name + String(" cannot be read (") + exception.getMessage() + String(")"));
+        // The file layer's message may end with the path already: say it once.
+        std::string_view reason = exception.getMessage().view();
+        const std::string suffix = std::string(" (") + path + ")";
+        if (reason.ends_with(suffix))
+            reason.remove_suffix(suffix.size());
+        throw io::IOException(name + String(" cannot be read (") +
+                              String(reason.data(), uint32_t(reason.size())) + String(")"));
     } catch (const graphics3d::ShaderCompilerException& exception) {
         throw graphics3d::ShaderCompilerException(name + String(" does not compile: ") +
                                                   exception.getMessage());

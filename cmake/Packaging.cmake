@@ -37,6 +37,17 @@ if(NOT WIN32)
     install(FILES ${folder}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${PACKAGE} COMPONENT ${component})
   endforeach()
 
+  # A stripped install (CPack strips the packages) keeps the static libraries' symbols but not their debug
+  # sections, as Debian strips its own.
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      file(GLOB archives \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/libkorvane_*.a\")
+      foreach(archive IN LISTS archives)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug --remove-section=.comment \"\${archive}\"
+          COMMAND_ERROR_IS_FATAL ANY)
+      endforeach()
+    endif()" COMPONENT dev)
+
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME korvane)
   set(CPACK_PACKAGE_VENDOR "The Korvane authors")
@@ -78,4 +89,37 @@ overlay.
 This package holds the headers, the static libraries, the CMake package
 (find_package(Korvane), target korvane::korvane) and pkg-config files.")
   include(CPack)
+endif()
+
+if(WIN32)
+  # The installer: the `demo` component installed into a staging folder, then compiled by makensis into
+  # packages/korvane-<version>-setup.exe.
+  find_program(KORVANE_MAKENSIS makensis DOC "NSIS, for the Windows installer (Debian package nsis)")
+  if(KORVANE_MAKENSIS)
+    set(KORVANE_NSIS_STAGE ${PROJECT_BINARY_DIR}/installer-root)
+    set(KORVANE_NSIS_OUTPUT ${PROJECT_BINARY_DIR}/packages/korvane-${PROJECT_VERSION}-setup.exe)
+    set(data_files stpeters_cross.dds cubeshader.vp cubeshader.pp)
+    if(KORVANE_FONT)
+      get_filename_component(font_name ${KORVANE_FONT} NAME)
+      list(APPEND data_files ${font_name})
+    endif()
+    set(KORVANE_NSIS_INSTALL_DATA)
+    set(KORVANE_NSIS_REMOVE_DATA)
+    foreach(file IN LISTS data_files)
+      string(APPEND KORVANE_NSIS_INSTALL_DATA "  File \"${KORVANE_NSIS_STAGE}/share/korvane/data/${file}\"\n")
+      string(APPEND KORVANE_NSIS_REMOVE_DATA "  Delete \"$INSTDIR\\share\\korvane\\data\\${file}\"\n")
+    endforeach()
+    # The program, the sky map and the font, roughly.
+    set(KORVANE_NSIS_SIZE_KB 16000)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/korvane.nsi.in ${PROJECT_BINARY_DIR}/packaging/korvane.nsi @ONLY)
+    add_custom_target(korvane_installer
+      COMMAND ${CMAKE_COMMAND} -E rm -rf ${KORVANE_NSIS_STAGE}
+      COMMAND ${CMAKE_COMMAND} --install ${PROJECT_BINARY_DIR} --component demo --prefix ${KORVANE_NSIS_STAGE}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packages
+      COMMAND ${KORVANE_MAKENSIS} -V2 ${PROJECT_BINARY_DIR}/packaging/korvane.nsi
+      DEPENDS korvane korvane_run_directory
+      COMMENT "Building the installer ${KORVANE_NSIS_OUTPUT}" VERBATIM)
+  else()
+    message(STATUS "No makensis (Debian package nsis): no Windows installer")
+  endif()
 endif()

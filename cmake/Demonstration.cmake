@@ -11,6 +11,13 @@ set_property(TARGET korvane_demo PROPERTY SOURCES ${demo_sources})
 set(KORVANE_RUN_DIR ${PROJECT_BINARY_DIR}/run)
 add_executable(korvane src/demo/main.cpp)
 target_link_libraries(korvane PRIVATE korvane_demo)
+if(WIN32)
+  # A program of the Windows subsystem (no console window), with an icon and a version resource.
+  enable_language(RC)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/korvane.rc.in ${PROJECT_BINARY_DIR}/packaging/korvane.rc @ONLY)
+  target_sources(korvane PRIVATE ${PROJECT_BINARY_DIR}/packaging/korvane.rc)
+  set_target_properties(korvane PROPERTIES WIN32_EXECUTABLE ON)
+endif()
 set_target_properties(korvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVANE_RUN_DIR})
 
 add_executable(korvane_skybox tools/skybox/SkyBox.cpp tools/skybox/main.cpp)

@@ -11,6 +11,13 @@ set_property(TARGET korvane_demo PROPERTY SOURCES ${demo_sources})
 set(KORVANE_RUN_DIR ${PROJECT_BINARY_DIR}/run)
 add_executable(korvane src/demo/main.cpp)
 target_link_libraries(korvane PRIVATE korvane_demo)
+if(WIN32)
+  # A program of the Windows subsystem (no console window), with an icon and a version resource.
+  enable_language(RC)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/korvane.rc.in ${PROJECT_BINARY_DIR}/packaging/korvane.rc @ONLY)
+  target_sources(korvane PRIVATE ${PROJECT_BINARY_DIR}/packaging/korvane.rc)
+  set_target_properties(korvane PROPERTIES WIN32_EXECUTABLE ON)
+endif()
 set_target_properties(korvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVANE_RUN_DIR})
 
 add_executable(korvane_skybox tools/skybox/SkyBox.cpp tools/skybox/main.cpp)
@@ -69,4 +76,33 @@ if(NOT WIN32)
   target_include_directories(korvane_soak PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(korvane_soak PRIVATE KORVANE_RUN_DIR="${KORVANE_RUN_DIR}")
   add_dependencies(korvane_soak korvane_run_directory)
+endif()
+
+# The installed program (the `demo` component): bin/korvane and its data in share/korvane/data, where the
+# program looks when its working directory has no data/ folder. Linux adds a desktop entry, an icon and a
+# manual page, and takes the font from the system's DejaVu package; Windows installs the font beside the
+# data.
+include(GNUInstallDirs)
+install(TARGETS korvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT demo)
+install(FILES ${KORVANE_RUN_DIR}/data/stpeters_cross.dds ${KORVANE_RUN_DIR}/data/cubeshader.vp
+  ${KORVANE_RUN_DIR}/data/cubeshader.pp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/data COMPONENT demo)
+if(WIN32)
+  if(KORVANE_FONT)
+    install(FILES ${KORVANE_FONT} DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/data COMPONENT demo)
+  endif()
+else()
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+    COMPONENT demo)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/korvane.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps COMPONENT demo)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/korvane.1 ${PROJECT_BINARY_DIR}/packaging/korvane.1 @ONLY)
+  find_program(KORVANE_GZIP gzip)
+  if(KORVANE_GZIP)
+    add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/korvane.1.gz
+      COMMAND ${KORVANE_GZIP} -9nf -k ${PROJECT_BINARY_DIR}/packaging/korvane.1
+      DEPENDS ${PROJECT_BINARY_DIR}/packaging/korvane.1 VERBATIM)
+    add_custom_target(korvane_manual ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/korvane.1.gz)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/korvane.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+      COMPONENT demo)
+  endif()
 endif()

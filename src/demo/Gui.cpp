@@ -1,5 +1,6 @@
 #include "demo/Gui.h"
 
+#include "demo/DataFiles.h"
 #include "freetype/Descriptor.h"
 #include "freetype/FontFactory.h"
 #include "freetype/FreetypeException.h"
@@ -37,7 +38,7 @@ Gui::Gui(graphics3d::Context* context)
     navigator->update(1.0f);
 
     freetype::Descriptor descriptor(types::String(FontFamily), 24.0f, 24.0f);
-    auto factory = object::Pointer<freetype::FontFactory>::adopt(new freetype::FontFactory);
+    auto factory = createFontFactory();
     try {
         font = object::Pointer<freetype::Font>::adopt(factory->createFont(descriptor));
     } catch (const freetype::NoMatchException&) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "demo/DataFiles.h"
 #include "demo/SkyShader.h"
 #include "demo/SphereRenderer.h"
 #include "graphics/Image.h"
@@ -56,11 +57,11 @@ void setColour(float (&colour)[4], float red, float green, float blue) {
 // Runs a step that reads the data file `path`; a failure keeps its exception class and says which file it
 // was: a missing file names itself after the system's message, others put the file first.
 template <typename Step> auto fromDataFile(const char* path, Step step) {
-    const String name(path);
+    const String name = findDataFile(path);
     try {
         return step();
     } catch (const io::FileNotFoundException& exception) {
-        throw io::FileNotFoundException(String::concat(exception.getMessage(), String::concat(" (", path)) +
+        throw io::FileNotFoundException(String::concat(exception.getMessage(), String::concat(" (", name)) +
                                         String(")"));
     } catch (const io::TranslatorException& exception) {
         throw io::TranslatorFormatException(name + String(" is not a DDS cube map that can be read (") +
@@ -80,7 +81,7 @@ template <typename Step> auto fromDataFile(const char* path, Step step) {
 }
 
 Pointer<io::SystemFile> openData(const char* path) {
-    return Pointer<io::SystemFile>::adopt(io::SystemFile::open(String(path), io::File::Read));
+    return Pointer<io::SystemFile>::adopt(io::SystemFile::open(findDataFile(path), io::File::Read));
 }
 
 // The sky cube map: six faces of equal square size, OpenGL generating the mipmaps.

@@ -131,6 +131,19 @@ TEST_F(MeshTest, VertexMeshDrawsItsRangeCutAtTheSmallestBuffer) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// Takes the buffer-object entry points away for its lifetime when asked, so that meshes draw from client
+// memory.
+struct ClientMemoryOnly {
+    explicit ClientMemoryOnly(bool asked) {
+        if (asked) {
+            noCore.emplace(__glewBindBuffer);
+            noARB.emplace(__glewBindBufferARB);
+        }
+    }
+    std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERPROC>> noCore;
+    std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERARBPROC>> noARB;
+};
+
 TEST_F(MeshTest, IndexMeshDrawsItsRangeFromTheIndexBuffer) {
     // Index i names point 17 - i.
     std::vector<uint16_t> reversed(18);
@@ -138,12 +151,7 @@ TEST_F(MeshTest, IndexMeshDrawsItsRangeFromTheIndexBuffer) {
         reversed[i] = 17 - i;
     for (const bool bufferObjects : {true, false}) {
         SCOPED_TRACE(bufferObjects ? "buffer objects" : "client memory");
-        std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERPROC>> noCore;
-        std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERARBPROC>> noARB;
-        if (!bufferObjects) {
-            noCore.emplace(__glewBindBuffer);
-            noARB.emplace(__glewBindBufferARB);
-        }
+        const ClientMemoryOnly clientMemory(!bufferObjects);
         IndexMesh mesh;
         mesh.setPrimitive(GL_POINTS);
         mesh.setAppearance(plain);
@@ -170,12 +178,7 @@ TEST_F(MeshTest, IndexMeshNeverDrawsIndicesPastItsVertices) {
     const std::vector<uint32_t> values = {0, 1, 2, 0x7ffffff0u, 3, 4};
     for (const bool bufferObjects : {true, false}) {
         SCOPED_TRACE(bufferObjects ? "buffer objects" : "client memory");
-        std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERPROC>> noCore;
-        std::optional<test::MissingEntryPoint<PFNGLBINDBUFFERARBPROC>> noARB;
-        if (!bufferObjects) {
-            noCore.emplace(__glewBindBuffer);
-            noARB.emplace(__glewBindBufferARB);
-        }
+        const ClientMemoryOnly clientMemory(!bufferObjects);
         IndexMesh mesh;
         mesh.setPrimitive(GL_POINTS);
         mesh.setAppearance(plain);

@@ -83,18 +83,26 @@ int countTextureNames() {
     return count;
 }
 
-bool faceIs(const Texture& cube, GLenum face, int level, Colour colour) {
-    const int size = cube.getWidth() >> level;
-    std::vector<uint8_t> pixels(size_t(size) * size * 4);
-    const GLint saved = getInteger(GL_TEXTURE_BINDING_CUBE_MAP);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, cube.getGLName());
-    glGetTexImage(face, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glBindTexture(GL_TEXTURE_CUBE_MAP, GLuint(saved));
+// Whether every pixel of a width x height image of a texture (a level, or a cube face's level) has the
+// colour.
+bool imageIs(GLenum target, GLenum binding, GLuint name, GLenum image, int level, int width, int height,
+             Colour colour) {
+    std::vector<uint8_t> pixels(size_t(width) * height * 4);
+    const GLint saved = getInteger(binding);
+    glBindTexture(target, name);
+    glGetTexImage(image, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glBindTexture(target, GLuint(saved));
     for (size_t i = 0; i < pixels.size(); i += 4) {
         if (pixels[i] != colour.r || pixels[i + 1] != colour.g || pixels[i + 2] != colour.b)
             return false;
     }
-    return size > 0;
+    return width > 0 && height > 0;
+}
+
+bool faceIs(const Texture& cube, GLenum face, int level, Colour colour) {
+    const int size = cube.getWidth() >> level;
+    return imageIs(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_BINDING_CUBE_MAP, cube.getGLName(), face, level, size,
+                   size, colour);
 }
 
 GLint parameter(GLenum target, GLuint name, GLenum query) {
@@ -305,16 +313,8 @@ TEST_F(TextureTest, UploadReplacesARegionOfALevel) {
 bool levelIs(const Texture2D& texture, int level, Colour colour) {
     const int width = std::max(texture.getWidth() >> level, 1);
     const int height = std::max(texture.getHeight() >> level, 1);
-    std::vector<uint8_t> pixels(size_t(width) * height * 4);
-    const GLint saved = getInteger(GL_TEXTURE_BINDING_2D);
-    glBindTexture(GL_TEXTURE_2D, texture.getGLName());
-    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    glBindTexture(GL_TEXTURE_2D, GLuint(saved));
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        if (pixels[i] != colour.r || pixels[i + 1] != colour.g || pixels[i + 2] != colour.b)
-            return false;
-    }
-    return true;
+    return imageIs(GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, texture.getGLName(), GL_TEXTURE_2D, level, width,
+                   height, colour);
 }
 
 // The levels of a mipmapped 2D file as the DDS reader chains them: width x height halving down to 1 x 1,

@@ -2,7 +2,8 @@
 # starts in (the program, data/ with the generated sky cube map and the shaders, and one TrueType font from a
 # Debian font package; the program finds all of them in its working directory).
 
-korvane_module(demo INTERNAL DEPS object types container system application gui graphics3d input input3d freetype gui3d)
+korvane_module(demo INTERNAL DEPS core platform system math graphics io application graphics3d gui freetype
+  input input3d gui3d)
 # The entry point is the program's, not the layer's.
 get_target_property(demo_sources korvane_demo SOURCES)
 list(REMOVE_ITEM demo_sources ${PROJECT_SOURCE_DIR}/src/demo/main.cpp)
@@ -11,13 +12,8 @@ set_property(TARGET korvane_demo PROPERTY SOURCES ${demo_sources})
 set(KORVANE_RUN_DIR ${PROJECT_BINARY_DIR}/run)
 add_executable(korvane src/demo/main.cpp)
 target_link_libraries(korvane PRIVATE korvane_demo)
-if(WIN32)
-  # A program of the Windows subsystem (no console window), with an icon and a version resource.
-  enable_language(RC)
-  configure_file(${PROJECT_SOURCE_DIR}/packaging/korvane.rc.in ${PROJECT_BINARY_DIR}/packaging/korvane.rc @ONLY)
-  target_sources(korvane PRIVATE ${PROJECT_BINARY_DIR}/packaging/korvane.rc)
-  set_target_properties(korvane PROPERTIES WIN32_EXECUTABLE ON)
-endif()
+# On Windows a program of the Windows subsystem (no console window), with an icon and a version resource.
+korvane_gui_program(korvane ${PROJECT_SOURCE_DIR}/packaging/korvane.rc.in)
 set_target_properties(korvane PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVANE_RUN_DIR})
 
 add_executable(korvane_skybox tools/skybox/SkyBox.cpp tools/skybox/main.cpp)
@@ -46,17 +42,21 @@ else()
 endif()
 add_custom_target(korvane_run_directory ALL DEPENDS ${korvane_run_files})
 
-# Finds, reads back and closes a top-level window from scripts and end-to-end tests (X11 only).
-if(NOT WIN32)
+# The backend's helper programs (cmake/Platform.cmake names which).
+# xwindow: finds, reads back and closes a top-level window from scripts and end-to-end tests.
+if("xwindow" IN_LIST KORVANE_PLATFORM_TOOLS)
   add_library(korvane_xwindows STATIC tools/xwindow/XWindows.cpp)
   target_include_directories(korvane_xwindows PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(korvane_xwindows PUBLIC X11::X11)
   add_executable(korvane_xwindow tools/xwindow/main.cpp)
   target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
-else()
-  # Keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
+endif()
+# winedesktop: keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
+if("winedesktop" IN_LIST KORVANE_PLATFORM_TOOLS)
   add_executable(korvane_wine_desktop tools/winedesktop/main.cpp)
-  # Reads screen pixels for the test programs from a process of its own.
+endif()
+# screenreader: reads screen pixels for the test programs from a process of its own.
+if("screenreader" IN_LIST KORVANE_PLATFORM_TOOLS)
   add_executable(korvane_screen_reader tools/screenreader/main.cpp)
 endif()
 
@@ -69,8 +69,8 @@ add_dependencies(korvane_frame_bench korvane_run_directory)
 
 # The soak run: the demonstration's window for 10 000 frames with figures that must stay flat, built on
 # request (cmake --build build --target korvane_soak; scripts/soak runs it on a virtual X server). It drives
-# the window through X11, so it exists only there.
-if(NOT WIN32)
+# the window through X11 with the window tool, so it is built where that tool is.
+if(TARGET korvane_xwindows)
   add_executable(korvane_soak EXCLUDE_FROM_ALL tests/reliability/Soak.cpp)
   target_link_libraries(korvane_soak PRIVATE korvane_demo korvane_xwindows X11::X11 X11::Xtst)
   target_include_directories(korvane_soak PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -79,18 +79,18 @@ if(NOT WIN32)
 endif()
 
 # The installed program (the `demo` component): bin/korvane and its data in share/korvane/data, where the
-# program looks when its working directory has no data/ folder. Linux adds a desktop entry, an icon and a
-# manual page, and takes the font from the system's DejaVu package; Windows installs the font beside the
-# data.
+# program looks when its working directory has no data/ folder. The Debian package adds a desktop entry, an
+# icon and a manual page, and takes the font from the system's DejaVu package; the Windows installer brings
+# the font beside the data.
 include(GNUInstallDirs)
 install(TARGETS korvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT demo)
 install(FILES ${KORVANE_RUN_DIR}/data/stpeters_cross.dds ${KORVANE_RUN_DIR}/data/cubeshader.vp
   ${KORVANE_RUN_DIR}/data/cubeshader.pp DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/data COMPONENT demo)
-if(WIN32)
+if(KORVANE_PLATFORM_PACKAGE STREQUAL "NSIS")
   if(KORVANE_FONT)
     install(FILES ${KORVANE_FONT} DESTINATION ${CMAKE_INSTALL_DATADIR}/korvane/data COMPONENT demo)
   endif()
-else()
+elseif(KORVANE_PLATFORM_PACKAGE STREQUAL "DEB")
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/korvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
     COMPONENT demo)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/korvane.png

@@ -1,7 +1,8 @@
 # Packages. Linux: two Debian packages made by CPack from the install rules (`cpack -G DEB` in the build
 # folder, or scripts/package): `korvane`, the demonstration (component demo), and `libkorvane-dev`, the
 # framework's headers, static libraries, CMake package and pkg-config files (component dev). Windows: an
-# NSIS installer of the demonstration (target korvane_installer, see packaging/korvane.nsi.in).
+# NSIS installer of the demonstration (target korvane_installer, see packaging/korvane.nsi.in). The backend
+# chooses which (KORVANE_PLATFORM_PACKAGE, cmake/Platform.cmake).
 
 set(KORVANE_PACKAGE_MAINTAINER "Korvane maintainers <maintainers@korvane.example>" CACHE STRING
   "The Maintainer field of the packages: name <address>")
@@ -12,7 +13,7 @@ set(KORVANE_PACKAGE_LICENSE_TEXT "All rights reserved by the Korvane authors." C
 set(korvane_summary "Four reflective spheres in a sky box, drawn with OpenGL")
 set(korvane_dev_summary "C++20 framework for interactive OpenGL programs (development files)")
 
-if(NOT WIN32)
+if(KORVANE_PLATFORM_PACKAGE STREQUAL "DEB")
   # Per package: the copyright file and the changelog, compressed as Debian wants them.
   set(KORVANE_DEBIAN_VERSION ${PROJECT_VERSION}-1)
   find_program(KORVANE_GZIP gzip)
@@ -77,7 +78,7 @@ program of the Korvane framework.")
   set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
   set(CPACK_DEBIAN_DEV_PACKAGE_SHLIBDEPS OFF)
   # What the framework's headers and static libraries need of their users' systems.
-  set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libglew-dev, libfreetype-dev, libx11-dev, libgl-dev")
+  set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "${KORVANE_PLATFORM_PACKAGE_DEPENDS}")
   set(CPACK_DEBIAN_DEV_PACKAGE_SUGGESTS "cmake, pkgconf | pkg-config")
   set(CPACK_DEBIAN_DEV_DESCRIPTION "${korvane_dev_summary}
 Korvane is a framework for interactive OpenGL programs: an object model,
@@ -89,9 +90,7 @@ overlay.
 This package holds the headers, the static libraries, the CMake package
 (find_package(Korvane), target korvane::korvane) and pkg-config files.")
   include(CPack)
-endif()
-
-if(WIN32)
+elseif(KORVANE_PLATFORM_PACKAGE STREQUAL "NSIS")
   # The installer: the `demo` component installed into a staging folder, then compiled by makensis into
   # packages/korvane-<version>-setup.exe.
   find_program(KORVANE_MAKENSIS makensis DOC "NSIS, for the Windows installer (Debian package nsis)")

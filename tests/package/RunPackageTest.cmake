@@ -46,7 +46,7 @@ if(MODE STREQUAL "install")
     message(FATAL_ERROR "the demonstration was installed: ${demo}")
   endif()
   # Each layer under a root of its own, which holds that layer only.
-  foreach(header gui/gui/Window.h input/input/MouseListener.h object/object/Version.h
+  foreach(header gui/gui/Window.h input/input/MouseListener.h core/object/Version.h
       platform/platform/Window.h)
     if(NOT EXISTS ${prefix}/include/korvane/${header})
       message(FATAL_ERROR "include/korvane/${header} is missing")

@@ -1,0 +1,109 @@
+# The operating-system backend, chosen once with KORVANE_PLATFORM. Everything that differs between backends
+# is named in the table below and nowhere else; the rest of the build reads the chosen row through the
+# KORVANE_PLATFORM_<FIELD> variables.
+#
+# Fields of a row (korvane_platform_<backend>_<field>):
+#   folders         subfolders of src/platform/ built into the platform layer
+#   libraries       what the platform layer links publicly; private: privately
+#   tests           paths under tests/ (folders, test files, helpers under support/) that belong to this
+#                   backend: a path that some backend names is built only with a backend that names it
+#   test_libraries  what the backend's test helpers (the other client that plays the user) link
+#   tools           helper programs of tools/ built with this backend (see cmake/Demonstration.cmake)
+#   pkgconfig       pairs of an outside target and its pkg-config module; an outside target without a
+#                   module is written into the .pc files as the library file that was found
+#   package         DEB (Debian packages, desktop entry, manual page) or NSIS (an installer)
+#   package_depends what the development package needs of its users' systems (DEB)
+#   gui_program     ON: the demonstration is a GUI-subsystem program with a version resource
+# A new backend is one more name in korvane_platforms and one more row.
+
+set(korvane_platforms x11 win32)
+
+# X11 windows, GLX contexts on Mesa, POSIX files and processes (Linux).
+set(korvane_platform_x11_folders posix x11)
+set(korvane_platform_x11_libraries Threads::Threads)
+set(korvane_platform_x11_private X11::X11 OpenGL::GLX)
+set(korvane_platform_x11_tests
+  # The backend's own machinery (X11 connection, thread queues, processes and mounts).
+  platform-linux
+  # The demonstration driven end to end with synthetic X input and read back through X11.
+  demo
+  # POSIX and X11 behaviour: fork, mounts, /proc, file modes.
+  io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
+  system/ThreadTest.cpp system/TimestampTest.cpp
+  support/platform/X11Backend.cpp support/gui/X11Input.cpp)
+set(korvane_platform_x11_test_libraries X11::X11 X11::Xtst)
+set(korvane_platform_x11_tools xwindow)
+set(korvane_platform_x11_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl OpenGL::GLX glx
+  X11::X11 x11)
+set(korvane_platform_x11_package DEB)
+set(korvane_platform_x11_package_depends "libglew-dev, libfreetype-dev, libx11-dev, libgl-dev")
+set(korvane_platform_x11_gui_program OFF)
+
+# Win32 itself (user32, gdi32, kernel32, WGL), cross-built with mingw-w64 and tested under Wine.
+set(korvane_platform_win32_folders win32)
+set(korvane_platform_win32_libraries Threads::Threads OpenGL::GL)
+set(korvane_platform_win32_private comctl32)
+set(korvane_platform_win32_tests support/platform/Win32Backend.cpp support/gui/Win32Input.cpp)
+set(korvane_platform_win32_test_libraries)
+set(korvane_platform_win32_tools winedesktop screenreader)
+set(korvane_platform_win32_pkgconfig)
+set(korvane_platform_win32_package NSIS)
+set(korvane_platform_win32_package_depends "")
+set(korvane_platform_win32_gui_program ON)
+
+if(WIN32)
+  set(korvane_default_platform win32)
+else()
+  set(korvane_default_platform x11)
+endif()
+set(KORVANE_PLATFORM ${korvane_default_platform} CACHE STRING "The operating-system backend: ${korvane_platforms}")
+set_property(CACHE KORVANE_PLATFORM PROPERTY STRINGS ${korvane_platforms})
+if(NOT KORVANE_PLATFORM IN_LIST korvane_platforms)
+  list(JOIN korvane_platforms ", " choices)
+  message(FATAL_ERROR "KORVANE_PLATFORM is '${KORVANE_PLATFORM}': choose one of ${choices}")
+endif()
+
+foreach(field folders libraries private tests test_libraries tools pkgconfig package package_depends gui_program)
+  string(TOUPPER ${field} name)
+  set(KORVANE_PLATFORM_${name} ${korvane_platform_${KORVANE_PLATFORM}_${field}})
+endforeach()
+# Every path of tests/ that belongs to some backend, and whether the chosen one has it.
+set(KORVANE_BACKEND_TESTS)
+foreach(platform IN LISTS korvane_platforms)
+  list(APPEND KORVANE_BACKEND_TESTS ${korvane_platform_${platform}_tests})
+endforeach()
+message(STATUS "Korvane platform backend: ${KORVANE_PLATFORM}")
+if(KORVANE_PLATFORM_GUI_PROGRAM)
+  # The version resource of korvane_gui_program().
+  enable_language(RC)
+endif()
+
+# korvane_platform_has_tests(<path under tests/> <out_var>): FALSE when another backend names the path or a
+# folder above it and the chosen backend does not; TRUE otherwise.
+function(korvane_platform_has_tests path out_var)
+  set(result TRUE)
+  set(current ${path})
+  while(current)
+    if(current IN_LIST KORVANE_PLATFORM_TESTS)
+      set(${out_var} TRUE PARENT_SCOPE)
+      return()
+    endif()
+    if(current IN_LIST KORVANE_BACKEND_TESTS)
+      set(result FALSE)
+    endif()
+    get_filename_component(current ${current} DIRECTORY)
+  endwhile()
+  set(${out_var} ${result} PARENT_SCOPE)
+endfunction()
+
+# korvane_gui_program(<target> <resource template>): makes the program a GUI program of the backend
+# (on Windows: the Windows subsystem, no console window, and a version resource with its icon).
+function(korvane_gui_program target resource)
+  if(NOT KORVANE_PLATFORM_GUI_PROGRAM)
+    return()
+  endif()
+  get_filename_component(name ${resource} NAME_WLE)
+  configure_file(${resource} ${PROJECT_BINARY_DIR}/packaging/${name} @ONLY)
+  target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/packaging/${name})
+  set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
+endfunction()

@@ -1,1 +1,0 @@
-target_link_libraries(${target} PRIVATE OpenGL::GL)

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "graphics3d/GL.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "gui/Input.h"
 #include "object/Pointer.h"
 #include "system/Thread.h"

@@ -6,11 +6,11 @@
 
 #include "graphics3d/Appearance.h"
 #include "graphics3d/Camera.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Light.h"
 #include "graphics3d/Material.h"
 #include "graphics3d/Mesh.h"
 #include "graphics3d/MeshBuilder.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/ProgrammableShader.h"
 #include "graphics3d/ShaderProgram.h"
 #include "gui/OpenGL.h"

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "freetype/FontFactory.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/Input.h"
 #include "gui/OpenGL.h"
 #include "gui/Window.h"

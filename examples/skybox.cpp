@@ -12,7 +12,7 @@
 #include "graphics/Image.h"
 #include "graphics3d/Camera.h"
 #include "graphics3d/CubeTexture.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/ParameterBuffer.h"
 #include "graphics3d/ProgrammableShader.h"
 #include "graphics3d/ShaderProgram.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/Input.h"
 #include "gui/OpenGL.h"
 #include "gui/Window.h"

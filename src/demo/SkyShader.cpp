@@ -1,7 +1,7 @@
 #include "demo/SkyShader.h"
 
 #include "graphics3d/CommandList.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 
 namespace korvane::demo {
 

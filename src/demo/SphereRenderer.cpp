@@ -6,8 +6,8 @@
 #include "demo/Scene.h"
 #include "graphics3d/Context.h"
 #include "graphics3d/CubeTexture.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/GeometryModel.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/SkyModel.h"
 
 namespace korvane::demo {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "object/Object.h"
+#include "types/Rectangle.h"
 #include "types/String.h"
 
 namespace korvane::freetype {
@@ -11,10 +12,7 @@ namespace korvane::freetype {
 /// encoding id of a TrueType character map). Copying a descriptor copies every field.
 class Descriptor : public object::Object {
 public:
-    struct Size {
-        float width = 16.0f;
-        float height = 16.0f;
-    };
+    using Size = types::Size<float>;
 
     Descriptor() = default;
     Descriptor(const types::String& family, float width, float height)
@@ -26,7 +24,7 @@ public:
 
     types::String family;
     types::String style{"regular"};
-    Size size;
+    Size size{16.0f, 16.0f};
     int32_t encoding = 0;
     uint32_t reserved = 0;
 };

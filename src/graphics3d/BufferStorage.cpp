@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/GLError.h"
-#include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 
 namespace korvane::graphics3d {
 

@@ -4,6 +4,7 @@
 
 #include "object/Noncopyable.h"
 #include "object/Object.h"
+#include "types/Rectangle.h"
 
 namespace korvane::graphics3d {
 
@@ -11,10 +12,7 @@ namespace korvane::graphics3d {
 /// GLEW loaded (a null pointer means the feature is missing), so nothing fills or reads these sizes yet.
 class Capabilities : public object::Object, public object::Noncopyable {
 public:
-    struct Size {
-        int32_t width = 0;
-        int32_t height = 0;
-    };
+    using Size = types::Size<int32_t>;
 
     Capabilities() = default;
 

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Shader.h"
 #include "graphics3d/Texture.h"
 #include "graphics3d/VertexFormat.h"

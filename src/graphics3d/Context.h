@@ -17,6 +17,7 @@
 #include "object/Noncopyable.h"
 #include "object/Object.h"
 #include "platform/GL.h"
+#include "types/Rectangle.h"
 
 namespace korvane::graphics3d {
 
@@ -39,20 +40,10 @@ class Texture;
 /// it detaches; everyone else borrows it (getThreadContext(), getOwner()) or holds a reference of its own.
 class Context : public object::Object, public container::Chainable<Context>, public object::Noncopyable {
 public:
-    struct Size {
-        int32_t width = 0;
-        int32_t height = 0;
-    };
-    struct Point {
-        int32_t x = 0;
-        int32_t y = 0;
-    };
-    struct Rectangle {
-        int32_t x = 0;
-        int32_t y = 0;
-        int32_t width = 0;
-        int32_t height = 0;
-    };
+    /// Sizes, positions and rectangles in pixels of the context's drawable.
+    using Size = types::Size<int32_t>;
+    using Point = types::Point<int32_t>;
+    using Rectangle = types::Rectangle<int32_t>;
 
     static constexpr int TextureUnits = 8;
 

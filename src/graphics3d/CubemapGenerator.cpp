@@ -1,8 +1,8 @@
 #include "graphics3d/CubemapGenerator.h"
 
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/RenderTarget.h"
 
 namespace korvane::graphics3d {

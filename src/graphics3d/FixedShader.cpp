@@ -2,7 +2,7 @@
 
 #include "graphics3d/CommandList.h"
 #include "graphics3d/Context.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/VertexFormat.h"
 
 namespace korvane::graphics3d {

@@ -1,9 +1,9 @@
 #include "graphics3d/FrameBuffer.h"
 
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics3d/GL.h"
 #include "graphics3d/ModelGeometry.h"
-#include "graphics3d/OpenGL.h"
 #include "math/Matrix.h"
 
 namespace korvane::graphics3d {

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <utility>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 
 namespace korvane::graphics3d {
 

@@ -7,8 +7,8 @@
 
 #include "container/Map.h"
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/MeshReader.h"
-#include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
 

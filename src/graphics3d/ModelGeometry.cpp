@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/MeshBuilder.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/TypeCode.h"
 
 namespace korvane::graphics3d::detail {

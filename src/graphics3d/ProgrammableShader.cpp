@@ -7,9 +7,9 @@
 
 #include "graphics3d/CommandList.h"
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/VertexFormat.h"
 
 namespace korvane::graphics3d {

@@ -1,7 +1,7 @@
 #include "graphics3d/Texture.h"
 
 #include "graphics3d/Context.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/TextureFormat.h"
 
 namespace korvane::graphics3d {

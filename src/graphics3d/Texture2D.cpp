@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
+#include "graphics3d/GL.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/TextureFormat.h"
 
 namespace korvane::graphics3d {

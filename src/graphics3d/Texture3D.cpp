@@ -1,6 +1,6 @@
 #include "graphics3d/Texture3D.h"
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 
 namespace korvane::graphics3d {
 

@@ -4,9 +4,9 @@
 
 #include "graphics/FilterResize.h"
 #include "graphics3d/CubeTexture.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/GLError.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/Texture2D.h"
 #include "graphics3d/TextureFormat.h"
 #include "object/Pointer.h"

@@ -1,8 +1,8 @@
 #include "graphics3d/TextureFormat.h"
 
 #include "graphics/Palette.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
 

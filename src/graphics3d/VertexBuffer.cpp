@@ -1,6 +1,6 @@
 #include "graphics3d/VertexBuffer.h"
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/TypeCode.h"
 
 namespace korvane::graphics3d {

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "geometry/MeshCollider3.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/MeshReader.h"
-#include "graphics3d/OpenGL.h"
 
 namespace korvane::graphics3d {
 

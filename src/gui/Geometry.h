@@ -1,31 +1,14 @@
 #pragma once
 
 #include "platform/Window.h"
+#include "types/Rectangle.h"
 
 namespace korvane::gui {
 
-/// A position in pixels.
-struct Point {
-    float x = 0.0f;
-    float y = 0.0f;
-    bool operator==(const Point&) const = default;
-};
-
-/// A width and a height in pixels.
-struct Size {
-    float width = 0.0f;
-    float height = 0.0f;
-    bool operator==(const Size&) const = default;
-};
-
-/// An axis-aligned rectangle: its top-left corner and its size, in pixels.
-struct Rectangle {
-    float x = 0.0f;
-    float y = 0.0f;
-    float width = 0.0f;
-    float height = 0.0f;
-    bool operator==(const Rectangle&) const = default;
-};
+/// A position, a size and a rectangle in pixels (float, so that layouts may place views between pixels).
+using Point = types::Point<float>;
+using Size = types::Size<float>;
+using Rectangle = types::Rectangle<float>;
 
 /// The dirty rectangle of a paint, whose right and bottom edges are inclusive.
 inline Rectangle paintRectangle(const platform::PaintStruct& paint) {

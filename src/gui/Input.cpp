@@ -4,6 +4,20 @@
 
 namespace korvane::gui {
 
+bool applyAnchors(Rectangle& frame, uint32_t anchors, const Size& change) {
+    if (!anchors)
+        return false;
+    if ((anchors & (AnchorLeft | AnchorRight)) == (AnchorLeft | AnchorRight))
+        frame.width += change.width;
+    else if (anchors & AnchorRight)
+        frame.x += change.width;
+    if ((anchors & (AnchorTop | AnchorBottom)) == (AnchorTop | AnchorBottom))
+        frame.height += change.height;
+    else if (anchors & AnchorBottom)
+        frame.y += change.height;
+    return true;
+}
+
 uint32_t getMouseState(uintptr_t keyState) {
     uint32_t state = 0;
     state |= (keyState & platform::MK_LBUTTON) ? ButtonLeftDown : ButtonLeftUp;

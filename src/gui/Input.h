@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "gui/Geometry.h"
 #include "platform/MessageQueue.h"
 
 namespace korvane::gui {
@@ -39,6 +40,12 @@ constexpr uint32_t AnchorRight = 0x02;
 constexpr uint32_t AnchorTop = 0x10;
 constexpr uint32_t AnchorBottom = 0x20;
 ///@}
+
+/// The anchor layout of a child when its parent's size changes by `change`: anchored to both edges of an
+/// axis, the frame stretches along it; anchored to the right (bottom) edge alone, it moves with that edge;
+/// otherwise it keeps its place on that axis. Returns false, leaving the frame alone, for a child without
+/// anchors, which then needs no new layout.
+bool applyAnchors(Rectangle& frame, uint32_t anchors, const Size& change);
 
 /// The mouse state word for the key-state word of a mouse message (MK_ bits).
 uint32_t getMouseState(uintptr_t keyState);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 
 namespace korvane::gui {
 

@@ -456,22 +456,11 @@ bool Window::onMove(const Point&) {
 }
 
 bool Window::onResize(const Rectangle&) {
-    const float dw = frame.width - previousFrame.width;
-    const float dh = frame.height - previousFrame.height;
-    if (dw != 0.0f || dh != 0.0f) {
+    const Size change{frame.width - previousFrame.width, frame.height - previousFrame.height};
+    if (change.width != 0.0f || change.height != 0.0f) {
         for (View* view : views) {
-            const uint32_t anchors = view->anchors;
-            if (!anchors)
-                continue;
-            if ((anchors & (AnchorLeft | AnchorRight)) == (AnchorLeft | AnchorRight))
-                view->frame.width += dw;
-            else if (anchors & AnchorRight)
-                view->frame.x += dw;
-            if ((anchors & (AnchorTop | AnchorBottom)) == (AnchorTop | AnchorBottom))
-                view->frame.height += dh;
-            else if (anchors & AnchorBottom)
-                view->frame.y += dh;
-            view->layout();
+            if (applyAnchors(view->frame, view->anchors, change))
+                view->layout();
         }
     }
     previousFrame = frame;

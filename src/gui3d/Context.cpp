@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Texture2D.h"
 
 namespace korvane::gui3d {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "graphics3d/GL.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "gui/Input.h"
 #include "object/Pointer.h"
 #include "system/Thread.h"
@@ -218,22 +218,11 @@ uint32_t Root::dispatchMessages() {
 
 bool Root::onResize(const gui::Size& newSize) {
     size = newSize;
-    const float dw = size.width - previousSize.width;
-    const float dh = size.height - previousSize.height;
-    if (dw != 0.0f || dh != 0.0f) {
+    const gui::Size change{size.width - previousSize.width, size.height - previousSize.height};
+    if (change.width != 0.0f || change.height != 0.0f) {
         visitViews(false, [&](View* view) {
-            const uint32_t anchors = view->anchors;
-            if (!anchors)
-                return false;
-            if ((anchors & (gui::AnchorLeft | gui::AnchorRight)) == (gui::AnchorLeft | gui::AnchorRight))
-                view->frame.width += dw;
-            else if (anchors & gui::AnchorRight)
-                view->frame.x += dw;
-            if ((anchors & (gui::AnchorTop | gui::AnchorBottom)) == (gui::AnchorTop | gui::AnchorBottom))
-                view->frame.height += dh;
-            else if (anchors & gui::AnchorBottom)
-                view->frame.y += dh;
-            view->layout();
+            if (gui::applyAnchors(view->frame, view->anchors, change))
+                view->layout();
             return false;
         });
     }

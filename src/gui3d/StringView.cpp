@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui3d/Context.h"
 
 namespace korvane::gui3d {

@@ -19,7 +19,7 @@
 #include "demo/SceneView.h"
 #include "demo/SphereRenderer.h"
 #include "graphics3d/CubeTexture.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/Input.h"
 #include "support/demo/SceneWindow.h"
 #include "support/graphics3d/GLTestWindow.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "demo/SceneView.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui3d/StringView.h"
 #include "object/Pointer.h"
 #include "support/demo/SceneWindow.h"

@@ -11,8 +11,8 @@
 
 #include "fuzz/FuzzContext.h"
 #include "graphics3d/Context.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Graphics3dException.h"
-#include "graphics3d/OpenGL.h"
 #include "graphics3d/ProgrammableShader.h"
 #include "graphics3d/ShaderProgram.h"
 #include "object/Pointer.h"

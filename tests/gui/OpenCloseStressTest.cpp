@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/OpenGL.h"
 #include "gui/Window.h"
 #include "object/Pointer.h"

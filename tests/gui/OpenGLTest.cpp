@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "graphics3d/Context.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/Input.h"
 #include "gui/OpenGL.h"
 #include "object/Pointer.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui3d/FontCache.h"
 #include "gui3d/Root.h"
 #include "gui3d/StringView.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/Input.h"
 #include "gui/OpenGL.h"
 #include "gui/Window.h"

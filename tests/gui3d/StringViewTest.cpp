@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/Input.h"
 #include "gui3d/Root.h"
 #include "gui3d/StringView.h"

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "graphics3d/Context.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 
 namespace korvane::graphics3d::test {
 

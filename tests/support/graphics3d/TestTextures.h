@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "graphics3d/Texture.h"
 
 namespace korvane::graphics3d::test {

@@ -2,18 +2,18 @@
 
 #include <thread>
 
-namespace korvane::gui {
+namespace korvane::types {
 
-void PrintTo(const Point& point, std::ostream* out) {
+void PrintTo(const Point<float>& point, std::ostream* out) {
     *out << "(" << point.x << ", " << point.y << ")";
 }
 
-void PrintTo(const Rectangle& rectangle, std::ostream* out) {
+void PrintTo(const Rectangle<float>& rectangle, std::ostream* out) {
     *out << "(" << rectangle.x << ", " << rectangle.y << ", " << rectangle.width << " x " << rectangle.height
          << ")";
 }
 
-} // namespace korvane::gui
+} // namespace korvane::types
 
 namespace korvane::gui::testing {
 
@@ -173,7 +173,8 @@ Size borderOf(Window& window) {
     platform::Rect outer, client;
     platform::getWindowRect(window.getHandle(), outer);
     platform::getClientRect(window.getHandle(), client);
-    return {float((outer.right - outer.left) - client.right), float((outer.bottom - outer.top) - client.bottom)};
+    return {float((outer.right - outer.left) - client.right),
+            float((outer.bottom - outer.top) - client.bottom)};
 }
 
 void placeApart(Window& window) {

@@ -15,11 +15,12 @@
 #include "gui/View.h"
 #include "gui/Window.h"
 
-namespace korvane::gui {
-// Readable failure messages for the geometry types.
-void PrintTo(const Point& point, std::ostream* out);
-void PrintTo(const Rectangle& rectangle, std::ostream* out);
-} // namespace korvane::gui
+namespace korvane::types {
+// Readable failure messages for the views' geometry types (in their own namespace, where the test
+// framework's argument-dependent lookup finds them).
+void PrintTo(const Point<float>& point, std::ostream* out);
+void PrintTo(const Rectangle<float>& rectangle, std::ostream* out);
+} // namespace korvane::types
 
 namespace korvane::gui::testing {
 

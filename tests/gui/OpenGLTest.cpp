@@ -200,34 +200,3 @@ TEST(OpenGL, PalettesOnlyForFormatsThatNeedThem) {
 
 } // namespace
 } // namespace korvane::gui
-
-namespace korvane::gui {
-namespace {
-
-TEST(OpenGL, ClosingLeavesNoThreadConnectionOrContextBehind) {
-    // Closed windows stay referenced: closing alone must let go of everything.
-    std::vector<Pointer<Window>> closed;
-    auto cycle = [&] {
-        auto window = Pointer<Window>::adopt(new Window());
-        window->setSize({64, 64});
-        auto view = Pointer<ClearView>::adopt(new ClearView({0, 0, 64, 64}));
-        window->addView(view);
-        ASSERT_TRUE(window->open());
-        ASSERT_NE(view->getGraphicsContext(), nullptr);
-        view->invalidate();
-        ASSERT_TRUE(testing::eventually([&] { return view->frames.load() > 0; }));
-        ASSERT_TRUE(window->close());
-        closed.push_back(window);
-    };
-    // The first round loads the driver, which keeps process-wide state of its own.
-    cycle();
-    const size_t threads = testing::threadsOfProcess();
-    const size_t files = testing::filesOfProcess();
-    for (int round = 0; round < 3; ++round)
-        cycle();
-    EXPECT_EQ(testing::threadsOfProcess(), threads);
-    EXPECT_EQ(testing::filesOfProcess(), files);
-}
-
-} // namespace
-} // namespace korvane::gui

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "graphics3d/OpenGL.h"
-#include "gui/OpenGL.h"
 #include "gui/Window.h"
 #include "object/Pointer.h"
+#include "support/gui/ClearView.h"
 #include "support/gui/GuiTesting.h"
 
 // windows.h after the framework's headers: its macros have the names of the platform layer's constants.
@@ -18,9 +16,10 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <windows.h>
+
 #include <malloc.h>
 #include <psapi.h>
-#include <windows.h>
 #else
 #include <malloc.h>
 #include <unistd.h>
@@ -35,21 +34,6 @@ namespace korvane::gui {
 namespace {
 
 using object::Pointer;
-
-class PaintedView : public OpenGL {
-public:
-    explicit PaintedView(const Rectangle& frame) : OpenGL(frame) {
-        pixelFormat.colorBits = 24;
-        pixelFormat.depthBits = 24;
-    }
-    void render() override {
-        glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        ++frames;
-    }
-
-    std::atomic<int> frames{0};
-};
 
 struct Usage {
     size_t heap = 0; // bytes in use
@@ -114,7 +98,7 @@ TEST(OpenCloseStress, AWindowWithAnOpenGLViewLeavesNothingBehind) {
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         auto window = Pointer<Window>::adopt(new Window());
         window->setSize({64, 64});
-        auto view = Pointer<PaintedView>::adopt(new PaintedView({0, 0, 64, 64}));
+        auto view = Pointer<testing::ClearView>::adopt(new testing::ClearView({0, 0, 64, 64}));
         window->addView(view);
         ASSERT_TRUE(window->open()) << "cycle " << cycle;
         ASSERT_NE(view->getGraphicsContext(), nullptr) << "cycle " << cycle;

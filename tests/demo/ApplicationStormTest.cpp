@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -38,8 +39,9 @@ using korvane::testing::CountingView;
 using korvane::testing::Watchdog;
 
 // The application and its window in this process, so that the sanitizer builds watch every thread of it:
-// the application run again and again with close requests at different moments, and the window resized a
-// thousand times, to sizes it cannot take among them.
+// the application run again and again with close requests at different moments (during the first frames,
+// several at once, in the middle of resizing), and the window resized a thousand times from outside and a
+// thousand times through its own calls, to sizes it cannot take among them.
 
 namespace {
 
@@ -64,34 +66,51 @@ int ignoreErrors(Display*, XErrorEvent*) {
     return 0;
 }
 
+// Sizes a user or a window manager might ask for, below the minimum of 256 x 256 among them.
+constexpr std::array<std::array<unsigned, 2>, 9> Sizes = {
+    {{1, 1}, {700, 520}, {255, 255}, {80, 900}, {256, 256}, {1000, 40}, {600, 500}, {3, 300}, {420, 330}}};
+
+// When and how a user closes the window: after `delay` ms, `requests` close requests `apart` ms from
+// one another; with resizeFrom >= 0 the window is resized from the start and the request comes after
+// that many resizes, the resizing going on after it.
+struct Closing {
+    int delay;
+    int requests;
+    int apart;
+    int resizeFrom;
+};
+
+// The first frame waits for the driver to compile the shaders: the earliest requests arrive while the
+// scene is built or drawn for the first time, the later ones between the first frames.
+constexpr Closing Closings[] = {
+    {0, 3, 0, -1},    // at once, three times over
+    {5, 1, 0, -1},    // during the first frame
+    {150, 1, 0, -1},  // between the first frames
+    {400, 5, 10, -1}, // after some frames, and again while it closes
+    {0, 1, 0, 0},     // at the first resize
+    {0, 1, 0, 30},    // in the middle of resizing
+};
+
 // A user's hand on the running application's window, from this process's own X connection.
-void closeTheWindow(int round) {
+void closeTheWindow(const Closing& closing) {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return;
     const ::Window window = korvane::tools::waitForWindow(display, "Korvane", 30000);
     if (window) {
-        switch (round % 4) {
-        case 0: // at once, during the first frame
-            korvane::tools::requestClose(display, window);
-            break;
-        case 1: // three times over
-            for (int i = 0; i < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(closing.delay));
+        if (closing.resizeFrom < 0) {
+            for (int i = 0; i < closing.requests; ++i) {
                 korvane::tools::requestClose(display, window);
-            break;
-        case 2: // in the middle of resizing, which goes on after the request
-            for (int i = 0; i < 60; ++i) {
-                if (i == 20)
-                    korvane::tools::requestClose(display, window);
-                XResizeWindow(display, window, unsigned(200 + i * 7), unsigned(500 - i * 5));
-                XFlush(display);
+                std::this_thread::sleep_for(std::chrono::milliseconds(closing.apart));
             }
-            break;
-        default: // after some frames, and again while it closes
-            std::this_thread::sleep_for(std::chrono::milliseconds(400));
-            for (int i = 0; i < 5; ++i) {
-                korvane::tools::requestClose(display, window);
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } else {
+            for (int i = 0; i < 120; ++i) {
+                if (i == closing.resizeFrom)
+                    korvane::tools::requestClose(display, window);
+                const auto& size = Sizes[size_t(i) % Sizes.size()];
+                XResizeWindow(display, window, size[0], size[1]);
+                XFlush(display);
             }
         }
         XSync(display, False);
@@ -107,9 +126,9 @@ TEST(ApplicationStormTest, TheApplicationClosesAtEveryMomentAndRunsAgainWithNoth
     auto* previousHandler = XSetErrorHandler(ignoreErrors);
     long threadsAfterFirstRound = 0;
     Message::PoolStatistics poolsAfterFirstRound;
-    for (int round = 0; round < 4; ++round) {
+    for (int round = 0; round < int(std::size(Closings)); ++round) {
         auto* application = new SampleApplication;
-        std::thread user(closeTheWindow, round);
+        std::thread user(closeTheWindow, Closings[round]);
         EXPECT_TRUE(application->run()) << "round " << round;
         EXPECT_FALSE(application->hasFailed()) << "round " << round;
         application->release();
@@ -143,7 +162,31 @@ TEST(ApplicationStormTest, AThousandResizesToAnySizeKeepTheWindowAtItsMinimumAnd
     ticker->setPeriod(14);
     ticker->start();
 
-    // Zero area, one side zero, negative, below the minimum, at it and above it.
+    // From outside, as a user or a window manager would, last to a size below the minimum: the window
+    // takes its minimum back.
+    std::unique_ptr<Display, int (*)(Display*)> display(XOpenDisplay(nullptr), XCloseDisplay);
+    ASSERT_NE(display, nullptr);
+    const ::Window outside = korvane::tools::waitForWindow(display.get(), "Korvane", 30000);
+    ASSERT_NE(outside, 0u);
+    for (int i = 0; i < 1000; ++i) {
+        const auto& size = Sizes[size_t(i) % Sizes.size()];
+        XResizeWindow(display.get(), outside, size[0], size[1]);
+        if (i % 25 == 0)
+            XSync(display.get(), False);
+    }
+    XResizeWindow(display.get(), outside, 10, 10);
+    XSync(display.get(), False);
+    int width = 0, height = 0;
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (
+        std::chrono::steady_clock::now() < settled &&
+        (!korvane::tools::windowSize(display.get(), outside, width, height) || width != 256 || height != 256))
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(width, 256);
+    EXPECT_EQ(height, 256);
+
+    // Through the window's own calls: zero area, one side zero, negative, below the minimum, at it and
+    // above it.
     const std::array<korvane::gui::Size, 10> sizes = {{{0, 0},
                                                        {600, 0},
                                                        {0, 500},

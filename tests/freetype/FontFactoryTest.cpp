@@ -73,6 +73,7 @@ TEST(FontFactory, CataloguesOnlyTheFontsAmongEveryKindOfEntry) {
 TEST(FontFactory, NoFontsMeansNoMatch) {
     TemporaryDirectory empty;
     EXPECT_THROW(factoryFor(empty)->createFont(Descriptor("DejaVu Sans", 24, 24)), NoMatchException);
+    EXPECT_EQ(NoMatchException().getClassPath(), "Object:Exception:FreetypeException:NoMatchException");
 
     TemporaryDirectory junk;
     junk.write("a.ttf", std::string(4096, '\x01'));

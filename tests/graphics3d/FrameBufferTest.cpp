@@ -141,6 +141,8 @@ TEST_F(FrameBufferTest, FailuresAreReported) {
     FrameBuffer window;
     auto target = makeTarget(makeTexture(8));
     EXPECT_THROW(window.attach(target, GL_COLOR_ATTACHMENT0_EXT), FrameBufferException);
+    EXPECT_EQ(FrameBufferException().getClassPath(),
+              "Object:Exception:Graphics3dException:FrameBufferException");
     EXPECT_EQ(window.getBindings().getCount(), 1u);
 
     {

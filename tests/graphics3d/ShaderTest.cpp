@@ -200,6 +200,7 @@ TEST_F(ShaderTest, CompileErrorCarriesTheDriversLog) {
             VertexProgram::create("#version 110\nvoid main() { gl_Position = oops; }\n"));
         FAIL() << "compiled";
     } catch (const ShaderCompilerException& error) {
+        EXPECT_EQ(error.getClassPath(), "Object:Exception:Graphics3dException:ShaderCompilerException");
         const std::string log(error.getMessage().getText());
         EXPECT_NE(log.find("oops"), std::string::npos) << log;
     }

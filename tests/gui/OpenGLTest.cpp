@@ -8,6 +8,7 @@
 #include "gui/Input.h"
 #include "gui/OpenGL.h"
 #include "object/Pointer.h"
+#include "support/gui/ClearView.h"
 #include "support/gui/GuiTesting.h"
 
 namespace korvane::gui {
@@ -15,29 +16,7 @@ namespace {
 
 using object::Pointer;
 
-// Clears to a colour that the test chooses.
-class ClearView : public OpenGL {
-public:
-    explicit ClearView(const Rectangle& frame) : OpenGL(frame) {
-        pixelFormat.colorBits = 24;
-        pixelFormat.alphaBits = 8;
-        pixelFormat.depthBits = 24;
-        pixelFormat.stencilBits = 8;
-    }
-
-    void render() override {
-        const uint32_t rgb = colour.load();
-        glClearColor(float(rgb >> 16) / 255.0f, float((rgb >> 8) & 0xFF) / 255.0f, float(rgb & 0xFF) / 255.0f,
-                     1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        renderedContext = graphics3d::Context::getThreadContext();
-        ++frames;
-    }
-
-    std::atomic<uint32_t> colour{0xFF0000};
-    std::atomic<int> frames{0};
-    std::atomic<graphics3d::Context*> renderedContext{nullptr};
-};
+using testing::ClearView;
 
 struct GLState {
     GLint viewport[4] = {};
@@ -196,37 +175,6 @@ TEST(OpenGL, PalettesOnlyForFormatsThatNeedThem) {
     EXPECT_EQ(palette.count, 16);
     EXPECT_EQ(palette.entries[15].red, 255);
     EXPECT_EQ(palette.entries[15].green, 0);
-}
-
-} // namespace
-} // namespace korvane::gui
-
-namespace korvane::gui {
-namespace {
-
-TEST(OpenGL, ClosingLeavesNoThreadConnectionOrContextBehind) {
-    // Closed windows stay referenced: closing alone must let go of everything.
-    std::vector<Pointer<Window>> closed;
-    auto cycle = [&] {
-        auto window = Pointer<Window>::adopt(new Window());
-        window->setSize({64, 64});
-        auto view = Pointer<ClearView>::adopt(new ClearView({0, 0, 64, 64}));
-        window->addView(view);
-        ASSERT_TRUE(window->open());
-        ASSERT_NE(view->getGraphicsContext(), nullptr);
-        view->invalidate();
-        ASSERT_TRUE(testing::eventually([&] { return view->frames.load() > 0; }));
-        ASSERT_TRUE(window->close());
-        closed.push_back(window);
-    };
-    // The first round loads the driver, which keeps process-wide state of its own.
-    cycle();
-    const size_t threads = testing::threadsOfProcess();
-    const size_t files = testing::filesOfProcess();
-    for (int round = 0; round < 3; ++round)
-        cycle();
-    EXPECT_EQ(testing::threadsOfProcess(), threads);
-    EXPECT_EQ(testing::filesOfProcess(), files);
 }
 
 } // namespace

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "io/StandardStreams.h"
+#include "support/io/ChildProcess.h"
 
 using namespace korvane::system;
 
@@ -20,16 +20,13 @@ template <typename Body> int withInput(const std::string& bytes, Body body) {
     if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
         return -1;
     lseek(fd, 0, SEEK_SET);
-    pid_t child = fork();
-    if (child == 0) {
+    const int status = korvane::test::inChild([&] {
         dup2(fd, 0);
-        _exit(body());
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+        return body();
+    });
     close(fd);
     unlink(path);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "io/IOException.h"
 #include "io/SystemFile.h"
 #include "object/Pointer.h"
+#include "support/io/ChildProcess.h"
 #include "support/io/TemporaryDirectory.h"
 
 using namespace korvane::io;
@@ -133,22 +134,17 @@ TEST(SystemFileTest, FullDiskShowsInTheCountAndTheLastError) {
 
 TEST(SystemFileTest, ReadOnlyMediaRaisesWriteProtected) {
     korvane::test::TemporaryDirectory dir;
-    pid_t child = fork();
-    if (child == 0) {
-        std::string mountPoint = dir.path("ro");
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mkdir(mountPoint.c_str(), 0755) != 0 ||
+    const int result = korvane::test::inChild([&] {
+        const std::string mountPoint = dir.path("ro");
+        if (!korvane::test::privateMounts() || mkdir(mountPoint.c_str(), 0755) != 0 ||
             mount("none", mountPoint.c_str(), "tmpfs", MS_RDONLY, "size=64k") != 0)
-            _exit(200);
+            return korvane::test::SkippedInChild;
         auto error = thrown([&] { createFile(mountPoint + "\\new.txt"); });
-        _exit(error.first == "FileWriteException" && error.second == "The media is write protected." ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 200)
+        return error.first == "FileWriteException" && error.second == "The media is write protected." ? 0 : 1;
+    });
+    if (result == korvane::test::SkippedInChild)
         GTEST_SKIP() << "cannot mount file systems here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(result, 0);
 }
 
 TEST(SystemFileTest, ReadWriteAndEndOfFile) {
@@ -181,6 +177,8 @@ TEST(SystemFileTest, SeekModesAndIllegalModes) {
         EXPECT_EQ(error.second, "IllegalPositionModeException");
         EXPECT_EQ(file->getPosition(), 9);
     }
+    EXPECT_EQ(IllegalPositionModeException().getClassPath(),
+              "Object:Exception:IOException:FileSeekException:IllegalPositionModeException");
     EXPECT_THROW(file->seek(-20, File::Current), IOException);
     EXPECT_EQ(file->getPosition(), 9);
 }

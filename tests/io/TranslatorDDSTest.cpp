@@ -119,11 +119,7 @@ TEST_F(TranslatorDDSTest, AZeroFourCCWith32BitsIsBGRA8WhateverTheMasks) {
 }
 
 TEST_F(TranslatorDDSTest, MipmapLevelsHalveDownToOne) {
-    DdsHeader header;
-    header.flags |= 0x20000;
-    header.width = 4;
-    header.height = 2;
-    header.levels = 4;
+    DdsHeader header = korvane::test::mipmapHeader(4, 2, 4);
     std::vector<unsigned char> data;
     appendBytes(data, tagged(4 * 2 * 4, 0));
     appendBytes(data, tagged(2 * 1 * 4, 1));
@@ -143,20 +139,13 @@ TEST_F(TranslatorDDSTest, MipmapLevelsHalveDownToOne) {
     // A count of 0, or a count without its flag, means one level.
     header.levels = 0;
     EXPECT_EQ(chain(read(ddsFile(header, data))).size(), 1u);
-    header.flags &= ~0x20000u;
+    header.flags &= ~korvane::test::DdsMipmapCount;
     header.levels = 3;
     EXPECT_EQ(chain(read(ddsFile(header, data))).size(), 1u);
 }
 
 TEST_F(TranslatorDDSTest, VolumesCarryTheirSlicesInsideEachLevel) {
-    DdsHeader header;
-    header.flags |= 0x20000 | 0x800000;
-    header.width = 4;
-    header.height = 4;
-    header.depth = 4;
-    header.levels = 3;
-    header.caps1 |= 0x8;
-    header.caps2 = 0x200000;
+    DdsHeader header = korvane::test::volumeHeader(4, 4, 3);
     std::vector<unsigned char> data;
     const int slices[] = {4, 2, 1};
     const int sizes[] = {4, 2, 1};
@@ -180,13 +169,7 @@ TEST_F(TranslatorDDSTest, VolumesCarryTheirSlicesInsideEachLevel) {
 }
 
 TEST_F(TranslatorDDSTest, CubeMapsComeLevelByLevelWithAllFaces) {
-    DdsHeader header;
-    header.flags |= 0x20000;
-    header.width = 2;
-    header.height = 2;
-    header.levels = 2;
-    header.caps1 |= 0x8;
-    header.caps2 = 0x200 | 0xFC00;
+    DdsHeader header = korvane::test::cubeHeader(2, 2);
     // In the file each face has all its levels before the next face.
     std::vector<unsigned char> data;
     for (unsigned face = 0; face < 6; ++face) {
@@ -205,13 +188,7 @@ TEST_F(TranslatorDDSTest, CubeMapsComeLevelByLevelWithAllFaces) {
 }
 
 TEST_F(TranslatorDDSTest, CubeMapsKeepOnlyThePresentFacesInOrder) {
-    DdsHeader header;
-    header.flags |= 0x20000;
-    header.width = 2;
-    header.height = 2;
-    header.levels = 2;
-    header.caps1 |= 0x8;
-    header.caps2 = 0x200 | 0x400 | 0x2000; // +X and -Y
+    DdsHeader header = korvane::test::cubeHeader(2, 2, 0x400 | 0x2000); // +X and -Y
     std::vector<unsigned char> data;
     appendBytes(data, tagged(16, 1)); // +X level 0
     appendBytes(data, tagged(4, 2));  // +X level 1
@@ -225,7 +202,7 @@ TEST_F(TranslatorDDSTest, CubeMapsKeepOnlyThePresentFacesInOrder) {
     EXPECT_EQ(firstTag(images[2]), 2u);
     EXPECT_EQ(firstTag(images[3]), 4u);
 
-    header.caps2 = 0x200; // a cube map without faces
+    header.caps2 = korvane::test::DdsCubeMap; // a cube map without faces
     EXPECT_THROW(read(ddsFile(header, data)), TranslatorFormatException);
 }
 
@@ -237,6 +214,8 @@ TEST_F(TranslatorDDSTest, BadHeadersAreRefused) {
     std::vector<unsigned char> magic = good;
     magic[3] = 'X';
     EXPECT_THROW(read(magic), TranslatorFormatException);
+    EXPECT_EQ(TranslatorFormatException().getClassPath(),
+              "Object:Exception:IOException:TranslatorException:TranslatorFormatException");
     for (uint32_t missing : {0x1u, 0x2u, 0x4u, 0x1000u}) {
         DdsHeader flags;
         flags.flags = 0x1007 & ~missing;

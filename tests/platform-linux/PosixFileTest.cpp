@@ -16,49 +16,18 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "support/io/ChildProcess.h"
+#include "support/platform/FileTesting.h"
 
 using namespace korvane::platform;
 namespace fs = std::filesystem;
 
 namespace {
 
-class PosixFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/korvane-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root, ignored);
-    }
-
-    std::string path(const std::string& name) const { return root + "/" + name; }
-
-    void writeText(const std::string& name, const std::string& text) {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-
-    FileHandle open(const std::string& file, uint32_t access = GENERIC_READ, uint32_t share = 0) {
-        return createFile(file.c_str(), access, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    }
-
-    std::string root;
-};
-
-// Runs body in a child process and returns its exit status, or -1 when it did not exit normally.
-template <typename Body> int inChild(Body body) {
-    pid_t child = fork();
-    if (child == 0)
-        _exit(body());
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-constexpr int skipped = 200;
+using PosixFileTest = korvane::platform::testing::FileFixture;
+using korvane::test::inChild;
+using korvane::test::privateMounts;
+constexpr int skipped = korvane::test::SkippedInChild;
 
 } // namespace
 
@@ -124,7 +93,7 @@ TEST_F(PosixFileTest, FullDeviceReportsDiskFull) {
 TEST_F(PosixFileTest, ReadOnlyAndFullMediaReportTheirCodes) {
     // A private mount namespace lets the test mount small file systems; skipped where that is not allowed.
     int result = inChild([&] {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        if (!privateMounts())
             return skipped;
         std::string readOnly = path("ro"), tiny = path("tiny");
         if (mkdir(readOnly.c_str(), 0755) != 0 || mkdir(tiny.c_str(), 0755) != 0)

@@ -11,40 +11,14 @@
 #include <vector>
 
 #include "platform/File.h"
+#include "support/platform/FileTesting.h"
 
 using namespace korvane::platform;
 namespace fs = std::filesystem;
 
 namespace {
 
-class FileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        static std::atomic<unsigned> counter{0};
-        fs::path folder =
-            fs::temp_directory_path() /
-            ("korvane-file-" + std::to_string(std::random_device{}()) + "-" + std::to_string(counter++));
-        ASSERT_TRUE(fs::create_directory(folder));
-        root = folder.generic_string();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(root, ignored);
-    }
-
-    std::string path(const std::string& name) const { return root + "/" + name; }
-
-    void writeText(const std::string& name, const std::string& text) {
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-
-    FileHandle open(const std::string& file, uint32_t access = GENERIC_READ, uint32_t share = 0) {
-        return createFile(file.c_str(), access, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    }
-
-    std::string root;
-};
+using FileTest = korvane::platform::testing::FileFixture;
 
 } // namespace
 

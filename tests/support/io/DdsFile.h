@@ -19,6 +19,42 @@ struct DdsHeader {
     uint32_t caps2 = 0;
 };
 
+// Header flags and capabilities beyond those every file has.
+constexpr uint32_t DdsMipmapCount = 0x20000;
+constexpr uint32_t DdsDepth = 0x800000;
+constexpr uint32_t DdsComplex = 0x8;
+constexpr uint32_t DdsCubeMap = 0x200;
+constexpr uint32_t DdsAllFaces = 0xFC00;
+constexpr uint32_t DdsVolume = 0x200000;
+
+// A 32-bit image with a chain of levels.
+inline DdsHeader mipmapHeader(uint32_t width, uint32_t height, uint32_t levels) {
+    DdsHeader header;
+    header.flags |= DdsMipmapCount;
+    header.width = width;
+    header.height = height;
+    header.levels = levels;
+    return header;
+}
+
+// A cube map of square faces (the face bits of caps2), each face with all its levels.
+inline DdsHeader cubeHeader(uint32_t size, uint32_t levels, uint32_t faces = DdsAllFaces) {
+    DdsHeader header = mipmapHeader(size, size, levels);
+    header.caps1 |= DdsComplex;
+    header.caps2 = DdsCubeMap | faces;
+    return header;
+}
+
+// A volume of square slices, depth of them at the first level.
+inline DdsHeader volumeHeader(uint32_t size, uint32_t depth, uint32_t levels) {
+    DdsHeader header = mipmapHeader(size, size, levels);
+    header.flags |= DdsDepth;
+    header.depth = depth;
+    header.caps1 |= DdsComplex;
+    header.caps2 = DdsVolume;
+    return header;
+}
+
 inline void putWord(std::vector<unsigned char>& bytes, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i)
         bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));

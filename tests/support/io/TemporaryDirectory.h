@@ -31,14 +31,23 @@ public:
 #endif
     }
     ~TemporaryDirectory() {
+        if (root.empty())
+            return;
+        // A test may have taken the directory's own permissions away.
         std::error_code ignored;
+        std::filesystem::permissions(root, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
         std::filesystem::remove_all(root, ignored);
     }
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
-    const std::string& path() const { return root; }
-    std::string path(const std::string& name) const { return root + "/" + name; }
+    const std::string& path() const {
+        return root;
+    }
+    std::string path(const std::string& name) const {
+        return root + "/" + name;
+    }
 
     void write(const std::string& name, const std::string& bytes) const {
         std::ofstream(path(name), std::ios::binary) << bytes;

@@ -46,13 +46,13 @@ else()
 endif()
 add_custom_target(korvane_run_directory ALL DEPENDS ${korvane_run_files})
 
-# Finds, reads back and closes a top-level window from scripts and end-to-end tests (X11 only).
+# Finds, reads back, drags in and closes a top-level window from scripts and end-to-end tests (X11 only).
 if(NOT WIN32)
   add_library(korvane_xwindows STATIC tools/xwindow/XWindows.cpp)
   target_include_directories(korvane_xwindows PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(korvane_xwindows PUBLIC X11::X11)
   add_executable(korvane_xwindow tools/xwindow/main.cpp)
-  target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
+  target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows X11::Xtst)
 else()
   # Keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
   add_executable(korvane_wine_desktop tools/winedesktop/main.cpp)

@@ -43,13 +43,13 @@ endif()
 add_custom_target(korvane_run_directory ALL DEPENDS ${korvane_run_files})
 
 # The backend's helper programs (cmake/Platform.cmake names which).
-# xwindow: finds, reads back and closes a top-level window from scripts and end-to-end tests.
+# xwindow: finds, reads back, drags in and closes a top-level window from scripts and end-to-end tests.
 if("xwindow" IN_LIST KORVANE_PLATFORM_TOOLS)
   add_library(korvane_xwindows STATIC tools/xwindow/XWindows.cpp)
   target_include_directories(korvane_xwindows PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(korvane_xwindows PUBLIC X11::X11)
   add_executable(korvane_xwindow tools/xwindow/main.cpp)
-  target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows)
+  target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows X11::Xtst)
 endif()
 # winedesktop: keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
 if("winedesktop" IN_LIST KORVANE_PLATFORM_TOOLS)

@@ -1,5 +1,6 @@
 #include "bench/demo/Baseline.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -179,7 +180,32 @@ void buildSphere(float radius, int segments, GLuint& vertexBuffer, GLuint& index
 
 } // namespace
 
-BaselineView::BaselineView(const gui::Rectangle& frame, bool copying) : OpenGL(frame), copying(copying) {
+std::vector<BaselineSphere> demonstrationSpheres() {
+    Random random;
+    std::vector<BaselineSphere> placements(4);
+    for (BaselineSphere& sphere : placements) {
+        sphere.radius = random.next() * 60 + 50;
+        const float blue = random.next(), green = random.next(), red = random.next();
+        const float diffuse[4] = {std::min(red, 1.0f), std::min(green, 1.0f), std::min(blue, 1.0f), 0};
+        std::memcpy(sphere.diffuse, diffuse, sizeof diffuse);
+        identity(sphere.transform);
+        const float z = random.next(), y = random.next(), x = random.next();
+        sphere.transform[3] = x * 400 - 200;
+        sphere.transform[7] = y * 400 - 200;
+        sphere.transform[11] = z * 400 - 200;
+        for (float& axis : sphere.axis)
+            axis = random.next();
+    }
+    return placements;
+}
+
+BaselineView::BaselineView(const gui::Rectangle& frame, bool copying, std::vector<BaselineSphere> placements)
+    : OpenGL(frame), copying(copying), width(int(frame.width)), height(int(frame.height)) {
+    for (const BaselineSphere& placement : placements) {
+        Sphere sphere;
+        static_cast<BaselineSphere&>(sphere) = placement;
+        spheres.push_back(sphere);
+    }
     pixelFormat.colorBits = 24;
     pixelFormat.alphaBits = 8;
     pixelFormat.stencilBits = 8;
@@ -206,7 +232,7 @@ void BaselineView::build() {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glClearColor(0, 0, 0, 0);
-    glViewport(0, 0, 600, 500);
+    glViewport(0, 0, width, height);
 
     // The sky box: eight corners, inward-facing triangles, the corner directions as texture coordinates.
     static const uint16_t inwards[36] = {2, 3, 1, 1, 0, 2, 4, 5, 7, 7, 6, 4, 0, 1, 5, 5, 4, 0,
@@ -265,7 +291,6 @@ void BaselineView::build() {
         glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
         glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, FaceSize, FaceSize);
     }
-    Random random;
     for (Sphere& sphere : spheres) {
         glGenTextures(1, &sphere.texture);
         glBindTexture(GL_TEXTURE_CUBE_MAP, sphere.texture);
@@ -290,20 +315,8 @@ void BaselineView::build() {
             glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
         }
     }
-    for (Sphere& sphere : spheres) {
-        sphere.radius = random.next() * 60 + 50;
+    for (Sphere& sphere : spheres)
         buildSphere(sphere.radius, 75, sphere.vertices, sphere.indices, sphere.indexCount);
-        const float blue = random.next(), green = random.next(), red = random.next();
-        const float diffuse[4] = {std::min(red, 1.0f), std::min(green, 1.0f), std::min(blue, 1.0f), 0};
-        std::memcpy(sphere.diffuse, diffuse, sizeof diffuse);
-        identity(sphere.transform);
-        const float z = random.next(), y = random.next(), x = random.next();
-        sphere.transform[3] = x * 400 - 200;
-        sphere.transform[7] = y * 400 - 200;
-        sphere.transform[11] = z * 400 - 200;
-        for (float& axis : sphere.axis)
-            axis = random.next();
-    }
 
     // A glyph atlas and the label's quads stand in for the overlay's text.
     std::vector<uint8_t> atlas(512 * 512, 128);
@@ -404,7 +417,7 @@ void BaselineView::drawFace(int index, const float* view, int face) {
     glUseProgram(program);
     glEnableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    for (int j = 0; j < Spheres; ++j) {
+    for (int j = 0; j < int(spheres.size()); ++j) {
         if (j == index)
             continue;
         float modelView[16];
@@ -418,7 +431,7 @@ void BaselineView::drawLabel() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0, 600, 500, 0, -1, 1);
+    glOrtho(0, width, height, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glEnable(GL_TEXTURE_2D);
@@ -428,7 +441,7 @@ void BaselineView::drawLabel() {
     glColor4f(1, 1, 1, 1);
     glBegin(GL_QUADS);
     for (int glyph = 0; glyph < 24; ++glyph) {
-        const float x = 10.0f + float(glyph) * 11, y = 480, s = float(glyph) / 32;
+        const float x = 10.0f + float(glyph) * 11, y = float(height - 20), s = float(glyph) / 32;
         glTexCoord2f(s, 0.2f);
         glVertex2f(x, y - 19);
         glTexCoord2f(s + 0.02f, 0.2f);
@@ -459,14 +472,14 @@ void BaselineView::render() {
 
     glActiveTexture(GL_TEXTURE0);
     loadProjection(5, 5000, 5, -5, -5, 10, 10);
-    for (int i = 0; i < Spheres; ++i) {
+    for (int i = 0; i < int(spheres.size()); ++i) {
         float translation[16];
         identity(translation);
         translation[3] = -spheres[i].transform[3];
         translation[7] = -spheres[i].transform[7];
         translation[11] = -spheres[i].transform[11];
         if (copying)
-            glViewport(0, 500 - FaceSize, FaceSize, FaceSize);
+            glViewport(0, height - FaceSize, FaceSize, FaceSize);
         for (int face = 0; face < 6; ++face) {
             if (!copying) {
                 glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, spheres[i].frameBuffers[face]);
@@ -477,7 +490,7 @@ void BaselineView::render() {
             drawFace(i, faceView, face);
             if (copying) {
                 glBindTexture(GL_TEXTURE_CUBE_MAP, spheres[i].texture);
-                glCopyTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, 0, 500 - FaceSize,
+                glCopyTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, 0, height - FaceSize,
                                     FaceSize, FaceSize);
             }
         }
@@ -490,11 +503,12 @@ void BaselineView::render() {
             glGenerateMipmapEXT(GL_TEXTURE_CUBE_MAP);
         }
     }
-    glViewport(0, 0, 600, 500);
+    glViewport(0, 0, width, height);
     glClear(GL_DEPTH_BUFFER_BIT);
 
-    const float f = 1.0f / 600;
-    loadProjection(15, 2500, 10, -600 * f * 5, -500 * f * 5, 600 * f * 10, 500 * f * 10);
+    // The larger side spans 10 units at distance 10, as in the demonstration.
+    const float w = float(width), h = float(height), f = 1.0f / std::max(w, h);
+    loadProjection(15, 2500, 10, -w * f * 5, -h * f * 5, w * f * 10, h * f * 10);
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
@@ -512,7 +526,7 @@ void BaselineView::render() {
     glUseProgram(program);
     glEnableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    for (int j = 0; j < Spheres; ++j) {
+    for (int j = 0; j < int(spheres.size()); ++j) {
         float modelView[16];
         multiply(view, spheres[j].transform, modelView);
         drawSphere(j, modelView);

@@ -3,10 +3,23 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "gui/OpenGL.h"
 
 namespace korvane::bench {
+
+// One sphere of the frame: its size, colour, placement (a row-major 4x4 transform, as the scene keeps it)
+// and the axis through the world origin it turns about.
+struct BaselineSphere {
+    float radius = 0;
+    float diffuse[4] = {};
+    float transform[16] = {};
+    float axis[3] = {};
+};
+
+// The demonstration's four spheres, as its scene places them.
+std::vector<BaselineSphere> demonstrationSpheres();
 
 // The demonstration's frame written straight against OpenGL, as one would by hand: the same sky box and
 // spheres in buffer objects, the same shaders, textures and passes (six cube faces per sphere, then the
@@ -15,8 +28,9 @@ namespace korvane::bench {
 class BaselineView : public gui::OpenGL {
 public:
     // `copying` renders each face into the window's top-left corner and copies it, as without
-    // frame-buffer objects.
-    BaselineView(const gui::Rectangle& frame, bool copying);
+    // frame-buffer objects. Every sphere reflects all the others and the sky; each face draws them all.
+    BaselineView(const gui::Rectangle& frame, bool copying,
+                 std::vector<BaselineSphere> placements = demonstrationSpheres());
     ~BaselineView() override;
 
     bool attach() override;
@@ -27,15 +41,9 @@ public:
     void setElapsed(float milliseconds) { elapsed = milliseconds; }
 
 private:
-    static constexpr int Spheres = 4;
-
-    struct Sphere {
+    struct Sphere : BaselineSphere {
         GLuint vertices = 0, indices = 0, texture = 0;
         GLsizei indexCount = 0;
-        float radius = 0;
-        float diffuse[4] = {};
-        float transform[16] = {};
-        float axis[3] = {};
         GLuint frameBuffers[6] = {};
     };
 
@@ -49,7 +57,8 @@ private:
     bool copying;
     bool built = false;
     float elapsed = 0;
-    Sphere spheres[Spheres];
+    std::vector<Sphere> spheres;
+    int width, height;
     GLuint skyVertices = 0, skyIndices = 0, skyTexture = 0;
     GLuint depthBuffer = 0;
     GLuint program = 0;

@@ -1,9 +1,13 @@
 #include "demo/Gui.h"
 
+#include <cstdio>
+
 #include "demo/DataFiles.h"
+#include "demo/OpenGLTicker.h"
 #include "freetype/Descriptor.h"
 #include "freetype/FontFactory.h"
 #include "freetype/FreetypeException.h"
+#include "gui3d/StringView.h"
 
 namespace korvane::demo {
 
@@ -11,6 +15,15 @@ namespace {
 
 template <typename T> object::Pointer<T> make() {
     return object::Pointer<T>::adopt(new T);
+}
+
+// The readout's text changes at most this often, so that it can be read.
+constexpr FrameRate::Clock::duration ReadoutInterval = std::chrono::milliseconds(250);
+
+types::String rateText(const FrameRate& rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f fps", rate.perSecond());
+    return types::String(text);
 }
 
 } // namespace
@@ -36,6 +49,7 @@ Gui::Gui(graphics3d::Context* context)
     const gui::Size area = getSize();
     mouseDispatcher->dispatchResize({0.0f, 0.0f, area.width, area.height});
     navigator->update(1.0f);
+    frameLog.reset(FrameLog::fromEnvironment());
 
     freetype::Descriptor descriptor(types::String(FontFamily), 24.0f, 24.0f);
     auto factory = createFontFactory();
@@ -48,6 +62,41 @@ Gui::Gui(graphics3d::Context* context)
 }
 
 Gui::~Gui() = default;
+
+void Gui::framePresented() {
+    const FrameRate::Clock::time_point now = FrameRate::Clock::now();
+    frameRate.frame(now);
+    if (frameLog)
+        frameLog->presented(now, OpenGLTicker::getTickCount());
+    if (getFrameRateReadout() && now - readoutShown >= ReadoutInterval) {
+        readout->setText(rateText(frameRate));
+        readoutShown = now;
+    }
+}
+
+const gui3d::StringView* Gui::getFrameRateReadout() const {
+    // The scene's release takes every view out of the root, the readout with them.
+    return readout && readout->getRoot() == this ? readout.get() : nullptr;
+}
+
+bool Gui::onKeyDown(uint32_t key) {
+    if (key != FrameRateKey)
+        return Root::onKeyDown(key);
+    if (getFrameRateReadout()) {
+        removeView(readout.get());
+        return true;
+    }
+    if (!readout) {
+        readout = object::Pointer<gui3d::StringView>::adopt(
+            new gui3d::StringView({10.0f, 30.0f, 100.0f, 30.0f}, types::String()));
+        readout->setFont(font.get());
+    }
+    // Shown at once with the rate so far; refreshed every ReadoutInterval after that.
+    readout->setText(rateText(frameRate));
+    readoutShown = FrameRate::Clock::now();
+    addView(readout.get());
+    return true;
+}
 
 bool Gui::onResize(const gui::Size& size) {
     Root::onResize(size);

@@ -12,8 +12,8 @@ OpenGLTicker::~OpenGLTicker() {
 
 void OpenGLTicker::tick() {
     // Without a window there is no child window to invalidate.
-    if (view->getWindow())
-        view->invalidate();
+    if (view->getWindow() && view->invalidate())
+        tickCount.fetch_add(1, std::memory_order_relaxed);
 }
 
 types::String OpenGLTicker::getClassPath() const {

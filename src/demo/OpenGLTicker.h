@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include "system/Ticker.h"
 
 namespace korvane::demo {
@@ -17,8 +20,12 @@ public:
 
     types::String getClassPath() const override;
 
+    // Repaint requests made by every ticker of the process so far (any thread may read it).
+    static uint64_t getTickCount() { return tickCount.load(std::memory_order_relaxed); }
+
 private:
     SceneView* view;
+    static inline std::atomic<uint64_t> tickCount{0};
 };
 
 } // namespace korvane::demo

@@ -119,6 +119,11 @@ void SceneView::render() {
     renderFrame(float(timer.getElapsed()));
 }
 
+void SceneView::presented() {
+    if (gui)
+        gui->framePresented();
+}
+
 void SceneView::renderFrame(float elapsedMilliseconds) {
     if (!scene.sky)
         return;

@@ -32,6 +32,8 @@ public:
     bool detach() override;
     bool onFrameChanged(const gui::Rectangle& rectangle) override;
     void render() override;
+    // Feeds the overlay's frame-rate readout and the frame log.
+    void presented() override;
     // One frame with the spheres turned by this many milliseconds' worth (render() passes the time since
     // the last frame); with the context current, on the window thread.
     void renderFrame(float elapsedMilliseconds);

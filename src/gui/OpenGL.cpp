@@ -164,6 +164,7 @@ platform::Result OpenGL::procedure(platform::WindowHandle handle, uint32_t messa
         if (view->graphicsContext && view->graphicsContext->makeCurrent()) {
             view->render();
             swapBuffers(view->getDeviceContext());
+            view->presented();
         }
         return 0;
     case WM_QUERYNEWPALETTE:

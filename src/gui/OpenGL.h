@@ -49,6 +49,9 @@ public:
     bool onFrameChanged(const Rectangle& rectangle) override;
     /// Draws the scene, with this view's Context current; the buffers are swapped afterwards.
     virtual void render() {}
+    /// Called after each frame's buffers have been swapped, on the window thread: when the frame reached
+    /// the window, for frame statistics.
+    virtual void presented() {}
 
     /// The rendering Context of this view's GL context, null while detached (or when attaching failed).
     graphics3d::Context* getGraphicsContext() const { return graphicsContext; }

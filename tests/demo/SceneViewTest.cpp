@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 #include <string>
+#include <vector>
 
+#include "demo/Gui.h"
 #include "demo/SceneView.h"
 #include "graphics3d/GL.h"
 #include "gui3d/StringView.h"
 #include "object/Pointer.h"
+#include "platform/Window.h"
 #include "support/demo/SceneWindow.h"
 #include "support/graphics3d/GLTestWindow.h"
 #include "support/graphics3d/Queries.h"
@@ -71,5 +75,50 @@ TEST(SceneViewTest, EveryFrameCullsTheFarSidesOfTheSpheres) {
         const GLuint culled = samplesPassed();
         EXPECT_GT(culled, 0u);
         EXPECT_EQ(asDrawn, culled);
+    });
+}
+
+// The F key shows the frame-rate readout over the picture's top-left corner and hides it again; hidden, the
+// picture is exactly the one drawn before it was ever shown.
+TEST(SceneViewTest, TheFrameRateReadoutComesAndGoesWithTheKey) {
+    korvane::demo::test::withSceneView(600.0f, 500.0f, [](SceneView& view) {
+        auto frame = [&] {
+            view.renderFrame(0.0f);
+            view.presented();
+            std::vector<uint8_t> pixels(600 * 500 * 4);
+            glReadPixels(0, 0, 600, 500, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            return pixels;
+        };
+        auto pressF = [&] {
+            korvane::platform::sendMessage(view.getHandle(), korvane::platform::WM_KEYDOWN, 'F', 0);
+        };
+        const korvane::demo::Gui& gui = *view.getGui();
+        // The window's sky is kept from the third frame on; after that every frame draws the same.
+        for (int i = 0; i < 3; ++i)
+            frame();
+        const std::vector<uint8_t> plain = frame();
+        EXPECT_EQ(gui.getFrameRateReadout(), nullptr);
+
+        pressF();
+        ASSERT_NE(gui.getFrameRateReadout(), nullptr);
+        EXPECT_TRUE(
+            std::regex_match(gui.getFrameRateReadout()->getText().getText(), std::regex("[0-9]+ fps")))
+            << gui.getFrameRateReadout()->getText().getText();
+        const std::vector<uint8_t> shown = frame();
+        int inCorner = 0, elsewhere = 0;
+        for (int y = 0; y < 500; ++y)
+            for (int x = 0; x < 600; ++x) {
+                const size_t at = (size_t(y) * 600 + x) * 4;
+                if (std::equal(&plain[at], &plain[at] + 3, &shown[at]))
+                    continue;
+                // Rows count from the bottom: the corner is the top 50 rows, left 150 columns.
+                (x < 150 && y >= 450 ? inCorner : elsewhere) += 1;
+            }
+        EXPECT_GT(inCorner, 50);
+        EXPECT_EQ(elsewhere, 0);
+
+        pressF();
+        EXPECT_EQ(gui.getFrameRateReadout(), nullptr);
+        EXPECT_TRUE(frame() == plain);
     });
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "graphics3d/Context.h"
-#include "graphics3d/OpenGL.h"
+#include "graphics3d/GL.h"
 #include "gui/OpenGL.h"
 
 namespace korvane::gui::testing {

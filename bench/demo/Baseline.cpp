@@ -19,7 +19,7 @@ namespace korvane::bench {
 
 namespace {
 
-constexpr int FaceSize = 256;
+constexpr int FaceSize = demo::CubeSize;
 
 // Row-major 4x4 matrices, as the demonstration keeps them; GL takes them transposed.
 void identity(float* m) {
@@ -103,15 +103,6 @@ void loadProjection(float near, float far, float focal, float left, float bottom
     glLoadTransposeMatrixf(p);
     glMatrixMode(GL_MODELVIEW);
 }
-
-// The demonstration's generator: state * 214013 + 2531011, the low 31 bits over 2^31 - 1.
-struct Random {
-    uint32_t state = 0;
-    float next() {
-        state = state * 214013u + 2531011u;
-        return float(state & 0x7fffffffu) / 2147483647.0f;
-    }
-};
 
 std::string readFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
@@ -265,7 +256,6 @@ void BaselineView::build() {
         glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
         glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, FaceSize, FaceSize);
     }
-    Random random;
     for (Sphere& sphere : spheres) {
         glGenTextures(1, &sphere.texture);
         glBindTexture(GL_TEXTURE_CUBE_MAP, sphere.texture);
@@ -290,19 +280,21 @@ void BaselineView::build() {
             glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
         }
     }
-    for (Sphere& sphere : spheres) {
-        sphere.radius = random.next() * 60 + 50;
+    // The demonstration's spheres, from its own scene generator.
+    const std::vector<demo::SphereLook> looks = demo::Scene::generateSpheres(Spheres);
+    for (int i = 0; i < Spheres; ++i) {
+        Sphere& sphere = spheres[i];
+        const demo::SphereLook& look = looks[size_t(i)];
+        sphere.radius = look.radius;
         buildSphere(sphere.radius, 75, sphere.vertices, sphere.indices, sphere.indexCount);
-        const float blue = random.next(), green = random.next(), red = random.next();
-        const float diffuse[4] = {std::min(red, 1.0f), std::min(green, 1.0f), std::min(blue, 1.0f), 0};
+        const float diffuse[4] = {std::min(look.colour[0], 1.0f), std::min(look.colour[1], 1.0f),
+                                  std::min(look.colour[2], 1.0f), 0};
         std::memcpy(sphere.diffuse, diffuse, sizeof diffuse);
         identity(sphere.transform);
-        const float z = random.next(), y = random.next(), x = random.next();
-        sphere.transform[3] = x * 400 - 200;
-        sphere.transform[7] = y * 400 - 200;
-        sphere.transform[11] = z * 400 - 200;
-        for (float& axis : sphere.axis)
-            axis = random.next();
+        sphere.transform[3] = look.position.x;
+        sphere.transform[7] = look.position.y;
+        sphere.transform[11] = look.position.z;
+        std::memcpy(sphere.axis, look.axis, sizeof sphere.axis);
     }
 
     // A glyph atlas and the label's quads stand in for the overlay's text.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "demo/Scene.h"
 #include "gui/OpenGL.h"
 
 namespace korvane::bench {
@@ -27,7 +28,7 @@ public:
     void setElapsed(float milliseconds) { elapsed = milliseconds; }
 
 private:
-    static constexpr int Spheres = 4;
+    static constexpr int Spheres = demo::SphereCount;
 
     struct Sphere {
         GLuint vertices = 0, indices = 0, texture = 0;

@@ -20,7 +20,7 @@ namespace korvane::bench {
 
 namespace {
 
-constexpr int FaceSize = 256;
+constexpr int FaceSize = demo::CubeSize;
 
 // Row-major 4x4 matrices, as the demonstration keeps them; GL takes them transposed.
 void identity(float* m) {
@@ -105,15 +105,6 @@ void loadProjection(float near, float far, float focal, float left, float bottom
     glMatrixMode(GL_MODELVIEW);
 }
 
-// The demonstration's generator: state * 214013 + 2531011, the low 31 bits over 2^31 - 1.
-struct Random {
-    uint32_t state = 0;
-    float next() {
-        state = state * 214013u + 2531011u;
-        return float(state & 0x7fffffffu) / 2147483647.0f;
-    }
-};
-
 std::string readFile(const char* path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -180,21 +171,21 @@ void buildSphere(float radius, int segments, GLuint& vertexBuffer, GLuint& index
 
 } // namespace
 
-std::vector<BaselineSphere> demonstrationSpheres() {
-    Random random;
-    std::vector<BaselineSphere> placements(4);
-    for (BaselineSphere& sphere : placements) {
-        sphere.radius = random.next() * 60 + 50;
-        const float blue = random.next(), green = random.next(), red = random.next();
-        const float diffuse[4] = {std::min(red, 1.0f), std::min(green, 1.0f), std::min(blue, 1.0f), 0};
+std::vector<BaselineSphere> demonstrationSpheres(int count) {
+    // The demonstration's spheres, from its own scene generator.
+    std::vector<BaselineSphere> placements;
+    for (const demo::SphereLook& look : demo::Scene::generateSpheres(count)) {
+        BaselineSphere sphere;
+        sphere.radius = look.radius;
+        const float diffuse[4] = {std::min(look.colour[0], 1.0f), std::min(look.colour[1], 1.0f),
+                                  std::min(look.colour[2], 1.0f), 0};
         std::memcpy(sphere.diffuse, diffuse, sizeof diffuse);
         identity(sphere.transform);
-        const float z = random.next(), y = random.next(), x = random.next();
-        sphere.transform[3] = x * 400 - 200;
-        sphere.transform[7] = y * 400 - 200;
-        sphere.transform[11] = z * 400 - 200;
-        for (float& axis : sphere.axis)
-            axis = random.next();
+        sphere.transform[3] = look.position.x;
+        sphere.transform[7] = look.position.y;
+        sphere.transform[11] = look.position.z;
+        std::memcpy(sphere.axis, look.axis, sizeof sphere.axis);
+        placements.push_back(sphere);
     }
     return placements;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "demo/Scene.h"
 #include "gui/OpenGL.h"
 
 namespace korvane::bench {
@@ -18,8 +19,8 @@ struct BaselineSphere {
     float axis[3] = {};
 };
 
-// The demonstration's four spheres, as its scene places them.
-std::vector<BaselineSphere> demonstrationSpheres();
+// The demonstration's spheres (its four by default), as its scene generator places them.
+std::vector<BaselineSphere> demonstrationSpheres(int count = demo::SphereCount);
 
 // The demonstration's frame written straight against OpenGL, as one would by hand: the same sky box and
 // spheres in buffer objects, the same shaders, textures and passes (six cube faces per sphere, then the

@@ -26,7 +26,6 @@
 
 #include "bench/demo/Baseline.h"
 #include "demo/MainWindow.h"
-#include "demo/Scene.h"
 #include "demo/SceneView.h"
 #include "gui3d/StringView.h"
 #include "object/Pointer.h"
@@ -121,8 +120,8 @@ struct Variant {
     // (how much work a frame is depends on how the spheres stand).
     void runFixed(int warmup, int count) {
         window->callOnWindowThread([&] {
-            if (dynamic_cast<korvane::demo::SceneView*>(view.get()))
-                korvane::demo::buildScene();
+            if (auto* scene = dynamic_cast<korvane::demo::SceneView*>(view.get()))
+                scene->getScene().build();
             for (int i = 0; i < warmup; ++i)
                 frame();
             measuredFrames(*this, count);

@@ -7,6 +7,7 @@
 #include "demo/OpenGLTicker.h"
 #include "demo/SceneView.h"
 #include "gui/Input.h"
+#include "platform/Window.h"
 
 namespace korvane::demo {
 
@@ -23,7 +24,7 @@ bool SampleApplication::onStart() {
     mainWindow->addView(sceneView);
     if (!mainWindow->open()) {
         // Without a window nothing could ever close it: say why and let the loop end at once.
-        std::fputs("Korvane: the window cannot be opened (no X display or no OpenGL/GLX).\n", stdout);
+        std::printf("Korvane: the window cannot be opened (%s).\n", platform::describeWindowRequirements());
         std::fflush(stdout);
         failed = true;
         setThread(system::Thread::getCurrent());

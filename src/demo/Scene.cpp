@@ -12,6 +12,7 @@
 #include "demo/SkyShader.h"
 #include "demo/SphereRenderer.h"
 #include "graphics/Image.h"
+#include "graphics3d/Context.h"
 #include "graphics3d/CubeTexture.h"
 #include "graphics3d/GL.h"
 #include "graphics3d/GeometryModel.h"
@@ -23,21 +24,15 @@
 #include "io/Content.h"
 #include "io/IOException.h"
 #include "io/SystemFile.h"
-#include "io/TranslatorDDS.h"
+#include "io/TranslatorRegistry.h"
 #include "math/Random.h"
 #include "object/Pointer.h"
 
 namespace korvane::demo {
 
-Scene scene;
-
 namespace {
 
 constexpr float SpinPerMillisecond = 0.00025f;
-
-} // namespace
-
-namespace {
 
 using graphics3d::ColourMaterial;
 using object::Pointer;
@@ -64,8 +59,13 @@ template <typename Step> auto fromDataFile(const char* path, Step step) {
         throw io::FileNotFoundException(String::concat(exception.getMessage(), String::concat(" (", name)) +
                                         String(")"));
     } catch (const io::TranslatorException& exception) {
+        // The reader registry's message starts with the file's name already: say it once.
+        std::string_view reason = exception.getMessage().view();
+        const std::string prefix = std::string(name.view()) + ": ";
+        if (reason.starts_with(prefix))
+            reason.remove_prefix(prefix.size());
         throw io::TranslatorFormatException(name + String(" is not a DDS cube map that can be read (") +
-                                            exception.getMessage() + String(")"));
+                                            String(reason.data(), uint32_t(reason.size())) + String(")"));
     } catch (const io::IOException& exception) {
         // The file layer's message may end with the path already: say it once.
         std::string_view reason = exception.getMessage().view();
@@ -88,9 +88,8 @@ Pointer<io::SystemFile> openData(const char* path) {
 Pointer<graphics3d::CubeTexture> loadSkyTexture() {
     auto images = fromDataFile(SkyFile, [] {
         Pointer<io::SystemFile> file = openData(SkyFile);
-        io::TranslatorDDS translator;
-        io::InputStream& stream = file->getInputStream();
-        return Pointer<graphics::Image>::adopt(translator.read(stream, uint32_t(stream.available())));
+        auto readers = Pointer<io::TranslatorRegistry>::adopt(io::TranslatorRegistry::createStandard());
+        return Pointer<graphics::Image>::adopt(readers->read(*file, findDataFile(SkyFile)));
     });
     int faces = 0;
     for (graphics::Image* image = images.get(); image && faces < 6; image = image->getNext(), ++faces)
@@ -117,8 +116,8 @@ template <typename Program> Pointer<Program> loadProgram(const char* path) {
     });
 }
 
-void buildSky() {
-    scene.sky = new graphics3d::SkyModel(2, 1000.0f, 20);
+Pointer<graphics3d::SkyModel> buildSky() {
+    auto sky = Pointer<graphics3d::SkyModel>::adopt(new graphics3d::SkyModel(2, 1000.0f, 20));
     Pointer<graphics3d::CubeTexture> texture = loadSkyTexture();
     texture->setFilter(GL_NEAREST, GL_LINEAR);
 
@@ -128,122 +127,156 @@ void buildSky() {
     setColour(material->specular, 0.8f, 0.8f, 0.9f);
     setColour(material->emission, 0.0f, 0.0f, 0.0f);
 
-    graphics3d::Appearance& appearance = scene.sky->appearance;
+    graphics3d::Appearance& appearance = sky->appearance;
     appearance.material.set(material);
     appearance.shader.set(Pointer<SkyShader>::adopt(new SkyShader));
     appearance.textures[0].set(texture);
+    return sky;
 }
 
-void buildSpheres(const Pointer<graphics3d::ProgrammableShader>& program) {
-    math::Uniform random(0.0f, 1.0f);
-    random.setState(0);
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        const float radius = random.next() * 60.0f + 50.0f;
-        auto* model = new graphics3d::GeometryModel(0, radius, 75);
-        scene.sphereModels[i] = model;
-        scene.sphereRadii[i] = radius;
+void buildSphere(Sphere& sphere, const Pointer<graphics3d::ProgrammableShader>& program) {
+    sphere.model =
+        Pointer<graphics3d::GeometryModel>::adopt(new graphics3d::GeometryModel(0, sphere.radius, 75));
 
-        const float blue = random.next(), green = random.next(), red = random.next();
-        auto material = Pointer<ColourMaterial>::adopt(new ColourMaterial);
-        setColour(material->ambient, 0.1f, 0.1f, 0.1f);
-        setColour(material->diffuse, std::min(red, 1.0f), std::min(green, 1.0f), std::min(blue, 1.0f));
-        setColour(material->specular, 1.0f, 1.0f, 1.0f);
-        setColour(material->emission, 0.0f, 0.0f, 0.0f);
-        material->shininess = 30.0f;
+    auto material = Pointer<ColourMaterial>::adopt(new ColourMaterial);
+    setColour(material->ambient, 0.1f, 0.1f, 0.1f);
+    setColour(material->diffuse, std::min(sphere.colour[0], 1.0f), std::min(sphere.colour[1], 1.0f),
+              std::min(sphere.colour[2], 1.0f));
+    setColour(material->specular, 1.0f, 1.0f, 1.0f);
+    setColour(material->emission, 0.0f, 0.0f, 0.0f);
+    material->shininess = 30.0f;
 
-        graphics3d::Appearance& appearance = model->appearance;
-        appearance.material.set(material);
-        appearance.textures[0].set(scene.renderers[i]->getTexture());
-        appearance.shader.set(program);
+    graphics3d::Appearance& appearance = sphere.model->appearance;
+    appearance.material.set(material);
+    appearance.textures[0].set(sphere.renderer->getTexture());
+    appearance.shader.set(program);
 
-        math::Matrix& transform = scene.sphereTransforms[i] = math::Matrix();
-        const float z = random.next(), y = random.next(), x = random.next();
-        transform.elements[3] = x * 400.0f - 200.0f;
-        transform.elements[7] = y * 400.0f - 200.0f;
-        transform.elements[11] = z * 400.0f - 200.0f;
-        scene.placedTransforms[i] = transform;
+    sphere.placed = math::Matrix();
+    sphere.placed.setTranslation(sphere.position);
+    sphere.transform = sphere.placed;
+    sphere.parameters = Pointer<graphics3d::ParameterBuffer>::adopt(
+        graphics3d::ParameterBuffer::create(sphere.model->getParameters()));
 
-        scene.sphereParameters[i] = graphics3d::ParameterBuffer::create(model->getParameters());
-        for (float& axis : scene.rotationAxes[i])
-            axis = random.next();
-
-        for (int level = 1; level < Scene::DetailCount; ++level) {
-            auto* coarser = new graphics3d::GeometryModel(0, radius, Scene::SphereSegments[level]);
-            scene.coarserSpheres[i][level - 1] = coarser;
-            coarser->appearance.material.set(appearance.material);
-            coarser->appearance.textures[0].set(appearance.textures[0]);
-            coarser->appearance.shader.set(appearance.shader);
-        }
+    for (int level = 1; level < DetailCount; ++level) {
+        auto coarser = Pointer<graphics3d::GeometryModel>::adopt(
+            new graphics3d::GeometryModel(0, sphere.radius, SphereSegments[level]));
+        coarser->appearance.material.set(appearance.material);
+        coarser->appearance.textures[0].set(appearance.textures[0]);
+        coarser->appearance.shader.set(appearance.shader);
+        sphere.coarser[level - 1] = coarser;
     }
-}
-
-void build() {
-    auto* light = scene.light = new graphics3d::PointLight;
-    setColour(light->ambient, 0.3f, 0.3f, 0.3f);
-    setColour(light->diffuse, 0.7f, 0.7f, 0.7f);
-    setColour(light->specular, 1.0f, 1.0f, 1.0f);
-    light->position[0] = 300.0f;
-    light->position[1] = 200.0f;
-    light->position[2] = 400.0f;
-    light->constantAttenuation = 1.0f;
-    light->linearAttenuation = 0.0f;
-    light->quadraticAttenuation = 0.0f;
-
-    buildSky();
-    scene.skyParameters = graphics3d::ParameterBuffer::create(scene.sky->getParameters());
-
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        auto texture = Pointer<graphics3d::CubeTexture>::adopt(
-            graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -2));
-        scene.renderers[i] = new SphereRenderer(texture.get(), i);
-    }
-    scene.skyFaces = graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, 256, 256, -1);
-
-    auto program = Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());
-    program->attach(loadProgram<graphics3d::VertexProgram>(VertexProgramFile).get());
-    program->attach(loadProgram<graphics3d::PixelProgram>(PixelProgramFile).get());
-    try {
-        program->link();
-    } catch (const graphics3d::ShaderLinkerException& exception) {
-        throw graphics3d::ShaderLinkerException(String::concat(VertexProgramFile, " and ") +
-                                                String(PixelProgramFile) + String(" do not link: ") +
-                                                exception.getMessage());
-    }
-
-    buildSpheres(program);
-}
-
-template <typename T> void drop(T*& object) {
-    if (object)
-        object->release();
-    object = nullptr;
 }
 
 } // namespace
 
-void buildScene() {
-    releaseScene();
+std::vector<SphereLook> Scene::generateSpheres(int count) {
+    math::Uniform random(0.0f, 1.0f);
+    random.setState(0);
+    std::vector<SphereLook> looks(size_t(std::max(count, 0)));
+    for (SphereLook& look : looks) {
+        look.radius = random.next() * 60.0f + 50.0f;
+        for (int c = 2; c >= 0; --c)
+            look.colour[c] = random.next();
+        const float z = random.next(), y = random.next(), x = random.next();
+        look.position = {x * 400.0f - 200.0f, y * 400.0f - 200.0f, z * 400.0f - 200.0f};
+        for (float& axis : look.axis)
+            axis = random.next();
+    }
+    return looks;
+}
+
+void Scene::build(int sphereCount) {
+    release();
     try {
-        build();
+        auto point = Pointer<graphics3d::PointLight>::adopt(new graphics3d::PointLight);
+        setColour(point->ambient, 0.3f, 0.3f, 0.3f);
+        setColour(point->diffuse, 0.7f, 0.7f, 0.7f);
+        setColour(point->specular, 1.0f, 1.0f, 1.0f);
+        point->position[0] = 300.0f;
+        point->position[1] = 200.0f;
+        point->position[2] = 400.0f;
+        point->constantAttenuation = 1.0f;
+        point->linearAttenuation = 0.0f;
+        point->quadraticAttenuation = 0.0f;
+        light = point;
+
+        sky = buildSky();
+        skyParameters = Pointer<graphics3d::ParameterBuffer>::adopt(
+            graphics3d::ParameterBuffer::create(sky->getParameters()));
+
+        const std::vector<SphereLook> looks = generateSpheres(sphereCount);
+        spheres.resize(looks.size());
+        for (size_t i = 0; i < looks.size(); ++i) {
+            static_cast<SphereLook&>(spheres[i]) = looks[i];
+            auto texture = Pointer<graphics3d::CubeTexture>::adopt(
+                graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, CubeSize, CubeSize, -2));
+            spheres[i].renderer =
+                Pointer<SphereRenderer>::adopt(new SphereRenderer(*this, texture.get(), int32_t(i)));
+        }
+        skyFaces = Pointer<graphics3d::CubeTexture>::adopt(
+            graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, CubeSize, CubeSize, -1));
+
+        auto program =
+            Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());
+        program->attach(loadProgram<graphics3d::VertexProgram>(VertexProgramFile).get());
+        program->attach(loadProgram<graphics3d::PixelProgram>(PixelProgramFile).get());
+        try {
+            program->link();
+        } catch (const graphics3d::ShaderLinkerException& exception) {
+            throw graphics3d::ShaderLinkerException(String::concat(VertexProgramFile, " and ") +
+                                                    String(PixelProgramFile) + String(" do not link: ") +
+                                                    exception.getMessage());
+        }
+
+        for (Sphere& sphere : spheres)
+            buildSphere(sphere, program);
     } catch (...) {
-        releaseScene();
+        release();
         throw;
     }
 }
 
-void orderFrontToBack(const math::Matrix& view, int (&order)[Scene::SphereCount]) {
-    float nearest[Scene::SphereCount];
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        order[i] = i;
-        // Eye space looks down -Z: the distance to the sphere's nearest point along the view direction,
-        // from the third row of the view applied to the sphere's centre.
-        const math::Vector3<float> centre = scene.sphereTransforms[i].getTranslation();
-        const float* row = view.elements + 8;
-        nearest[i] =
-            -(row[0] * centre.x + row[1] * centre.y + row[2] * centre.z + row[3]) - scene.sphereRadii[i];
+void Scene::release() {
+    spheres.clear();
+    sky = nullptr;
+    skyParameters = nullptr;
+    skyFaces = nullptr;
+    std::fill(std::begin(skyFaceReady), std::end(skyFaceReady), false);
+    light = nullptr;
+    spinAngle = 0.0;
+}
+
+void Scene::orderFrontToBack(const math::Matrix& view, std::vector<int>& order) const {
+    const size_t count = spheres.size();
+    order.resize(count);
+    // Eye space looks down -Z: the distance to a sphere's nearest point along the view direction, from the
+    // third row of the view applied to the sphere's centre.
+    const float* row = view.elements + 8;
+    auto nearest = [&](int i) {
+        const math::Vector3<float> centre = spheres[size_t(i)].transform.getTranslation();
+        return -(row[0] * centre.x + row[1] * centre.y + row[2] * centre.z + row[3]) -
+               spheres[size_t(i)].radius;
+    };
+    for (size_t i = 0; i < count; ++i)
+        order[i] = int(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return nearest(a) < nearest(b); });
+}
+
+void Scene::placeLight(graphics3d::Context& context) const {
+    if (context.lightStack.lights[0] == light.get()) {
+        light->applyPlacement(0);
+        return;
     }
-    std::stable_sort(std::begin(order), std::end(order),
-                     [&](int a, int b) { return nearest[a] < nearest[b]; });
+    context.lightStack.lights[0] = light.get();
+    glEnable(GL_LIGHT0);
+    light->apply(0);
+}
+
+void Scene::drawSky(graphics3d::MatrixStack& matrixStack, const math::Matrix& view) const {
+    matrixStack.setMode(GL_TEXTURE0);
+    glLoadIdentity();
+    skyParameters->set("modelview", view.data(), sizeof view.elements);
+    sky->draw(skyParameters);
 }
 
 int sphereDetailFor(float pixelRadius) {
@@ -252,9 +285,9 @@ int sphereDetailFor(float pixelRadius) {
     if (!(pixelRadius >= 0.0f) || !std::isfinite(pixelRadius))
         return 0;
     int level = 0;
-    for (int next = 1; next < Scene::DetailCount; ++next) {
+    for (int next = 1; next < DetailCount; ++next) {
         const float gap =
-            pixelRadius * (1.0f - std::cos(std::numbers::pi_v<float> / float(Scene::SphereSegments[next])));
+            pixelRadius * (1.0f - std::cos(std::numbers::pi_v<float> / float(SphereSegments[next])));
         if (gap > tolerance)
             break;
         level = next;
@@ -275,36 +308,16 @@ float sphereRadiusInFace(const math::Vector3<float>& centre, float radius, float
     return size / 4.0f * (std::tan(offAxis + spread) - std::tan(offAxis - spread));
 }
 
-void spinScene(float elapsedMilliseconds) {
+void Scene::spin(float elapsedMilliseconds) {
     // Turning the last frame's transforms again would pile up the rounding of every turn, and the
     // spheres would shrink and drift; each frame starts from where they were placed instead. The angle
     // is kept within a turn in double precision, so that it stays as exact after hours as at the start.
     const float angle = elapsedMilliseconds * SpinPerMillisecond;
-    scene.spinAngle = std::remainder(scene.spinAngle + double(angle), 2.0 * std::numbers::pi);
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        const float* axis = scene.rotationAxes[i];
-        scene.sphereTransforms[i] = scene.placedTransforms[i];
-        math::rotate(scene.sphereTransforms[i], float(scene.spinAngle), {axis[0], axis[1], axis[2]});
+    spinAngle = std::remainder(spinAngle + double(angle), 2.0 * std::numbers::pi);
+    for (Sphere& sphere : spheres) {
+        sphere.transform = sphere.placed;
+        math::rotate(sphere.transform, float(spinAngle), {sphere.axis[0], sphere.axis[1], sphere.axis[2]});
     }
-}
-
-void releaseScene() {
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        drop(scene.renderers[i]);
-        drop(scene.sphereModels[i]);
-        for (graphics3d::GeometryModel*& coarser : scene.coarserSpheres[i])
-            drop(coarser);
-        drop(scene.sphereParameters[i]);
-        scene.sphereTransforms[i] = scene.placedTransforms[i] = math::Matrix();
-        scene.sphereRadii[i] = 0.0f;
-        std::fill(std::begin(scene.rotationAxes[i]), std::end(scene.rotationAxes[i]), 0.0f);
-    }
-    drop(scene.sky);
-    drop(scene.skyParameters);
-    drop(scene.skyFaces);
-    std::fill(std::begin(scene.skyFaceReady), std::end(scene.skyFaceReady), false);
-    drop(scene.light);
-    scene.spinAngle = 0.0;
 }
 
 } // namespace korvane::demo

@@ -16,7 +16,7 @@
 
 namespace korvane::demo {
 
-SceneView::SceneView(const gui::Rectangle& frame) : OpenGL(frame) {
+SceneView::SceneView(const gui::Rectangle& frame) : OpenGL(frame), scene(std::make_unique<Scene>()) {
     timer.reset(0);
     pixelFormat.colorBits = 24;
     pixelFormat.alphaBits = 8;
@@ -91,9 +91,10 @@ bool SceneView::initialiseScene() {
     camera.far = 2500.0f;
     camera.apply();
 
-    buildScene();
+    scene->build();
 
-    const bool copying = scene.renderers[0]->getMode() == graphics3d::CubemapGenerator::CopyMode;
+    const bool copying = !scene->spheres.empty() &&
+                         scene->spheres[0].renderer->getMode() == graphics3d::CubemapGenerator::CopyMode;
     auto view = object::Pointer<gui3d::StringView>::adopt(new gui3d::StringView(
         {10.0f, 480.0f, 170.0f, 40.0f}, types::String(copying ? CopyTextureLabel : RenderTargetLabel)));
     view->setAnchors(gui::AnchorBottom);
@@ -111,7 +112,7 @@ void SceneView::releaseScene() {
     label = nullptr;
     if (gui)
         gui->removeAllViews();
-    demo::releaseScene();
+    scene->release();
 }
 
 void SceneView::render() {
@@ -125,7 +126,7 @@ void SceneView::presented() {
 }
 
 void SceneView::renderFrame(float elapsedMilliseconds) {
-    if (!scene.sky)
+    if (!scene->isBuilt())
         return;
     graphics3d::Context& context = *sceneContext;
     context.currentDepthMode = &context.defaultDepthMode;
@@ -136,16 +137,16 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     // rasterised and shaded, then hidden by the near side.
     glEnable(GL_CULL_FACE);
 
-    spinScene(elapsedMilliseconds);
+    scene->spin(elapsedMilliseconds);
 
     math::Matrix view = gui->getCameraTransform();
     math::invert(view);
 
     // The light's settings go to GL once per frame, with the first face; later draws only place it.
     context.lightStack.lights[0] = nullptr;
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        const math::Vector3<float> position = scene.sphereTransforms[i].getTranslation();
-        scene.renderers[i]->generate(math::Matrix::translation(-position.x, -position.y, -position.z));
+    for (Sphere& sphere : scene->spheres) {
+        const math::Vector3<float> position = sphere.transform.getTranslation();
+        sphere.renderer->generate(math::Matrix::translation(-position.x, -position.y, -position.z));
     }
 
     graphics3d::Context::bindDefaultFrameBuffer();
@@ -155,13 +156,7 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     matrixStack->setMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    if (context.lightStack.lights[0] == scene.light) {
-        scene.light->applyPlacement(0);
-    } else {
-        context.lightStack.lights[0] = scene.light;
-        glEnable(GL_LIGHT0);
-        scene.light->apply(0);
-    }
+    scene->placeLight(context);
 
     // The sky kept from an earlier frame goes in first; otherwise the spheres go before the sky, which
     // the depth test then keeps off them (see SphereRenderer).
@@ -172,25 +167,18 @@ void SceneView::renderFrame(float elapsedMilliseconds) {
     matrixStack->setMode(GL_TEXTURE0);
     glLoadTransposeMatrixf(rotation.data());
 
-    int order[Scene::SphereCount];
-    orderFrontToBack(view, order);
+    scene->orderFrontToBack(view, order);
     for (const int j : order) {
-        const math::Matrix modelView = view * scene.sphereTransforms[j];
-        scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
-        scene.sphereModels[j]->drawFacing(scene.sphereParameters[j]);
+        const Sphere& sphere = scene->spheres[size_t(j)];
+        const math::Matrix modelView = view * sphere.transform;
+        sphere.parameters->set("modelview", modelView.data(), sizeof modelView.elements);
+        sphere.model->drawFacing(sphere.parameters);
     }
 
     if (!skyKept)
-        drawSky(view);
+        scene->drawSky(*matrixStack, view);
 
     gui->draw();
-}
-
-void SceneView::drawSky(const math::Matrix& view) {
-    matrixStack->setMode(GL_TEXTURE0);
-    glLoadIdentity();
-    scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
-    scene.sky->draw(scene.skyParameters);
 }
 
 SceneView::SkyKey SceneView::skyKey(const math::Matrix& view) const {
@@ -246,7 +234,7 @@ bool SceneView::putKeptSky(const math::Matrix& view) {
     }
     // The sky is drawn into the view before the spheres this once and copied as it is, so the kept
     // picture holds exactly the pixels the view shows.
-    drawSky(view);
+    scene->drawSky(*matrixStack, view);
     glBindFramebufferEXT(GL_DRAW_FRAMEBUFFER_EXT, keptSky->getGLName());
     glBlitFramebufferEXT(viewport[0], viewport[1], viewport[0] + viewport[2], viewport[1] + viewport[3], 0, 0,
                          viewport[2], viewport[3], GL_COLOR_BUFFER_BIT, GL_NEAREST);

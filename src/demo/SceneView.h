@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "graphics3d/Camera.h"
 #include "graphics3d/Context.h"
 #include "graphics3d/FrameBuffer.h"
@@ -16,10 +19,12 @@ class StringView;
 namespace korvane::demo {
 
 class Gui;
+class Scene;
 
 // The demonstration's OpenGL view. Attaching it sets up the rendering context, the camera, the overlay
-// with its navigation and the scene; every paint renders one frame: the spheres turn, their reflections
-// are regenerated, then the sky, the spheres and the mode label are drawn. Detaching releases it all.
+// with its navigation and the scene, which the view owns; every paint renders one frame: the spheres turn,
+// their reflections are regenerated, then the sky, the spheres and the mode label are drawn. Detaching
+// releases it all.
 class SceneView : public gui::OpenGL {
 public:
     explicit SceneView(const gui::Rectangle& frame);
@@ -46,6 +51,8 @@ public:
     static constexpr const char* CopyTextureLabel = "CopyTexture-Mode (slow)";
 
     const graphics3d::PerspectiveCamera& getCamera() const { return camera; }
+    // The scene the view draws: empty while detached. Used on the window thread.
+    Scene& getScene() { return *scene; }
     Gui* getGui() const { return gui; }
     // The mode label, null while detached.
     const gui3d::StringView* getLabel() const { return label; }
@@ -66,7 +73,6 @@ private:
     // drawn, drawing the picture anew once the camera has stood still for a frame; false when the sky
     // is still to be drawn.
     bool putKeptSky(const math::Matrix& view);
-    void drawSky(const math::Matrix& view);
 
     graphics3d::Context* sceneContext = nullptr;
     graphics3d::MatrixStack* matrixStack = nullptr;
@@ -74,6 +80,9 @@ private:
     gui3d::StringView* label = nullptr;
     system::Timer timer;
     graphics3d::PerspectiveCamera camera;
+    const std::unique_ptr<Scene> scene;
+    // The spheres' drawing order, kept from frame to frame.
+    std::vector<int> order;
     // The sky alone as the main view last showed it while the camera stood still (null until then).
     object::Pointer<graphics3d::FrameBuffer> keptSky;
     SkyKey keptSkyKey;

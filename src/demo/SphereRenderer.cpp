@@ -12,39 +12,32 @@
 
 namespace korvane::demo {
 
-SphereRenderer::SphereRenderer(graphics3d::CubeTexture* texture, int32_t index)
-    : CubemapGenerator(texture, AutomaticMode), index(index),
+SphereRenderer::SphereRenderer(Scene& scene, graphics3d::CubeTexture* texture, int32_t index)
+    : CubemapGenerator(texture, AutomaticMode), scene(scene), index(index),
       matrixStack(&graphics3d::Context::getThreadContext()->matrixStack) {}
 
 void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     // The spheres this face shows, nearest first, each with the model of its detail level.
-    struct Draw {
-        int sphere;
-        graphics3d::GeometryModel* model;
-        math::Matrix modelView;
-    };
-    Draw draws[Scene::SphereCount];
-    int drawCount = 0;
-    int order[Scene::SphereCount];
-    orderFrontToBack(viewMatrix, order);
+    draws.clear();
+    scene.orderFrontToBack(viewMatrix, order);
     const float size = float(getTexture()->getWidth());
     for (const int j : order) {
         if (j == index)
             continue;
-        const math::Matrix modelView = viewMatrix * scene.sphereTransforms[j];
+        const Sphere& sphere = scene.spheres[size_t(j)];
+        const math::Matrix modelView = viewMatrix * sphere.transform;
         // A sphere wholly outside this face's 90-degree frustum would not touch a pixel.
-        if (!camera.canSee(modelView.getTranslation(), scene.sphereRadii[j]))
+        if (!camera.canSee(modelView.getTranslation(), sphere.radius))
             continue;
         // A sphere a face shows small is drawn with as few segments as keep its outline where it is.
         const int level =
-            sphereDetailFor(sphereRadiusInFace(modelView.getTranslation(), scene.sphereRadii[j], size));
-        draws[drawCount++] = {j, level == 0 ? scene.sphereModels[j] : scene.coarserSpheres[j][level - 1],
-                              modelView};
+            sphereDetailFor(sphereRadiusInFace(modelView.getTranslation(), sphere.radius, size));
+        draws.push_back({j, level == 0 ? sphere.model.get() : sphere.coarser[level - 1].get(), modelView});
     }
 
     // A face that shows nothing but the copied sky only takes the copy: nothing would read its depth.
     const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
-    if (drawCount == 0 && skyCanBeCopied() && scene.skyFaceReady[slice]) {
+    if (draws.empty() && skyCanBeCopied() && scene.skyFaceReady[slice]) {
         copySky(viewMatrix, face);
         return;
     }
@@ -52,7 +45,8 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     glClear(GL_DEPTH_BUFFER_BIT);
     matrixStack->setMode(GL_MODELVIEW);
     glLoadTransposeMatrixf(faceMatrices[slice].data());
-    placeLight();
+    // Light 0 is the scene's light, placed in the face's eye frame.
+    scene.placeLight(*graphics3d::Context::getThreadContext());
 
     // The sky of this direction comes copied from the first face that drew it; the spheres then go
     // over it as they would over the sky drawn here (the sky box lies farther out than any sphere can be
@@ -68,27 +62,19 @@ void SphereRenderer::renderFace(const math::Matrix& viewMatrix, uint32_t face) {
     matrixStack->setMode(GL_TEXTURE0);
     glLoadTransposeMatrixf(rotation.data());
 
-    for (int k = 0; k < drawCount; ++k) {
-        const Draw& draw = draws[k];
-        scene.sphereParameters[draw.sphere]->set("modelview", draw.modelView.data(),
-                                                 sizeof draw.modelView.elements);
-        draw.model->drawFacing(scene.sphereParameters[draw.sphere]);
+    for (const Draw& draw : draws) {
+        graphics3d::ParameterBuffer* parameters = scene.spheres[size_t(draw.sphere)].parameters.get();
+        parameters->set("modelview", draw.modelView.data(), sizeof draw.modelView.elements);
+        draw.model->drawFacing(parameters);
     }
 
     if (!skyDrawn)
-        drawSky(viewMatrix);
-}
-
-void SphereRenderer::drawSky(const math::Matrix& viewMatrix) {
-    matrixStack->setMode(GL_TEXTURE0);
-    glLoadIdentity();
-    scene.skyParameters->set("modelview", viewMatrix.data(), sizeof viewMatrix.elements);
-    scene.sky->draw(scene.skyParameters);
+        scene.drawSky(*matrixStack, viewMatrix);
 }
 
 bool SphereRenderer::skyCanBeCopied() const {
     const graphics3d::CubeTexture* cube = getTexture();
-    const graphics3d::CubeTexture* sky = scene.skyFaces;
+    const graphics3d::CubeTexture* sky = scene.skyFaces.get();
     return getMode() == RenderTargetMode && glCopyImageSubData && sky && cube &&
            sky->getWidth() == cube->getWidth() && sky->getHeight() == cube->getHeight() &&
            sky->getFormat() == cube->getFormat();
@@ -98,7 +84,7 @@ bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
     if (!skyCanBeCopied())
         return false;
     graphics3d::CubeTexture* cube = getTexture();
-    graphics3d::CubeTexture* sky = scene.skyFaces;
+    graphics3d::CubeTexture* sky = scene.skyFaces.get();
     const int slice = int(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X);
     const int last = graphics3d::CubeTexture::FaceCount - 1;
     // Every copy makes the driver map both textures and wait for the passes that use them, so the six
@@ -121,25 +107,11 @@ bool SphereRenderer::copySky(const math::Matrix& viewMatrix, uint32_t face) {
                            GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);
         return true;
     }
-    drawSky(viewMatrix);
+    scene.drawSky(*matrixStack, viewMatrix);
     glCopyImageSubData(cube->getGLName(), GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, sky->getGLName(),
                        GL_TEXTURE_CUBE_MAP, 0, 0, 0, slice, cube->getWidth(), cube->getHeight(), 1);
     scene.skyFaceReady[slice] = true;
     return true;
-}
-
-void SphereRenderer::placeLight() {
-    // The light's colours stay in GL from one face to the next; its position follows the face's
-    // rotation. The scene view empties the light's slot at the start of every frame, so the first face
-    // of a frame sends the whole light.
-    graphics3d::Context* context = graphics3d::Context::getThreadContext();
-    if (context->lightStack.lights[0] == scene.light) {
-        scene.light->applyPlacement(0);
-        return;
-    }
-    context->lightStack.lights[0] = scene.light;
-    glEnable(GL_LIGHT0);
-    scene.light->apply(0);
 }
 
 types::String SphereRenderer::getClassPath() const {

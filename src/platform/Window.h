@@ -358,4 +358,8 @@ bool trackMouseEvent(const TrackMouseEvent& request);
 /// (negative value) when down, bit 0 toggled by every press.
 int16_t getKeyState(int virtualKey);
 
+/// What this backend needs to give windows with OpenGL, in its own words, for telling the user why a window
+/// could not be opened: "no X display or no OpenGL/GLX" on X11. A static text; callable from any thread.
+const char* describeWindowRequirements();
+
 } // namespace korvane::platform

@@ -1,8 +1,8 @@
 // The demonstration's frame, rendered at fixed times from the fixed start camera, compared with reference
-// pictures: the window and the 24 reflection faces, both shrunk by block averages so that the references
-// stay small and the comparison tolerates rounding differences between drivers, not a missing sphere, a
-// wrong face or a sky drawn over the spheres. KORVANE_UPDATE_PICTURES=1 writes the references anew;
-// KORVANE_PICTURE_DUMP=<folder> writes the full-size pictures there for a pixel-exact comparison.
+// pictures: the window and the reflection faces of every sphere, both shrunk by block averages so that the
+// references stay small and the comparison tolerates rounding differences between drivers, not a missing
+// sphere, a wrong face or a sky drawn over the spheres. KORVANE_UPDATE_PICTURES=1 writes the references
+// anew; KORVANE_PICTURE_DUMP=<folder> writes the full-size pictures there for a pixel-exact comparison.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,7 +29,7 @@ using korvane::demo::test::withSceneView;
 
 namespace {
 
-constexpr int Width = 600, Height = 500, Face = 256;
+constexpr int Width = 600, Height = 500, Face = korvane::demo::CubeSize;
 constexpr int WindowBlock = 8, FaceBlock = 16;
 
 struct Picture {
@@ -89,7 +89,7 @@ std::string referencePath(const char* name) {
 
 struct Frame {
     Picture window; // the window, shrunk
-    Picture faces;  // the 24 faces, shrunk: one row per sphere, faces in +X .. -Z order
+    Picture faces;  // the six faces of every sphere, shrunk: one row per sphere, faces in +X .. -Z order
 };
 
 // Builds the scene afresh (start positions), blanks the reflections, renders frames at 0 and then 1000
@@ -97,12 +97,13 @@ struct Frame {
 Frame renderFixedFrames(const char* dumpName) {
     Frame frame;
     withSceneView(Width, Height, [&](SceneView& view) {
-        korvane::demo::buildScene();
+        korvane::demo::Scene& scene = view.getScene();
+        scene.build();
         std::vector<uint8_t> black(Face * Face * 3, 0);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        for (auto* renderer : korvane::demo::scene.renderers) {
-            glBindTexture(GL_TEXTURE_CUBE_MAP, renderer->getTexture()->getGLName());
+        for (const korvane::demo::Sphere& sphere : scene.spheres) {
+            glBindTexture(GL_TEXTURE_CUBE_MAP, sphere.renderer->getTexture()->getGLName());
             for (int face = 0; face < 6; ++face)
                 glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, Face, Face, GL_RGB,
                                 GL_UNSIGNED_BYTE, black.data());
@@ -116,10 +117,12 @@ Frame renderFixedFrames(const char* dumpName) {
         glReadPixels(0, 0, Width, Height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
         frame.window = shrink(pixels, Width, Height, WindowBlock);
         const int small = Face / FaceBlock;
-        frame.faces = {6 * small, 4 * small, std::vector<uint8_t>(size_t(6 * small) * 4 * small * 3)};
+        const int spheres = scene.getSphereCount();
+        frame.faces = {6 * small, spheres * small,
+                       std::vector<uint8_t>(size_t(6 * small) * spheres * small * 3)};
         Picture dump{Width, Height, {}};
-        for (int i = 0; i < 4; ++i) {
-            glBindTexture(GL_TEXTURE_CUBE_MAP, korvane::demo::scene.renderers[i]->getTexture()->getGLName());
+        for (int i = 0; i < spheres; ++i) {
+            glBindTexture(GL_TEXTURE_CUBE_MAP, scene.spheres[size_t(i)].renderer->getTexture()->getGLName());
             for (int face = 0; face < 6; ++face) {
                 std::vector<uint8_t> texels(size_t(Face) * Face * 3);
                 glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE,
@@ -133,7 +136,7 @@ Frame renderFixedFrames(const char* dumpName) {
         if (dumpName) {
             const std::string folder = std::getenv("KORVANE_PICTURE_DUMP");
             writePPM(folder + "/" + dumpName + "-window.ppm", shrink(pixels, Width, Height, 1));
-            writePPM(folder + "/" + dumpName + "-faces.ppm", {Face, Face * 24, dump.rgb});
+            writePPM(folder + "/" + dumpName + "-faces.ppm", {Face, Face * 6 * spheres, dump.rgb});
         }
     });
     return frame;
@@ -193,7 +196,7 @@ namespace {
 std::vector<std::vector<uint8_t>> renderCameraScript() {
     std::vector<std::vector<uint8_t>> pictures;
     withSceneView(Width, Height, [&](SceneView& view) {
-        korvane::demo::buildScene();
+        view.getScene().build();
         auto read = [&] {
             glFinish();
             std::vector<uint8_t> pixels(size_t(Width) * Height * 4);

@@ -20,8 +20,10 @@
 #include "support/graphics3d/GLTestWindow.h"
 #include "support/graphics3d/Queries.h"
 
-using korvane::demo::scene;
-using korvane::demo::Scene;
+using korvane::demo::CubeSize;
+using korvane::demo::DetailCount;
+using korvane::demo::SphereCount;
+using korvane::demo::SphereSegments;
 using korvane::graphics3d::test::GLTest;
 using korvane::graphics3d::test::primitives;
 using korvane::math::Matrix;
@@ -37,7 +39,7 @@ protected:
         ASSERT_EQ(::chdir(korvane::demo::test::runDirectory().c_str()), 0);
     }
     void TearDown() override {
-        korvane::demo::releaseScene();
+        scene.release();
         if (previous) {
             EXPECT_EQ(::chdir(previous), 0);
             ::free(previous);
@@ -46,6 +48,7 @@ protected:
     }
 
     char* previous = nullptr;
+    korvane::demo::Scene scene;
 };
 
 // The generator of the scene, written out independently: each draw is the low 31 bits of the next state
@@ -65,19 +68,19 @@ struct Sphere {
     float axis[3];
 };
 
-std::vector<Sphere> currentScene() {
+std::vector<Sphere> currentScene(const korvane::demo::Scene& scene) {
     std::vector<Sphere> spheres;
-    for (int i = 0; i < Scene::SphereCount; ++i) {
+    for (int i = 0; i < SphereCount; ++i) {
         Sphere sphere{};
-        sphere.radius = std::sqrt(scene.sphereModels[i]->getBounds().squaredLengths[0]);
+        sphere.radius = std::sqrt(scene.spheres[i].model->getBounds().squaredLengths[0]);
         auto* material = dynamic_cast<korvane::graphics3d::ColourMaterial*>(
-            scene.sphereModels[i]->appearance.material.get());
+            scene.spheres[i].model->appearance.material.get());
         EXPECT_NE(material, nullptr);
         for (int c = 0; c < 3; ++c) {
             sphere.colour[c] = material ? material->diffuse[c] : -1.0f;
-            sphere.axis[c] = scene.rotationAxes[i][c];
+            sphere.axis[c] = scene.spheres[i].axis[c];
         }
-        const auto position = scene.sphereTransforms[i].getTranslation();
+        const auto position = scene.spheres[i].transform.getTranslation();
         sphere.position[0] = position.x;
         sphere.position[1] = position.y;
         sphere.position[2] = position.z;
@@ -89,11 +92,11 @@ std::vector<Sphere> currentScene() {
 } // namespace
 
 TEST_F(SceneTest, SeedZeroBuildsTheSameSceneEveryTime) {
-    korvane::demo::buildScene();
-    const std::vector<Sphere> first = currentScene();
+    scene.build();
+    const std::vector<Sphere> first = currentScene(scene);
 
     Draws draws;
-    for (int i = 0; i < Scene::SphereCount; ++i) {
+    for (int i = 0; i < SphereCount; ++i) {
         const Sphere& sphere = first[i];
         EXPECT_NEAR(sphere.radius, draws.next() * 60.0f + 50.0f, 1e-3f) << i;
         // Blue, green and red in this order, positions z, y, x.
@@ -105,16 +108,17 @@ TEST_F(SceneTest, SeedZeroBuildsTheSameSceneEveryTime) {
             EXPECT_FLOAT_EQ(sphere.axis[c], draws.next()) << i;
     }
 
-    korvane::demo::releaseScene();
-    EXPECT_EQ(scene.sky, nullptr);
-    korvane::demo::buildScene();
-    const std::vector<Sphere> second = currentScene();
-    for (int i = 0; i < Scene::SphereCount; ++i)
+    scene.release();
+    EXPECT_FALSE(scene.isBuilt());
+    scene.build();
+    const std::vector<Sphere> second = currentScene(scene);
+    for (int i = 0; i < SphereCount; ++i)
         EXPECT_EQ(std::memcmp(&first[i], &second[i], sizeof(Sphere)), 0) << i;
 }
 
 TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
-    korvane::demo::buildScene();
+    // Four spheres: the one whose faces are drawn, and one each behind, beside and grazing the face.
+    scene.build(4);
     const Matrix view;
     const GLuint sky = primitives([&] {
         scene.skyParameters->set("modelview", view.data(), sizeof view.elements);
@@ -123,41 +127,43 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
     // What sphere j costs where it stands: a face draws the side of it that faces the eye, with the
     // segments its size there asks for.
     auto sphereAt = [&](int j) {
-        const Matrix modelView = view * scene.sphereTransforms[j];
-        scene.sphereParameters[j]->set("modelview", modelView.data(), sizeof modelView.elements);
-        const int level = korvane::demo::sphereDetailFor(
-            korvane::demo::sphereRadiusInFace(modelView.getTranslation(), scene.sphereRadii[j], 256.0f));
-        auto* model = level == 0 ? scene.sphereModels[j] : scene.coarserSpheres[j][level - 1];
-        return primitives([&] { model->drawFacing(scene.sphereParameters[j]); });
+        const Matrix modelView = view * scene.spheres[j].transform;
+        scene.spheres[j].parameters->set("modelview", modelView.data(), sizeof modelView.elements);
+        const int level = korvane::demo::sphereDetailFor(korvane::demo::sphereRadiusInFace(
+            modelView.getTranslation(), scene.spheres[j].radius, float(CubeSize)));
+        auto* model = level == 0 ? scene.spheres[j].model.get() : scene.spheres[j].coarser[level - 1].get();
+        return primitives([&] { model->drawFacing(scene.spheres[j].parameters); });
     };
     ASSERT_GT(sky, 0u);
 
     // Every sphere straight ahead of the eye (down -Z, where the view matrix passed to renderFace
     // looks), the one whose cube map it is among them: that one is never drawn. The sky of a direction
     // is drawn by the first face that looks that way and copied into the others.
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        for (int j = 0; j < Scene::SphereCount; ++j)
-            scene.sphereTransforms[j] = Matrix::translation(0.0f, 0.0f, -300.0f - 200.0f * float(j));
+    for (int i = 0; i < SphereCount; ++i) {
+        for (int j = 0; j < SphereCount; ++j)
+            scene.spheres[j].transform = Matrix::translation(0.0f, 0.0f, -300.0f - 200.0f * float(j));
         GLuint expected = i == 0 ? sky : 0;
-        for (int j = 0; j < Scene::SphereCount; ++j)
+        for (int j = 0; j < SphereCount; ++j)
             expected += j == i ? 0 : sphereAt(j);
-        EXPECT_EQ(primitives([&] { scene.renderers[i]->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
-                  expected)
+        EXPECT_EQ(
+            primitives([&] { scene.spheres[i].renderer->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
+            expected)
             << "sphere " << i;
 
         // A sphere behind the eye, or beside the face's 90-degree frustum, is left out; one that reaches
         // into it from beside is drawn.
-        const int behind = (i + 1) % Scene::SphereCount, beside = (i + 2) % Scene::SphereCount,
-                  grazing = (i + 3) % Scene::SphereCount;
-        scene.sphereTransforms[behind] = Matrix::translation(0.0f, 0.0f, 300.0f);
-        const float radius = scene.sphereRadii[beside];
+        const int behind = (i + 1) % SphereCount, beside = (i + 2) % SphereCount,
+                  grazing = (i + 3) % SphereCount;
+        scene.spheres[behind].transform = Matrix::translation(0.0f, 0.0f, 300.0f);
+        const float radius = scene.spheres[beside].radius;
         // At depth 300 the frustum's side reaches x = 300; the sphere's centre lies farther out than its
         // radius, measured across the side plane.
-        scene.sphereTransforms[beside] = Matrix::translation(300.0f + radius * 1.5f, 0.0f, -300.0f);
-        scene.sphereTransforms[grazing] =
-            Matrix::translation(0.0f, 300.0f + scene.sphereRadii[grazing] * 1.3f, -300.0f);
-        EXPECT_EQ(primitives([&] { scene.renderers[i]->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
-                  sphereAt(grazing))
+        scene.spheres[beside].transform = Matrix::translation(300.0f + radius * 1.5f, 0.0f, -300.0f);
+        scene.spheres[grazing].transform =
+            Matrix::translation(0.0f, 300.0f + scene.spheres[grazing].radius * 1.3f, -300.0f);
+        EXPECT_EQ(
+            primitives([&] { scene.spheres[i].renderer->renderFace(view, GL_TEXTURE_CUBE_MAP_POSITIVE_X); }),
+            sphereAt(grazing))
             << "sphere " << i;
     }
 }
@@ -165,16 +171,16 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
 // Faces that show no other sphere take the sky alone, also once the sky is copied rather than drawn; the
 // face that shows the others still gets them.
 TEST_F(SceneTest, FacesWithoutSpheresHoldTheSkyOfTheirDirection) {
-    korvane::demo::buildScene();
-    korvane::demo::SphereRenderer& renderer = *scene.renderers[0];
+    scene.build();
+    korvane::demo::SphereRenderer& renderer = *scene.spheres[0].renderer;
     if (renderer.getMode() != korvane::graphics3d::CubemapGenerator::RenderTargetMode)
         GTEST_SKIP() << "no frame-buffer objects";
     // Sphere 0 at the origin, the others along -Z from it: only its -Z face shows them.
-    for (int j = 0; j < Scene::SphereCount; ++j)
-        scene.sphereTransforms[j] = Matrix::translation(0.0f, 0.0f, j == 0 ? 0.0f : -300.0f * float(j));
+    for (int j = 0; j < SphereCount; ++j)
+        scene.spheres[j].transform = Matrix::translation(0.0f, 0.0f, j == 0 ? 0.0f : -300.0f * float(j));
     const GLuint cube = renderer.getTexture()->getGLName();
     auto face = [](GLuint texture, int face) {
-        std::vector<uint8_t> texels(256 * 256 * 3);
+        std::vector<uint8_t> texels(CubeSize * CubeSize * 3);
         glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
@@ -185,12 +191,12 @@ TEST_F(SceneTest, FacesWithoutSpheresHoldTheSkyOfTheirDirection) {
     // The first generation draws the sky of each direction and keeps it; the second copies it, into
     // faces blackened in between.
     for (int round = 0; round < 2; ++round) {
-        const std::vector<uint8_t> black(256 * 256 * 3, 0);
+        const std::vector<uint8_t> black(CubeSize * CubeSize * 3, 0);
         glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         for (int f = 0; f < 6; ++f)
-            glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, 0, 0, 256, 256, GL_RGB, GL_UNSIGNED_BYTE,
-                            black.data());
+            glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, 0, 0, CubeSize, CubeSize, GL_RGB,
+                            GL_UNSIGNED_BYTE, black.data());
         korvane::graphics3d::Context::getThreadContext()->boundTextures[0] = nullptr;
         renderer.generate(Matrix());
         for (int f = 0; f < 6; ++f) {
@@ -208,25 +214,25 @@ TEST_F(SceneTest, FacesWithoutSpheresHoldTheSkyOfTheirDirection) {
 
 // The draw order puts the sphere whose near side is closest to the eye first, from any direction.
 TEST_F(SceneTest, SpheresAreOrderedByTheDistanceOfTheirNearSideFromTheEye) {
-    korvane::demo::buildScene();
-    scene.sphereRadii[0] = 10.0f;
-    scene.sphereRadii[1] = 50.0f;
-    scene.sphereRadii[2] = 10.0f;
-    scene.sphereRadii[3] = 10.0f;
+    scene.build(4);
+    scene.spheres[0].radius = 10.0f;
+    scene.spheres[1].radius = 50.0f;
+    scene.spheres[2].radius = 10.0f;
+    scene.spheres[3].radius = 10.0f;
     // Straight ahead along -Z at 100, 120 (but large: its near side at 70), 300 and behind the eye.
-    scene.sphereTransforms[0] = Matrix::translation(0.0f, 0.0f, -100.0f);
-    scene.sphereTransforms[1] = Matrix::translation(5.0f, 0.0f, -120.0f);
-    scene.sphereTransforms[2] = Matrix::translation(0.0f, 8.0f, -300.0f);
-    scene.sphereTransforms[3] = Matrix::translation(0.0f, 0.0f, 50.0f);
-    int order[Scene::SphereCount];
-    korvane::demo::orderFrontToBack(Matrix(), order);
-    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{3, 1, 0, 2}));
+    scene.spheres[0].transform = Matrix::translation(0.0f, 0.0f, -100.0f);
+    scene.spheres[1].transform = Matrix::translation(5.0f, 0.0f, -120.0f);
+    scene.spheres[2].transform = Matrix::translation(0.0f, 8.0f, -300.0f);
+    scene.spheres[3].transform = Matrix::translation(0.0f, 0.0f, 50.0f);
+    std::vector<int> order;
+    scene.orderFrontToBack(Matrix(), order);
+    EXPECT_EQ(order, (std::vector<int>{3, 1, 0, 2}));
 
     // The same world seen from the far side (eye at z = -400 looking towards +Z).
     const Matrix turned =
         Matrix(-1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1) * Matrix::translation(0.0f, 0.0f, 400.0f);
-    korvane::demo::orderFrontToBack(turned, order);
-    EXPECT_EQ(std::vector<int>(order, order + 4), (std::vector<int>{2, 1, 0, 3}));
+    scene.orderFrontToBack(turned, order);
+    EXPECT_EQ(order, (std::vector<int>{2, 1, 0, 3}));
 }
 
 // A sphere drawn into a face with fewer segments keeps its outline within a tenth of a pixel: the level
@@ -235,30 +241,28 @@ TEST_F(SceneTest, SpheresAreOrderedByTheDistanceOfTheirNearSideFromTheEye) {
 TEST(SphereDetail, CoarserSpheresOnlyWhereTheOutlineStaysPut) {
     using korvane::demo::sphereDetailFor;
     const double pi = std::acos(-1.0);
-    auto gap = [&](float radius, int level) {
-        return radius * (1.0 - std::cos(pi / Scene::SphereSegments[level]));
-    };
+    auto gap = [&](float radius, int level) { return radius * (1.0 - std::cos(pi / SphereSegments[level])); };
     for (float radius = 0.0f; radius < 400.0f; radius += 0.25f) {
         const int level = sphereDetailFor(radius);
         ASSERT_GE(level, 0);
-        ASSERT_LT(level, Scene::DetailCount);
+        ASSERT_LT(level, DetailCount);
         if (level > 0) {
             EXPECT_LE(gap(radius, level), 0.1) << radius;
         }
-        if (level + 1 < Scene::DetailCount) {
+        if (level + 1 < DetailCount) {
             EXPECT_GT(gap(radius, level + 1), 0.1) << radius;
         }
     }
-    EXPECT_EQ(sphereDetailFor(0.5f), Scene::DetailCount - 1);
+    EXPECT_EQ(sphereDetailFor(0.5f), DetailCount - 1);
     EXPECT_EQ(sphereDetailFor(std::numeric_limits<float>::infinity()), 0);
     EXPECT_EQ(sphereDetailFor(std::numeric_limits<float>::quiet_NaN()), 0);
     EXPECT_EQ(sphereDetailFor(-1.0f), 0);
 
     using korvane::demo::sphereRadiusInFace;
     using Vector = korvane::math::Vector3<float>;
-    const float size = 256.0f;
+    const float size = float(CubeSize);
     // Straight ahead: the tangent of the outline's half angle, in pixels.
-    EXPECT_NEAR(sphereRadiusInFace(Vector{0, 0, -500}, 100, size), 128.0f * 100.0f / std::sqrt(240000.0f),
+    EXPECT_NEAR(sphereRadiusInFace(Vector{0, 0, -500}, 100, size), size / 2 * 100.0f / std::sqrt(240000.0f),
                 1e-3f);
     // The eye inside it, or the sphere beside or behind the eye: no limit.
     EXPECT_TRUE(std::isinf(sphereRadiusInFace(Vector{0, 0, -50}, 100, size)));
@@ -307,38 +311,36 @@ TEST(SphereDetail, CoarserSpheresOnlyWhereTheOutlineStaysPut) {
 
 // Every sphere has its coarser models, each with fewer triangles than the one before, looking the same.
 TEST_F(SceneTest, CoarserSpheresShareTheSphereAppearance) {
-    korvane::demo::buildScene();
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        GLuint before = primitives([&] { scene.sphereModels[i]->draw(scene.sphereParameters[i]); });
-        for (auto* coarser : scene.coarserSpheres[i]) {
+    scene.build();
+    for (int i = 0; i < SphereCount; ++i) {
+        GLuint before = primitives([&] { scene.spheres[i].model->draw(scene.spheres[i].parameters); });
+        for (const auto& coarser : scene.spheres[i].coarser) {
             ASSERT_NE(coarser, nullptr);
-            EXPECT_EQ(coarser->appearance.material, scene.sphereModels[i]->appearance.material);
-            EXPECT_EQ(coarser->appearance.textures[0], scene.sphereModels[i]->appearance.textures[0]);
-            EXPECT_EQ(coarser->appearance.shader, scene.sphereModels[i]->appearance.shader);
-            const GLuint count = primitives([&] { coarser->draw(scene.sphereParameters[i]); });
+            EXPECT_EQ(coarser->appearance.material, scene.spheres[i].model->appearance.material);
+            EXPECT_EQ(coarser->appearance.textures[0], scene.spheres[i].model->appearance.textures[0]);
+            EXPECT_EQ(coarser->appearance.shader, scene.spheres[i].model->appearance.shader);
+            const GLuint count = primitives([&] { coarser->draw(scene.spheres[i].parameters); });
             EXPECT_LT(count, before) << i;
             EXPECT_GT(count, 0u) << i;
             before = count;
         }
     }
-    korvane::demo::releaseScene();
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        for (auto* coarser : scene.coarserSpheres[i])
-            EXPECT_EQ(coarser, nullptr);
-    }
+    scene.release();
+    EXPECT_TRUE(scene.spheres.empty());
 }
 
 // Four hours of frames at 71 a second: the spheres go on turning about their axes and keep their sizes
 // and their distances from the centre.
 TEST_F(SceneTest, SpheresKeepTheirSizesAndDistancesHoweverLongTheyTurn) {
-    korvane::demo::buildScene();
-    Matrix built[Scene::SphereCount];
-    std::copy(std::begin(scene.sphereTransforms), std::end(scene.sphereTransforms), built);
+    scene.build();
+    std::vector<Matrix> built;
+    for (const korvane::demo::Sphere& sphere : scene.spheres)
+        built.push_back(sphere.transform);
     constexpr int frames = 4 * 3600 * 71;
     for (int frame = 0; frame < frames; ++frame)
-        korvane::demo::spinScene(1000.0f / 71.0f);
-    for (int i = 0; i < Scene::SphereCount; ++i) {
-        const Matrix& now = scene.sphereTransforms[i];
+        scene.spin(1000.0f / 71.0f);
+    for (int i = 0; i < SphereCount; ++i) {
+        const Matrix& now = scene.spheres[i].transform;
         for (int c = 0; c < 3; ++c) {
             const korvane::math::Vector3<float> column{now(0, c), now(1, c), now(2, c)};
             EXPECT_NEAR(korvane::math::length(column), 1.0f, 1e-3f) << i << " column " << c;

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "demo/Gui.h"
+#include "demo/MainWindow.h"
+#include "demo/Scene.h"
 #include "demo/SceneView.h"
 #include "graphics3d/GL.h"
 #include "gui3d/StringView.h"
@@ -15,6 +17,7 @@
 #include "support/graphics3d/GLTestWindow.h"
 #include "support/graphics3d/Queries.h"
 
+using korvane::demo::MainWindow;
 using korvane::demo::SceneView;
 using korvane::object::Pointer;
 
@@ -121,4 +124,38 @@ TEST(SceneViewTest, TheFrameRateReadoutComesAndGoesWithTheKey) {
         EXPECT_EQ(gui.getFrameRateReadout(), nullptr);
         EXPECT_TRUE(frame() == plain);
     });
+}
+
+// The view owns its scene: closing the window lets go of every part of every sphere, of the sky and of the
+// light, while the view itself lives on; the next window builds them anew.
+TEST(SceneViewTest, ClosingTheWindowReleasesEveryPartOfTheScene) {
+    korvane::demo::test::InRunDirectory directory;
+    for (int round = 0; round < 3; ++round) {
+        auto window = Pointer<MainWindow>::adopt(new MainWindow);
+        auto view = Pointer<SceneView>::adopt(new SceneView({0.0f, 0.0f, 600.0f, 500.0f}));
+        window->addView(view.get());
+        ASSERT_TRUE(window->open());
+        std::vector<Pointer<korvane::object::Object>> parts;
+        window->callOnWindowThread([&] {
+            const korvane::demo::Scene& scene = view->getScene();
+            EXPECT_EQ(scene.getSphereCount(), korvane::demo::SphereCount);
+            for (const korvane::demo::Sphere& sphere : scene.spheres) {
+                // The cube texture is held by these parts; it goes with them.
+                parts.insert(parts.end(),
+                             {sphere.model.get(), sphere.parameters.get(), sphere.renderer.get()});
+                parts.insert(parts.end(), std::begin(sphere.coarser), std::end(sphere.coarser));
+            }
+            parts.insert(parts.end(), {scene.sky.get(), scene.skyParameters.get(), scene.skyFaces.get(),
+                                       scene.light.get()});
+            return true;
+        });
+        window->close();
+        EXPECT_FALSE(view->getScene().isBuilt());
+        EXPECT_TRUE(view->getScene().spheres.empty());
+        ASSERT_EQ(parts.size(), size_t(korvane::demo::SphereCount * (2 + korvane::demo::DetailCount) + 4));
+        for (const auto& part : parts) {
+            ASSERT_NE(part.get(), nullptr);
+            EXPECT_EQ(part->getReferenceCount(), 1) << part->getClassPath().getText() << ", round " << round;
+        }
+    }
 }

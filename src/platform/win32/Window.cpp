@@ -444,4 +444,8 @@ int16_t getKeyState(int virtualKey) {
     return GetKeyState(virtualKey);
 }
 
+const char* describeWindowRequirements() {
+    return "no desktop to show windows on or no OpenGL/WGL driver";
+}
+
 } // namespace korvane::platform

@@ -515,4 +515,8 @@ bool adjustWindowRectEx(Rect&, uint32_t, bool, uint32_t) {
     return true;
 }
 
+const char* describeWindowRequirements() {
+    return "no X display or no OpenGL/GLX";
+}
+
 } // namespace korvane::platform

@@ -136,7 +136,12 @@ TEST_F(GLTest, ChildWindowGetsTheRequestedFormatAndAWorkingContext) {
     ASSERT_TRUE(makeCurrent(dc, context));
     EXPECT_EQ(getCurrentContext(), context);
     EXPECT_EQ(getCurrentDC(), dc);
+#ifdef KORVANE_PLATFORM_WAYLAND
+    // GLEW loads the GL entry points, then looks for a GLX display, which an EGL context has not.
+    ASSERT_EQ(glewInit(), GLenum(GLEW_ERROR_NO_GLX_DISPLAY));
+#else
     ASSERT_EQ(glewInit(), GLEW_OK);
+#endif
     EXPECT_NE(glGetString(GL_VERSION), nullptr);
     // A legacy context: the fixed-function pipeline is there.
     glMatrixMode(GL_MODELVIEW);
@@ -187,7 +192,11 @@ TEST_F(GLTest, FormatsFollowTheRequest) {
     int single = choosePixelFormat(dc, request);
     ASSERT_GT(single, 0);
     describePixelFormat(dc, single, described);
+#ifdef KORVANE_PLATFORM_WAYLAND
+    EXPECT_TRUE(described.flags & PFD_DOUBLEBUFFER) << "every Wayland window surface is double-buffered";
+#else
     EXPECT_FALSE(described.flags & PFD_DOUBLEBUFFER);
+#endif
     EXPECT_EQ(described.redBits + described.greenBits + described.blueBits, 24);
     EXPECT_EQ(described.depthBits, 0);
 

@@ -1,0 +1,207 @@
+// Synthetic seat input: what a compositor with a pointer and a keyboard would send, for tests on a
+// compositor without a seat. Events go to the connection of the window they concern, on its thread.
+#include <mutex>
+
+#include "platform/wayland/WaylandWindow.h"
+
+namespace korvane::platform::wayland {
+
+namespace {
+
+struct Seat {
+    std::mutex mutex;
+    ThreadId pointerThread = 0;
+    ThreadId keyboardThread = 0;
+    bool emulated = false;
+};
+
+Seat& seat() {
+    static Seat* instance = new Seat;
+    return *instance;
+}
+
+WindowRecord* frontWindow() {
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard lock(registry.mutex);
+    return registry.stacking.empty() ? nullptr : registry.stacking.back();
+}
+
+// Runs the work with the calling thread's connection on the given thread.
+template <typename Work>
+void onThread(ThreadId thread, Work work) {
+    if (!thread) {
+        return;
+    }
+    detail::ThreadQueue::sendTo(thread, [&] {
+        if (Connection* connection = Connection::currentIfAny()) {
+            work(*connection);
+        }
+    });
+}
+
+// The deepest shown window under a point of the window's client area; the point becomes its own.
+WindowRecord* windowAt(WindowRecord* window, int32_t& x, int32_t& y) {
+    for (auto it = window->children.rbegin(); it != window->children.rend(); ++it) {
+        WindowRecord* child = *it;
+        if (child->visible && x >= child->x && y >= child->y && x < child->x + child->width &&
+            y < child->y + child->height) {
+            x -= child->x;
+            y -= child->y;
+            return windowAt(child, x, y);
+        }
+    }
+    return window;
+}
+
+void moveFocus(WindowRecord* window) {
+    Seat& s = seat();
+    ThreadId previous, next = window ? getWindowThreadId(window) : 0;
+    {
+        std::lock_guard lock(s.mutex);
+        previous = s.keyboardThread;
+        s.keyboardThread = next;
+    }
+    if (previous && previous != next) {
+        onThread(previous, [](Connection& connection) { connection.keyboardLeave(); });
+    }
+    onThread(next, [window](Connection& connection) {
+        if (WindowRecord* own = ownedWindow(window)) {
+            connection.keyboardEnter(own);
+        }
+    });
+}
+
+} // namespace
+
+void injectPointerMotion(int32_t x, int32_t y) {
+    Seat& s = seat();
+    WindowRecord* front = frontWindow();
+    ThreadId thread = front ? getWindowThreadId(front) : 0;
+    ThreadId previous;
+    {
+        std::lock_guard lock(s.mutex);
+        s.emulated = true;
+        previous = s.pointerThread;
+        s.pointerThread = thread;
+    }
+    if (previous && previous != thread) {
+        onThread(previous, [](Connection& connection) { connection.pointerLeave(); });
+    }
+    onThread(thread, [front, x, y](Connection& connection) {
+        WindowRecord* top = ownedWindow(front);
+        int32_t localX = top ? x - top->x : 0, localY = top ? y - top->y : 0;
+        if (!top || localX < 0 || localY < 0 || localX >= top->width || localY >= top->height) {
+            connection.pointerLeave();
+            return;
+        }
+        WindowRecord* target = windowAt(top, localX, localY);
+        if (target != connection.pointerWindow) {
+            connection.pointerLeave();
+            connection.pointerEnter(target, localX, localY);
+        } else {
+            connection.pointerMotion(localX, localY);
+        }
+    });
+}
+
+void injectPointerButton(uint32_t button, bool press) {
+    ThreadId thread;
+    {
+        std::lock_guard lock(seat().mutex);
+        thread = seat().pointerThread;
+    }
+    onThread(thread, [=](Connection& connection) { connection.pointerButton(button, press); });
+}
+
+void injectWheel(int notches) {
+    ThreadId thread;
+    {
+        std::lock_guard lock(seat().mutex);
+        thread = seat().pointerThread;
+    }
+    onThread(thread, [=](Connection& connection) { connection.pointerWheel(notches); });
+}
+
+void injectKey(uint32_t code, bool press) {
+    ThreadId thread;
+    {
+        std::lock_guard lock(seat().mutex);
+        seat().emulated = true;
+        thread = seat().keyboardThread;
+    }
+    onThread(thread, [=](Connection& connection) { connection.injectKey(code, press); });
+}
+
+void injectFocus(WindowHandle window) {
+    {
+        std::lock_guard lock(seat().mutex);
+        seat().emulated = true;
+    }
+    moveFocus(isWindow(window) ? window : nullptr);
+}
+
+void injectClose(WindowHandle window) {
+    onOwner(window, false, [](WindowRecord* w) {
+        w->connection->closeRequested(w);
+        return true;
+    });
+    if (ThreadId owner = getWindowThreadId(window)) {
+        if (auto queue = detail::findQueue(owner)) {
+            queue->wake();
+        }
+    }
+}
+
+void injectConfigure(WindowHandle window, int32_t width, int32_t height) {
+    onOwner(window, false, [=](WindowRecord* w) {
+        if (!w->toplevel) {
+            return false;
+        }
+        w->suggestedWidth = width;
+        w->suggestedHeight = height;
+        resizeFromCompositor(w, width, height);
+        return true;
+    });
+}
+
+uint32_t shownPixel(int32_t x, int32_t y) {
+    std::vector<WindowRecord*> stacking;
+    {
+        std::lock_guard lock(windowRegistry().mutex);
+        stacking = windowRegistry().stacking;
+    }
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
+        uint32_t pixel = 0;
+        bool inside = onOwner(*it, false, [&](WindowRecord* top) {
+            int32_t localX = x - top->x, localY = y - top->y;
+            if (!top->visible || localX < 0 || localY < 0 || localX >= top->width || localY >= top->height) {
+                return false;
+            }
+            WindowRecord* window = windowAt(top, localX, localY);
+            std::lock_guard lock(windowRegistry().mutex);
+            // What GL presented last, or the plain content (black) where it presented nothing yet.
+            if (localX < window->presentedWidth && localY < window->presentedHeight) {
+                pixel = window->presented[static_cast<size_t>(localY * window->presentedWidth + localX)];
+            }
+            return true;
+        });
+        if (inside) {
+            return pixel;
+        }
+    }
+    return 0xFFFFFFFFu;
+}
+
+void shownToSeat(WindowRecord* window) {
+    bool emulated;
+    {
+        std::lock_guard lock(seat().mutex);
+        emulated = seat().emulated;
+    }
+    // A compositor gives the keyboard to a window it maps; the emulated seat does the same.
+    if (emulated) {
+        moveFocus(window);
+    }
+}
+
+} // namespace korvane::platform::wayland

@@ -352,6 +352,7 @@ void Connection::readEvents() {
 bool Connection::nextInput(Msg& msg, bool remove) {
     ++busy;
     if (!closing && input.empty()) {
+        takeSeatEvents(*this);
         readEvents();
     }
     // Configure requests are answered here, where the procedures may be called.
@@ -452,11 +453,12 @@ bool Connection::readyToWait() {
 }
 
 uint32_t Connection::mouseKeys() const {
+    // The modifiers as the compositor last reported them, with the pointer event they came with.
     uint32_t keys = buttons;
-    if (getKeyState(VK_SHIFT) < 0) {
+    if (keyState && xkb_state_mod_name_is_active(keyState, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_DEPRESSED) > 0) {
         keys |= MK_SHIFT;
     }
-    if (getKeyState(VK_CONTROL) < 0) {
+    if (keyState && xkb_state_mod_name_is_active(keyState, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_DEPRESSED) > 0) {
         keys |= MK_CONTROL;
     }
     return keys;

@@ -1,6 +1,8 @@
 // Synthetic seat input: what a compositor with a pointer and a keyboard would send, for tests on a
 // compositor without a seat. Events go to the connection of the window they concern, on its thread.
+#include <functional>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/wayland/WaylandWindow.h"
 
@@ -13,6 +15,8 @@ struct Seat {
     ThreadId pointerThread = 0;
     ThreadId keyboardThread = 0;
     bool emulated = false;
+    // Events for the connections of other threads, taken when those threads look for input.
+    std::unordered_map<ThreadId, std::vector<std::function<void(Connection&)>>> pending;
 };
 
 Seat& seat() {
@@ -26,17 +30,27 @@ WindowRecord* frontWindow() {
     return registry.stacking.empty() ? nullptr : registry.stacking.back();
 }
 
-// Runs the work with the calling thread's connection on the given thread.
-template <typename Work>
-void onThread(ThreadId thread, Work work) {
+// Runs the work with the connection of the given thread: at once on that thread, otherwise when that
+// thread next looks for input (never waiting for it: it may be blocked on the caller).
+void onThread(ThreadId thread, std::function<void(Connection&)> work) {
     if (!thread) {
         return;
     }
-    detail::ThreadQueue::sendTo(thread, [&] {
+    if (thread == currentThreadId()) {
+        // Events queued for this thread earlier come first.
         if (Connection* connection = Connection::currentIfAny()) {
+            takeSeatEvents(*connection);
             work(*connection);
         }
-    });
+        return;
+    }
+    {
+        std::lock_guard lock(seat().mutex);
+        seat().pending[thread].push_back(std::move(work));
+    }
+    if (auto queue = detail::findQueue(thread)) {
+        queue->wake();
+    }
 }
 
 // The deepest shown window under a point of the window's client area; the point becomes its own.
@@ -72,6 +86,27 @@ void moveFocus(WindowRecord* window) {
 }
 
 } // namespace
+
+void takeSeatEvents(Connection& connection) {
+    std::vector<std::function<void(Connection&)>> work;
+    {
+        std::lock_guard lock(seat().mutex);
+        auto found = seat().pending.find(currentThreadId());
+        if (found == seat().pending.end()) {
+            return;
+        }
+        work = std::move(found->second);
+        seat().pending.erase(found);
+    }
+    for (auto& event : work) {
+        event(connection);
+    }
+}
+
+void emulateSeat() {
+    std::lock_guard lock(seat().mutex);
+    seat().emulated = true;
+}
 
 void injectPointerMotion(int32_t x, int32_t y) {
     Seat& s = seat();

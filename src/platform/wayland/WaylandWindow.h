@@ -276,6 +276,11 @@ void destroyContexts(Connection& connection);
 // Releases the GL context current on the calling thread if it draws to the window.
 void releaseIfCurrent(WindowRecord* window);
 
+// Makes the emulated seat stand in for the compositor's from now on (it gives the keyboard to windows
+// as they are shown).
+void emulateSeat();
+// Delivers the emulated seat's events meant for the calling thread's connection.
+void takeSeatEvents(Connection& connection);
 // Synthetic seat input for tests (a headless compositor has no seat): delivered to the window in front,
 // positions on the program's screen (see clientToScreen), as the compositor would deliver them. Callable from any thread.
 void injectPointerMotion(int32_t x, int32_t y);

@@ -21,6 +21,7 @@ bool threadHoldsDisplay() {
 
 struct OtherClient::State {};
 
+
 namespace {
 
 // evdev key codes (linux/input-event-codes.h).
@@ -48,8 +49,14 @@ uint32_t codeOf(UserKey key) {
 
 } // namespace
 
-OtherClient::OtherClient() : state_(std::make_unique<State>()) {
+// Frames are kept from the start, so that a picture presented before a test asks for it can be read.
+const bool capturing = [] {
     wayland::captureFrames(true);
+    return true;
+}();
+
+OtherClient::OtherClient() : state_(std::make_unique<State>()) {
+    wayland::emulateSeat();
 }
 
 OtherClient::~OtherClient() = default;

@@ -26,10 +26,10 @@ add_custom_command(OUTPUT ${generated}/xdg-shell-protocol.c
 target_sources(korvane_platform PRIVATE ${generated}/xdg-shell-client-protocol.h ${generated}/xdg-shell-protocol.c)
 target_include_directories(korvane_platform PRIVATE ${generated})
 
-# Tests: the platform tests' other client is WaylandBackend.cpp (synthetic input through the backend's
-# emulated seat) instead of X11Backend.cpp. The helpers of the gui, gui3d and demo suites that reach for
-# an X server (XTest input, the root window) still build against X11; without one they find no display.
-set(KORVANE_TEST_HELPERS_EXCLUDE "/(X11Backend|Win32[^/]*)\\.cpp$")
+# Tests: the helpers named after Wayland (synthetic input through the backend's emulated seat, the screen
+# as the frames the windows presented) replace those named after X11. The demo suite's helpers still
+# build against X11 for the tests that start the program; those do not run here.
+set(KORVANE_TEST_HELPERS_EXCLUDE "/(X11|Win32)[^/]*\\.cpp$")
 find_package(X11 REQUIRED)
 # Tests that drive or read a window only through X11, or test the X11 backend itself.
 set(KORVANE_POSIX_ONLY_TESTS platform-linux/X11ErrorTest.cpp demo/ProgramTest.cpp demo/FaultTest.cpp

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -90,10 +92,9 @@ void pointerAxisDiscrete(void* data, wl_pointer*, uint32_t axis, int32_t discret
     }
 }
 void pointerAxisValue120(void*, wl_pointer*, uint32_t, int32_t) {}
-const wl_pointer_listener pointerListener = {pointerEnter,      pointerLeave,    pointerMotion,
-                                             pointerButton,     pointerAxis,     pointerFrame,
-                                             pointerAxisSource, pointerAxisStop, pointerAxisDiscrete,
-                                             pointerAxisValue120};
+const wl_pointer_listener pointerListener = {
+    pointerEnter, pointerLeave,      pointerMotion,   pointerButton,       pointerAxis,
+    pointerFrame, pointerAxisSource, pointerAxisStop, pointerAxisDiscrete, pointerAxisValue120};
 
 // Keyboard events.
 void keyboardKeymap(void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
@@ -148,7 +149,8 @@ void seatCapabilities(void* data, wl_seat* seat, uint32_t capabilities) {
 void seatName(void*, wl_seat*, const char*) {}
 const wl_seat_listener seatListener = {seatCapabilities, seatName};
 
-void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+void registryGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface,
+                    uint32_t version) {
     Connection* connection = connectionOf(data);
     auto bind = [&](const wl_interface* type, uint32_t wanted) {
         return wl_registry_bind(registry, name, type, std::min(version, wanted));
@@ -199,6 +201,9 @@ Connection* Connection::current() {
         return nullptr;
     }
     connection->xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+    if (const char* picture = std::getenv("KORVANE_WAYLAND_PICTURE"); picture && *picture) {
+        captureFrames(true);
+    }
     Connection* result = connection.get();
     detail::currentQueue().setEventSource(std::move(connection));
     return result;
@@ -354,6 +359,7 @@ bool Connection::nextInput(Msg& msg, bool remove) {
     if (!closing && input.empty()) {
         takeSeatEvents(*this);
         readEvents();
+        takePictureWhenDue();
     }
     // Configure requests are answered here, where the procedures may be called.
     while (!closing && !input.empty() && input.front().configureSerial) {
@@ -452,10 +458,41 @@ bool Connection::readyToWait() {
     return input.empty();
 }
 
+void Connection::takePictureWhenDue() {
+    // Read once per process: the picture is taken once.
+    static const char* path = std::getenv("KORVANE_WAYLAND_PICTURE");
+    static std::atomic<bool> taken{false};
+    static const auto start = std::chrono::steady_clock::now();
+    if (!path || !*path || taken.load(std::memory_order_relaxed)) {
+        return;
+    }
+    const char* delay = std::getenv("KORVANE_WAYLAND_PICTURE_DELAY");
+    const long milliseconds = delay && *delay ? std::strtol(delay, nullptr, 10) : 15000;
+    if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(milliseconds)) {
+        return;
+    }
+    WindowRecord* front = nullptr;
+    {
+        std::lock_guard lock(windowRegistry().mutex);
+        if (!windowRegistry().stacking.empty()) {
+            front = windowRegistry().stacking.back();
+        }
+    }
+    if (!front || std::find(windows.begin(), windows.end(), front) == windows.end() || taken.exchange(true)) {
+        return;
+    }
+    if (!writePicture(front, path)) {
+        std::printf("The picture could not be written to \"%s\".\n", path);
+    }
+    captureFrames(false);
+    closeRequested(front);
+}
+
 uint32_t Connection::mouseKeys() const {
     // The modifiers as the compositor last reported them, with the pointer event they came with.
     uint32_t keys = buttons;
-    if (keyState && xkb_state_mod_name_is_active(keyState, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_DEPRESSED) > 0) {
+    if (keyState &&
+        xkb_state_mod_name_is_active(keyState, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_DEPRESSED) > 0) {
         keys |= MK_SHIFT;
     }
     if (keyState && xkb_state_mod_name_is_active(keyState, XKB_MOD_NAME_CTRL, XKB_STATE_MODS_DEPRESSED) > 0) {
@@ -486,8 +523,8 @@ void Connection::pointerMotion(int32_t x, int32_t y) {
         return;
     }
     // Like Win32, report only the latest position when several moves wait.
-    if (!input.empty() && input.back().msg.window == pointerWindow && input.back().msg.message == WM_MOUSEMOVE &&
-        input.back().msg.wParam == mouseKeys()) {
+    if (!input.empty() && input.back().msg.window == pointerWindow &&
+        input.back().msg.message == WM_MOUSEMOVE && input.back().msg.wParam == mouseKeys()) {
         input.back().msg.lParam = makeLParam(x, y);
         return;
     }
@@ -554,7 +591,8 @@ void Connection::keyboardEnter(WindowRecord* window) {
     std::memset(keysDown, 0, sizeof keysDown);
     keyboardWindow = window && !window->destroying ? window : nullptr;
     if (keyboardWindow) {
-        input.push_back({Msg{keyboardWindow, WM_ACTIVATE, makeWParam(static_cast<int32_t>(WA_ACTIVE), 0), 0}, 0, 0});
+        input.push_back(
+            {Msg{keyboardWindow, WM_ACTIVATE, makeWParam(static_cast<int32_t>(WA_ACTIVE), 0), 0}, 0, 0});
     }
 }
 
@@ -570,8 +608,8 @@ bool Connection::setKeymap(const char* text, size_t size) {
     if (!xkb) {
         return false;
     }
-    xkb_keymap* compiled =
-        xkb_keymap_new_from_buffer(xkb, text, strnlen(text, size), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap* compiled = xkb_keymap_new_from_buffer(xkb, text, strnlen(text, size),
+                                                      XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (!compiled) {
         return false;
     }

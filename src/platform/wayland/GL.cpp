@@ -84,7 +84,8 @@ bool describe(EGLDisplay display, EGLConfig config, Format& format) {
         EGLint value = 0;
         return eglGetConfigAttrib(display, config, name, &value) ? value : 0;
     };
-    if (!(attribute(EGL_SURFACE_TYPE) & EGL_WINDOW_BIT) || !(attribute(EGL_RENDERABLE_TYPE) & EGL_OPENGL_BIT) ||
+    if (!(attribute(EGL_SURFACE_TYPE) & EGL_WINDOW_BIT) ||
+        !(attribute(EGL_RENDERABLE_TYPE) & EGL_OPENGL_BIT) ||
         attribute(EGL_COLOR_BUFFER_TYPE) != EGL_RGB_BUFFER) {
         return false;
     }
@@ -249,7 +250,8 @@ void capture(WindowRecord* window) {
     std::vector<uint32_t> frame(rows.size());
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
-            const auto* bytes = reinterpret_cast<const unsigned char*>(&rows[static_cast<size_t>(y * width + x)]);
+            const auto* bytes =
+                reinterpret_cast<const unsigned char*>(&rows[static_cast<size_t>(y * width + x)]);
             frame[static_cast<size_t>((height - 1 - y) * width + x)] =
                 uint32_t(bytes[0]) << 16 | uint32_t(bytes[1]) << 8 | bytes[2];
         }
@@ -366,8 +368,8 @@ bool setPixelFormat(DeviceContext dc, int format, const PixelFormatDescriptor&) 
             setLastError(ERROR_NOT_ENOUGH_MEMORY);
             return false;
         }
-        window->eglSurface = eglCreateWindowSurface(connection.egl, config,
-                                                    reinterpret_cast<EGLNativeWindowType>(window->eglWindow), nullptr);
+        window->eglSurface = eglCreateWindowSurface(
+            connection.egl, config, reinterpret_cast<EGLNativeWindowType>(window->eglWindow), nullptr);
         if (window->eglSurface == EGL_NO_SURFACE) {
             wl_egl_window_destroy(window->eglWindow);
             window->eglWindow = nullptr;
@@ -414,7 +416,8 @@ GLContext createContext(DeviceContext dc) {
         eglBindAPI(EGL_OPENGL_API);
         EGLContext egl = eglCreateContext(connection.egl, config, EGL_NO_CONTEXT, nullptr);
         if (egl == EGL_NO_CONTEXT) {
-            setLastError(eglGetError() == EGL_BAD_ALLOC ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_PIXEL_FORMAT);
+            setLastError(eglGetError() == EGL_BAD_ALLOC ? ERROR_NOT_ENOUGH_MEMORY
+                                                        : ERROR_INVALID_PIXEL_FORMAT);
             return nullptr;
         }
         keepDriverLoaded();

@@ -1,5 +1,6 @@
 // Synthetic seat input: what a compositor with a pointer and a keyboard would send, for tests on a
 // compositor without a seat. Events go to the connection of the window they concern, on its thread.
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <unordered_map>
@@ -22,12 +23,6 @@ struct Seat {
 Seat& seat() {
     static Seat* instance = new Seat;
     return *instance;
-}
-
-WindowRecord* frontWindow() {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    return registry.stacking.empty() ? nullptr : registry.stacking.back();
 }
 
 // Runs the work with the connection of the given thread: at once on that thread, otherwise when that
@@ -65,6 +60,25 @@ WindowRecord* windowAt(WindowRecord* window, int32_t& x, int32_t& y) {
         }
     }
     return window;
+}
+
+// The front-most shown top-level window that holds a point of the program's screen.
+WindowRecord* topLevelAt(int32_t x, int32_t y) {
+    std::vector<WindowRecord*> stacking;
+    {
+        std::lock_guard lock(windowRegistry().mutex);
+        stacking = windowRegistry().stacking;
+    }
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
+        bool inside = onOwner(*it, false, [x, y](WindowRecord* top) {
+            return top->visible && x >= top->x && y >= top->y && x < top->x + top->width &&
+                   y < top->y + top->height;
+        });
+        if (inside) {
+            return *it;
+        }
+    }
+    return nullptr;
 }
 
 void moveFocus(WindowRecord* window) {
@@ -110,7 +124,7 @@ void emulateSeat() {
 
 void injectPointerMotion(int32_t x, int32_t y) {
     Seat& s = seat();
-    WindowRecord* front = frontWindow();
+    WindowRecord* front = topLevelAt(x, y);
     ThreadId thread = front ? getWindowThreadId(front) : 0;
     ThreadId previous;
     {
@@ -165,6 +179,16 @@ void injectKey(uint32_t code, bool press) {
         thread = seat().keyboardThread;
     }
     onThread(thread, [=](Connection& connection) { connection.injectKey(code, press); });
+}
+
+void injectFocusAt(int32_t x, int32_t y) {
+    {
+        std::lock_guard lock(seat().mutex);
+        seat().emulated = true;
+    }
+    if (WindowRecord* window = topLevelAt(x, y)) {
+        moveFocus(window);
+    }
 }
 
 void injectFocus(WindowHandle window) {
@@ -225,6 +249,31 @@ uint32_t shownPixel(int32_t x, int32_t y) {
         }
     }
     return 0xFFFFFFFFu;
+}
+
+bool writePicture(WindowRecord* top, const char* path) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        return false;
+    }
+    std::fprintf(file, "P6\n%d %d\n255\n", top->width, top->height);
+    std::vector<unsigned char> row(static_cast<size_t>(top->width) * 3);
+    for (int32_t y = 0; y < top->height; ++y) {
+        for (int32_t x = 0; x < top->width; ++x) {
+            int32_t localX = x, localY = y;
+            WindowRecord* window = windowAt(top, localX, localY);
+            uint32_t pixel = 0;
+            std::lock_guard lock(windowRegistry().mutex);
+            if (localX < window->presentedWidth && localY < window->presentedHeight) {
+                pixel = window->presented[static_cast<size_t>(localY * window->presentedWidth + localX)];
+            }
+            row[static_cast<size_t>(x) * 3] = static_cast<unsigned char>(pixel >> 16);
+            row[static_cast<size_t>(x) * 3 + 1] = static_cast<unsigned char>(pixel >> 8);
+            row[static_cast<size_t>(x) * 3 + 2] = static_cast<unsigned char>(pixel);
+        }
+        std::fwrite(row.data(), 1, row.size(), file);
+    }
+    return std::fclose(file) == 0;
 }
 
 void shownToSeat(WindowRecord* window) {

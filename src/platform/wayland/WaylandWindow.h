@@ -201,6 +201,9 @@ private:
     void taken(const Input& item);
     void applyConfigure(WindowRecord* window, uint32_t serial);
     uint32_t mouseKeys() const;
+    // With KORVANE_WAYLAND_PICTURE set, a set time after the first window was shown: saves the front
+    // window's picture there and asks it to close, as a user would (how scripts look at a program).
+    void takePictureWhenDue();
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<wl_surface*, WindowRecord*> bySurface;
@@ -282,13 +285,16 @@ void emulateSeat();
 // Delivers the emulated seat's events meant for the calling thread's connection.
 void takeSeatEvents(Connection& connection);
 // Synthetic seat input for tests (a headless compositor has no seat): delivered to the window in front,
-// positions on the program's screen (see clientToScreen), as the compositor would deliver them. Callable from any thread.
+// positions on the program's screen (see clientToScreen), as the compositor would deliver them. Callable from
+// any thread.
 void injectPointerMotion(int32_t x, int32_t y);
 void injectPointerButton(uint32_t button, bool press);
 void injectWheel(int notches);
 void injectKey(uint32_t code, bool press);
-// The keyboard focus moves to the window (null: to another client).
+// The keyboard focus moves to the window (null: to another client), or to the top-level window at a
+// point of the program's screen.
 void injectFocus(WindowHandle window);
+void injectFocusAt(int32_t x, int32_t y);
 // The compositor asks the top-level window to close, or suggests a size for it.
 void injectClose(WindowHandle window);
 void injectConfigure(WindowHandle window, int32_t width, int32_t height);
@@ -297,6 +303,9 @@ void injectConfigure(WindowHandle window, int32_t width, int32_t height);
 // content there, 0xFFFFFFFF where no window is.
 void captureFrames(bool enabled);
 uint32_t shownPixel(int32_t x, int32_t y);
+// Writes what a top-level window and its children presented last (black where nothing was) as a binary
+// PPM picture; false when the file cannot be written.
+bool writePicture(WindowRecord* top, const char* path);
 // Tells the emulated seat (once a test has used it) that a top-level window was mapped: it gets the
 // keyboard, as a compositor gives it.
 void shownToSeat(WindowRecord* window);

@@ -86,8 +86,8 @@ bool createSurface(wayland::Connection& connection, WindowRecord* window) {
         return false;
     }
     if (window->parent) {
-        window->subsurface =
-            wl_subcompositor_get_subsurface(connection.subcompositor, window->surface, window->parent->surface);
+        window->subsurface = wl_subcompositor_get_subsurface(connection.subcompositor, window->surface,
+                                                             window->parent->surface);
         // A child draws on its own schedule, not with its parent's commits.
         wl_subsurface_set_desync(window->subsurface);
         wl_subsurface_set_position(window->subsurface, window->x, window->y);

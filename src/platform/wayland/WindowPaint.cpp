@@ -119,7 +119,8 @@ DeviceContext beginPaint(WindowHandle window, PaintStruct& paint) {
             w->dirty = w->dirtyWhole = w->erase = false;
         }
         paint.dc = &w->dc;
-        paint.erase = erase && wayland::callProcedure(w, WM_ERASEBKGND, reinterpret_cast<WParam>(&w->dc), 0) == 0;
+        paint.erase =
+            erase && wayland::callProcedure(w, WM_ERASEBKGND, reinterpret_cast<WParam>(&w->dc), 0) == 0;
         return &w->dc;
     });
 }

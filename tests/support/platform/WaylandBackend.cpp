@@ -21,7 +21,6 @@ bool threadHoldsDisplay() {
 
 struct OtherClient::State {};
 
-
 namespace {
 
 // evdev key codes (linux/input-event-codes.h).

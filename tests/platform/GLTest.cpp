@@ -301,3 +301,42 @@ TEST_F(GLTest, ThreadsSettingAFormatAtOnceLeaveItSetOnce) {
     ASSERT_NE(context, nullptr);
     EXPECT_TRUE(deleteContext(context));
 }
+
+// A swap never waits for the display to show the frame: a hidden window, and a view covered by another
+// window, keep swapping at full speed; shown again, the window shows its latest frame.
+TEST_F(GLTest, SwapsOfHiddenAndCoveredWindowsReturnAtOnce) {
+    DeviceContext dc = getDC(view);
+    GLContext context = currentViewContext(dc);
+    ASSERT_NE(context, nullptr);
+    auto swapMany = [&](float red) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int frame = 0; frame < 30; ++frame) {
+            glClearColor(red, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            if (!swapBuffers(dc))
+                return std::chrono::milliseconds::max();
+        }
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    };
+    EXPECT_LT(swapMany(0.25f).count(), 3000);
+
+    WindowHandle cover = createTopLevel(200, 150);
+    ASSERT_TRUE(showWindow(cover, SW_SHOW) == false);
+    pumpFor(20);
+    EXPECT_LT(swapMany(0.5f).count(), 3000);
+    destroyWindow(cover);
+
+    showWindow(window, SW_HIDE);
+    pumpFor(20);
+    EXPECT_LT(swapMany(0.75f).count(), 3000);
+    showWindow(window, SW_SHOW);
+    pumpFor(20);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(swapBuffers(dc));
+    glFinish();
+    EXPECT_EQ(screenColour(view, {60, 45}, 0xFF0000u), 0xFF0000u);
+
+    EXPECT_TRUE(makeCurrent(nullptr, nullptr));
+    EXPECT_TRUE(deleteContext(context));
+}

@@ -31,6 +31,7 @@ target_include_directories(korvane_platform PRIVATE ${generated})
 # build against X11 for the tests that start the program; those do not run here.
 set(KORVANE_TEST_HELPERS_EXCLUDE "/(X11|Win32)[^/]*\\.cpp$")
 find_package(X11 REQUIRED)
-# Tests that drive or read a window only through X11, or test the X11 backend itself.
+# Tests that start the program and drive or read its window through X11 (scripts/test wayland runs the
+# program under Wayland instead), or test the X11 backend itself.
 set(KORVANE_POSIX_ONLY_TESTS platform-linux/X11ErrorTest.cpp demo/ProgramTest.cpp demo/FaultTest.cpp
-  demo/ApplicationStormTest.cpp)
+  demo/ApplicationStormTest.cpp demo/InstalledTreeTest.cpp demo/RunScriptTest.cpp demo/StormTest.cpp)

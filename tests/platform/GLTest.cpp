@@ -316,7 +316,8 @@ TEST_F(GLTest, SwapsOfHiddenAndCoveredWindowsReturnAtOnce) {
             if (!swapBuffers(dc))
                 return std::chrono::milliseconds::max();
         }
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                     start);
     };
     EXPECT_LT(swapMany(0.25f).count(), 3000);
 

@@ -14,9 +14,14 @@
 #   package         DEB (Debian packages, desktop entry, manual page) or NSIS (an installer)
 #   package_depends what the development package needs of its users' systems (DEB)
 #   gui_program     ON: the demonstration is a GUI-subsystem program with a version resource
+#   test_definitions compile definitions of the platform contract tests (checks the backend defines
+#                   differently)
+#   languages       languages besides C++ that the backend's sources are written in
+#   setup           a function called once the platform layer is declared, for what a list cannot say
+#                   (code generated at build time)
 # A new backend is one more name in korvane_platforms and one more row.
 
-set(korvane_platforms x11 win32)
+set(korvane_platforms x11 win32 wayland)
 
 # X11 windows, GLX contexts on Mesa, POSIX files and processes (Linux).
 set(korvane_platform_x11_folders posix x11)
@@ -38,6 +43,9 @@ set(korvane_platform_x11_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew 
 set(korvane_platform_x11_package DEB)
 set(korvane_platform_x11_package_depends "libglew-dev, libfreetype-dev, libx11-dev, libgl-dev")
 set(korvane_platform_x11_gui_program OFF)
+set(korvane_platform_x11_test_definitions)
+set(korvane_platform_x11_languages)
+set(korvane_platform_x11_setup)
 
 # Win32 itself (user32, gdi32, kernel32, WGL), cross-built with mingw-w64 and tested under Wine.
 set(korvane_platform_win32_folders win32)
@@ -50,6 +58,53 @@ set(korvane_platform_win32_pkgconfig)
 set(korvane_platform_win32_package NSIS)
 set(korvane_platform_win32_package_depends "")
 set(korvane_platform_win32_gui_program ON)
+set(korvane_platform_win32_test_definitions)
+set(korvane_platform_win32_languages)
+set(korvane_platform_win32_setup)
+
+# Wayland: wayland-client with xdg-shell windows, EGL on wayland-egl for desktop OpenGL, xkbcommon for keys,
+# and the POSIX parts for threads, files and time. Its tests run on a headless Weston (scripts/test wayland).
+set(korvane_platform_wayland_folders posix wayland)
+set(korvane_platform_wayland_libraries Threads::Threads)
+set(korvane_platform_wayland_private wayland-client wayland-egl xkbcommon EGL)
+set(korvane_platform_wayland_tests
+  # Synthetic input through the backend's emulated seat; the screen as the frames the windows presented.
+  support/platform/WaylandBackend.cpp support/gui/WaylandInput.cpp
+  # POSIX behaviour: fork, mounts, /proc, file modes.
+  io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
+  system/ThreadTest.cpp system/TimestampTest.cpp)
+set(korvane_platform_wayland_test_libraries)
+set(korvane_platform_wayland_tools)
+set(korvane_platform_wayland_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl)
+set(korvane_platform_wayland_package DEB)
+set(korvane_platform_wayland_package_depends
+  "libglew-dev, libfreetype-dev, libwayland-dev, libxkbcommon-dev, libegl-dev, libgl-dev")
+set(korvane_platform_wayland_gui_program OFF)
+set(korvane_platform_wayland_test_definitions KORVANE_PLATFORM_WAYLAND)
+set(korvane_platform_wayland_languages C)
+set(korvane_platform_wayland_setup korvane_wayland_protocols)
+
+# The client code of the xdg-shell protocol (C), generated with wayland-scanner into the platform layer.
+function(korvane_wayland_protocols)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(korvane_wayland REQUIRED wayland-client wayland-egl xkbcommon egl)
+  pkg_get_variable(protocols wayland-protocols pkgdatadir)
+  pkg_get_variable(scanner wayland-scanner wayland_scanner)
+  if(NOT protocols OR NOT scanner)
+    message(FATAL_ERROR "The Wayland backend needs wayland-protocols and wayland-scanner (libwayland-dev)")
+  endif()
+  set(protocol ${protocols}/stable/xdg-shell/xdg-shell.xml)
+  set(generated ${PROJECT_BINARY_DIR}/generated/wayland)
+  file(MAKE_DIRECTORY ${generated})
+  add_custom_command(OUTPUT ${generated}/xdg-shell-client-protocol.h
+    COMMAND ${scanner} client-header ${protocol} ${generated}/xdg-shell-client-protocol.h
+    DEPENDS ${protocol} VERBATIM)
+  add_custom_command(OUTPUT ${generated}/xdg-shell-protocol.c
+    COMMAND ${scanner} private-code ${protocol} ${generated}/xdg-shell-protocol.c
+    DEPENDS ${protocol} VERBATIM)
+  target_sources(korvane_platform PRIVATE ${generated}/xdg-shell-client-protocol.h ${generated}/xdg-shell-protocol.c)
+  target_include_directories(korvane_platform PRIVATE ${generated})
+endfunction()
 
 if(WIN32)
   set(korvane_default_platform win32)
@@ -63,7 +118,8 @@ if(NOT KORVANE_PLATFORM IN_LIST korvane_platforms)
   message(FATAL_ERROR "KORVANE_PLATFORM is '${KORVANE_PLATFORM}': choose one of ${choices}")
 endif()
 
-foreach(field folders libraries private tests test_libraries tools pkgconfig package package_depends gui_program)
+foreach(field folders libraries private tests test_libraries tools pkgconfig package package_depends gui_program
+    test_definitions languages setup)
   string(TOUPPER ${field} name)
   set(KORVANE_PLATFORM_${name} ${korvane_platform_${KORVANE_PLATFORM}_${field}})
 endforeach()
@@ -73,6 +129,9 @@ foreach(platform IN LISTS korvane_platforms)
   list(APPEND KORVANE_BACKEND_TESTS ${korvane_platform_${platform}_tests})
 endforeach()
 message(STATUS "Korvane platform backend: ${KORVANE_PLATFORM}")
+foreach(language IN LISTS KORVANE_PLATFORM_LANGUAGES)
+  enable_language(${language})
+endforeach()
 if(KORVANE_PLATFORM_GUI_PROGRAM)
   # The version resource of korvane_gui_program().
   enable_language(RC)
@@ -94,6 +153,13 @@ function(korvane_platform_has_tests path out_var)
     get_filename_component(current ${current} DIRECTORY)
   endwhile()
   set(${out_var} ${result} PARENT_SCOPE)
+endfunction()
+
+# korvane_platform_setup(): what the chosen backend does once the platform layer is declared.
+function(korvane_platform_setup)
+  if(KORVANE_PLATFORM_SETUP)
+    cmake_language(CALL ${KORVANE_PLATFORM_SETUP})
+  endif()
 endfunction()
 
 # korvane_gui_program(<target> <resource template>): makes the program a GUI program of the backend

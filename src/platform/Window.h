@@ -15,6 +15,12 @@
 // except invalidateRect, which only marks the window and wakes its thread. A child window whose parent
 // belongs to another thread is created on the parent's thread and belongs to it. An exception escaping a
 // procedure goes up the owning thread's stack, whichever thread sent the message; the sender's call fails.
+//
+// Under Wayland no client learns or chooses where the compositor shows its windows, and none may read the
+// screen. There screen coordinates are the program's own: a top-level window stands where the program
+// last placed it (CW_USEDEFAULT: 0, 0), and moving it changes only that position; WM_MOVE, getWindowRect,
+// clientToScreen, screenToClient and the wheel's pointer position use it. A hidden top-level window is
+// unmapped and presents nothing.
 namespace korvane::platform {
 
 using WindowProcedure = Result (*)(WindowHandle window, uint32_t message, WParam wParam, LParam lParam);
@@ -359,7 +365,8 @@ bool trackMouseEvent(const TrackMouseEvent& request);
 int16_t getKeyState(int virtualKey);
 
 /// What this backend needs to give windows with OpenGL, in its own words, for telling the user why a window
-/// could not be opened: "no X display or no OpenGL/GLX" on X11. A static text; callable from any thread.
+/// could not be opened: "no X display or no OpenGL/GLX" on X11, "no Wayland display or no OpenGL/EGL" under
+/// Wayland. A static text; callable from any thread.
 const char* describeWindowRequirements();
 
 } // namespace korvane::platform

@@ -459,16 +459,22 @@ bool Connection::readyToWait() {
 }
 
 void Connection::takePictureWhenDue() {
-    // Read once per process: the picture is taken once.
+    // Read once per process: the picture is taken once, the drag played once.
     static const char* path = std::getenv("KORVANE_WAYLAND_PICTURE");
+    static const char* drag = std::getenv("KORVANE_WAYLAND_DRAG");
     static std::atomic<bool> taken{false};
+    static std::atomic<bool> dragged{drag == nullptr || *drag == 0};
     static const auto start = std::chrono::steady_clock::now();
     if (!path || !*path || taken.load(std::memory_order_relaxed)) {
         return;
     }
     const char* delay = std::getenv("KORVANE_WAYLAND_PICTURE_DELAY");
     const long milliseconds = delay && *delay ? std::strtol(delay, nullptr, 10) : 15000;
-    if (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(milliseconds)) {
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    // With KORVANE_WAYLAND_DRAG set, halfway to the picture the emulated seat drags across the window.
+    const bool dragDue =
+        !dragged.load(std::memory_order_relaxed) && elapsed >= std::chrono::milliseconds(milliseconds / 2);
+    if (!dragDue && elapsed < std::chrono::milliseconds(milliseconds)) {
         return;
     }
     WindowRecord* front = nullptr;
@@ -478,7 +484,16 @@ void Connection::takePictureWhenDue() {
             front = windowRegistry().stacking.back();
         }
     }
-    if (!front || std::find(windows.begin(), windows.end(), front) == windows.end() || taken.exchange(true)) {
+    if (!front || std::find(windows.begin(), windows.end(), front) == windows.end()) {
+        return;
+    }
+    if (dragDue) {
+        if (!dragged.exchange(true)) {
+            dragAcross(front, drag);
+        }
+        return;
+    }
+    if (taken.exchange(true)) {
         return;
     }
     if (!writePicture(front, path)) {
@@ -486,6 +501,23 @@ void Connection::takePictureWhenDue() {
     }
     captureFrames(false);
     closeRequested(front);
+}
+
+void Connection::dragAcross(WindowRecord* window, const char* points) {
+    // "x0,y0,x1,y1" in the window's client area: press the left button at the first point, move to the
+    // second in small steps, release there.
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    if (std::sscanf(points, "%d,%d,%d,%d", &x0, &y0, &x1, &y1) != 4) {
+        std::printf("KORVANE_WAYLAND_DRAG is \"%s\": expected x0,y0,x1,y1.\n", points);
+        return;
+    }
+    const int steps = 20;
+    injectPointerMotion(window->x + x0, window->y + y0);
+    injectPointerButton(buttonLeft, true);
+    for (int i = 1; i <= steps; ++i) {
+        injectPointerMotion(window->x + x0 + (x1 - x0) * i / steps, window->y + y0 + (y1 - y0) * i / steps);
+    }
+    injectPointerButton(buttonLeft, false);
 }
 
 uint32_t Connection::mouseKeys() const {

@@ -202,8 +202,11 @@ private:
     void applyConfigure(WindowRecord* window, uint32_t serial);
     uint32_t mouseKeys() const;
     // With KORVANE_WAYLAND_PICTURE set, a set time after the first window was shown: saves the front
-    // window's picture there and asks it to close, as a user would (how scripts look at a program).
+    // window's picture there and asks it to close, as a user would (how scripts look at a program). With
+    // KORVANE_WAYLAND_DRAG="x0,y0,x1,y1" also set, halfway to the picture the emulated seat drags with the
+    // left button across the front window's client area (how scripts drive a program).
     void takePictureWhenDue();
+    void dragAcross(WindowRecord* window, const char* points);
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<wl_surface*, WindowRecord*> bySurface;

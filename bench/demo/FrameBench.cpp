@@ -4,10 +4,11 @@
 // back to back after a warm-up, in alternating blocks so that both sides see the same machine load.
 //
 // Usage: korvane_frame_bench [--frames N] [--warmup N] [--block N] [--only VARIANT] [--step MS]
-//                            [--spheres N] [--size WxH]
+//                            [--spheres N] [--size WxH] [--mode rt|copy]
 //   VARIANT: rt, copy, baseline, baseline-copy (one variant alone, e.g. under apitrace or callgrind)
 //   --spheres: the scene generator's N spheres on both sides (default the demonstration's 4)
 //   --size: the window's size in pixels (default 600x500); the X screen must hold it
+//   --mode: only the pair of that mode (the framework and the baseline side by side)
 //   --step: every frame advances the spheres by MS milliseconds instead of the time it took, so that
 //   runs (and both sides) draw the same frames, e.g. to count their work under callgrind; with one
 //   variant, its frames start from the scene as built
@@ -50,6 +51,7 @@ struct Options {
     int warmup = 10;
     int block = 10;
     std::string only;
+    std::string mode;
     // Milliseconds each frame advances the scene; negative: the time the last frame took.
     double step = -1;
     int spheres = korvane::demo::SphereCount;
@@ -255,6 +257,8 @@ int main(int argc, char** argv) {
             options.only = argv[++i];
         else if (argument == "--step" && hasValue)
             options.step = std::max(0.0, std::atof(argv[++i]));
+        else if (argument == "--mode" && hasValue)
+            options.mode = argv[++i];
         else if (argument == "--spheres" && hasValue)
             options.spheres = std::max(1, std::atoi(argv[++i]));
         else if (argument == "--size" && hasValue &&
@@ -264,7 +268,7 @@ int main(int argc, char** argv) {
         else {
             std::printf(
                 "usage: %s [--frames N] [--warmup N] [--block N] [--only rt|copy|baseline|baseline-copy] "
-                "[--step MS] [--spheres N] [--size WxH]\n",
+                "[--step MS] [--spheres N] [--size WxH] [--mode rt|copy]\n",
                 argv[0]);
             return 2;
         }
@@ -281,7 +285,11 @@ int main(int argc, char** argv) {
         }
         return measure({options.only}, options) ? 0 : 1;
     }
-    if (!measure({"rt", "baseline"}, options))
+    if (!options.mode.empty() && options.mode != "rt" && options.mode != "copy") {
+        std::printf("unknown mode %s\n", options.mode.c_str());
+        return 2;
+    }
+    if (options.mode != "copy" && !measure({"rt", "baseline"}, options))
         return 1;
-    return measure({"copy", "baseline-copy"}, options) ? 0 : 1;
+    return options.mode == "rt" || measure({"copy", "baseline-copy"}, options) ? 0 : 1;
 }

@@ -171,7 +171,7 @@ void buildSphere(Sphere& sphere, const Pointer<graphics3d::ProgrammableShader>& 
 // Makes a crowd of more than SphereCount spheres smaller and draws it in (see generateSpheres).
 void fitCrowd(std::vector<SphereLook>& looks) {
     const size_t count = looks.size();
-    const float size = std::cbrt(float(SphereCount) / float(count));
+    const float size = std::sqrt(float(SphereCount) / float(count));
     std::vector<float> radii(count);
     float reach = 0.0f;
     for (size_t i = 0; i < count; ++i) {

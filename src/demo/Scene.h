@@ -74,10 +74,10 @@ public:
     /// state 0, so that every run shows the same scene. Each sphere takes ten draws in this order: radius
     /// (50 to 110), colour blue, green, red, position z, y, x (each -200 to 200), axis x, y, z. Up to
     /// SphereCount spheres keep these draws. More are made smaller, so that they stay apart, and drawn in
-    /// closer, so that they stay in view: each radius is scaled by cbrt(SphereCount / count) (the spheres
-    /// keep the volume of SphereCount), but to no more than 0.45 times the distance to the nearest other
-    /// centre (every pair, as placed, keeps a tenth of its distance free); then the whole placement,
-    /// centres and radii, shrinks until no sphere reaches farther than CrowdReach from the centre.
+    /// closer, so that they stay in view: each radius is scaled by sqrt(SphereCount / count) (together the
+    /// spheres show the outline area of SphereCount), but to no more than 0.45 times the distance to the
+    /// nearest other centre (every pair, as placed, keeps a tenth of its distance free); then the whole
+    /// placement, centres and radii, shrinks until no sphere reaches farther than CrowdReach from the centre.
     static std::vector<SphereLook> generateSpheres(int count = SphereCount);
 
     /// Builds the scene with `sphereCount` spheres from the generator, with the thread's rendering context

@@ -365,7 +365,7 @@ TEST(SceneGenerator, LargerScenesStayApartAndInViewWhileTheFourKeepTheirDraws) {
         const auto spheres = Scene::generateSpheres(count);
         ASSERT_EQ(spheres.size(), size_t(count));
         Draws draws;
-        const float crowdSize = std::cbrt(float(SphereCount) / float(count));
+        const float crowdSize = std::sqrt(float(SphereCount) / float(count));
         for (int i = 0; i < count; ++i) {
             const korvane::demo::SphereLook& sphere = spheres[size_t(i)];
             const float radius = draws.next() * 60.0f + 50.0f;

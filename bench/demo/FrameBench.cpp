@@ -4,7 +4,11 @@
 // back to back after a warm-up, in alternating blocks so that both sides see the same machine load.
 //
 // Usage: korvane_frame_bench [--frames N] [--warmup N] [--block N] [--only VARIANT] [--step MS]
+//                            [--spheres N] [--size WxH] [--mode rt|copy]
 //   VARIANT: rt, copy, baseline, baseline-copy (one variant alone, e.g. under apitrace or callgrind)
+//   --spheres: the scene generator's N spheres on both sides (default the demonstration's 4)
+//   --size: the window's size in pixels (default 600x500); the X screen must hold it
+//   --mode: only the pair of that mode (the framework and the baseline side by side)
 //   --step: every frame advances the spheres by MS milliseconds instead of the time it took, so that
 //   runs (and both sides) draw the same frames, e.g. to count their work under callgrind; with one
 //   variant, its frames start from the scene as built
@@ -47,8 +51,11 @@ struct Options {
     int warmup = 10;
     int block = 10;
     std::string only;
+    std::string mode;
     // Milliseconds each frame advances the scene; negative: the time the last frame took.
     double step = -1;
+    int spheres = korvane::demo::SphereCount;
+    int width = 600, height = 500;
 };
 
 // One window with one view, and the frames it has taken.
@@ -64,6 +71,8 @@ struct Variant {
     double processTime = 0;
     double lastFrame = 0;
     double step = -1;
+    int spheres = korvane::demo::SphereCount;
+    korvane::gui::Size size;
 
     bool open(bool hideFrameBuffers) {
         if (hideFrameBuffers && !__glewBindFramebufferEXT) {
@@ -75,6 +84,7 @@ struct Variant {
                 first->close();
         }
         window = Pointer<MainWindow>::adopt(new MainWindow);
+        window->setSize(size);
         window->addView(view.get());
         const auto saved = __glewGenFramebuffersEXT;
         // The layer picks copy mode when the frame-buffer entry point is missing.
@@ -88,6 +98,11 @@ struct Variant {
             return false;
         }
         if (auto* scene = dynamic_cast<korvane::demo::SceneView*>(view.get())) {
+            if (spheres != korvane::demo::SphereCount)
+                window->callOnWindowThread([&] {
+                    scene->getScene().build(spheres);
+                    return true;
+                });
             const std::string label = scene->getLabel() ? scene->getLabel()->getText().getText() : "";
             const char* expected = hideFrameBuffers ? korvane::demo::SceneView::CopyTextureLabel
                                                     : korvane::demo::SceneView::RenderTargetLabel;
@@ -121,7 +136,7 @@ struct Variant {
     void runFixed(int warmup, int count) {
         window->callOnWindowThread([&] {
             if (auto* scene = dynamic_cast<korvane::demo::SceneView*>(view.get()))
-                scene->getScene().build();
+                scene->getScene().build(spheres);
             for (int i = 0; i < warmup; ++i)
                 frame();
             measuredFrames(*this, count);
@@ -174,15 +189,18 @@ __attribute__((noinline)) void measuredFrames(Variant& variant, int count) {
     variant.processTime += processMilliseconds() - processStart;
 }
 
-Variant makeVariant(const std::string& name, double step) {
+Variant makeVariant(const std::string& name, const Options& options) {
     Variant variant;
     variant.name = name;
-    variant.step = step;
-    const korvane::gui::Rectangle frame{0.0f, 0.0f, 600.0f, 500.0f};
+    variant.step = options.step;
+    variant.spheres = options.spheres;
+    variant.size = {float(options.width), float(options.height)};
+    const korvane::gui::Rectangle frame{0.0f, 0.0f, variant.size.width, variant.size.height};
     if (name == "rt" || name == "copy") {
         variant.view = Pointer<korvane::gui::OpenGL>::adopt(new korvane::demo::SceneView(frame));
     } else {
-        auto* baseline = new korvane::bench::BaselineView(frame, name == "baseline-copy");
+        auto* baseline = new korvane::bench::BaselineView(
+            frame, name == "baseline-copy", korvane::bench::demonstrationSpheres(options.spheres));
         variant.baseline = baseline;
         variant.view = Pointer<korvane::gui::OpenGL>::adopt(baseline);
     }
@@ -193,7 +211,7 @@ Variant makeVariant(const std::string& name, double step) {
 bool measure(const std::vector<std::string>& names, const Options& options) {
     std::vector<Variant> variants;
     for (const std::string& name : names) {
-        variants.push_back(makeVariant(name, options.step));
+        variants.push_back(makeVariant(name, options));
         if (!variants.back().open(name == "copy")) {
             for (Variant& variant : variants)
                 variant.close();
@@ -239,10 +257,18 @@ int main(int argc, char** argv) {
             options.only = argv[++i];
         else if (argument == "--step" && hasValue)
             options.step = std::max(0.0, std::atof(argv[++i]));
+        else if (argument == "--mode" && hasValue)
+            options.mode = argv[++i];
+        else if (argument == "--spheres" && hasValue)
+            options.spheres = std::max(1, std::atoi(argv[++i]));
+        else if (argument == "--size" && hasValue &&
+                 std::sscanf(argv[i + 1], "%dx%d", &options.width, &options.height) == 2 &&
+                 options.width > 0 && options.height > 0)
+            ++i;
         else {
             std::printf(
                 "usage: %s [--frames N] [--warmup N] [--block N] [--only rt|copy|baseline|baseline-copy] "
-                "[--step MS]\n",
+                "[--step MS] [--spheres N] [--size WxH] [--mode rt|copy]\n",
                 argv[0]);
             return 2;
         }
@@ -259,7 +285,11 @@ int main(int argc, char** argv) {
         }
         return measure({options.only}, options) ? 0 : 1;
     }
-    if (!measure({"rt", "baseline"}, options))
+    if (!options.mode.empty() && options.mode != "rt" && options.mode != "copy") {
+        std::printf("unknown mode %s\n", options.mode.c_str());
+        return 2;
+    }
+    if (options.mode != "copy" && !measure({"rt", "baseline"}, options))
         return 1;
-    return measure({"copy", "baseline-copy"}, options) ? 0 : 1;
+    return options.mode == "rt" || measure({"copy", "baseline-copy"}, options) ? 0 : 1;
 }

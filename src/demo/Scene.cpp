@@ -26,6 +26,7 @@
 #include "io/SystemFile.h"
 #include "io/TranslatorRegistry.h"
 #include "math/Random.h"
+#include "math/Vector.h"
 #include "object/Pointer.h"
 
 namespace korvane::demo {
@@ -167,6 +168,27 @@ void buildSphere(Sphere& sphere, const Pointer<graphics3d::ProgrammableShader>& 
     }
 }
 
+// Makes a crowd of more than SphereCount spheres smaller and draws it in (see generateSpheres).
+void fitCrowd(std::vector<SphereLook>& looks) {
+    const size_t count = looks.size();
+    const float size = std::sqrt(float(SphereCount) / float(count));
+    std::vector<float> radii(count);
+    float reach = 0.0f;
+    for (size_t i = 0; i < count; ++i) {
+        float nearest = std::numeric_limits<float>::infinity();
+        for (size_t j = 0; j < count; ++j)
+            if (j != i)
+                nearest = std::min(nearest, math::length(looks[j].position - looks[i].position));
+        radii[i] = std::min(looks[i].radius * size, 0.45f * nearest);
+        reach = std::max(reach, math::length(looks[i].position) + radii[i]);
+    }
+    const float scale = reach > CrowdReach ? CrowdReach / reach : 1.0f;
+    for (size_t i = 0; i < count; ++i) {
+        looks[i].radius = radii[i] * scale;
+        looks[i].position = looks[i].position * scale;
+    }
+}
+
 } // namespace
 
 std::vector<SphereLook> Scene::generateSpheres(int count) {
@@ -182,6 +204,8 @@ std::vector<SphereLook> Scene::generateSpheres(int count) {
         for (float& axis : look.axis)
             axis = random.next();
     }
+    if (count > SphereCount)
+        fitCrowd(looks);
     return looks;
 }
 

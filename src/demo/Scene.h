@@ -22,6 +22,10 @@ namespace korvane::demo {
 
 /// How many spheres the demonstration shows.
 inline constexpr int SphereCount = 4;
+/// How far from the centre of the world a scene of more than SphereCount spheres reaches, however its
+/// spheres turn: the camera the demonstration starts with, 400 units before the centre, sees a ball of
+/// this radius whole in its 600 x 500 window (half the height spans atan(5 / 12)).
+inline constexpr float CrowdReach = 150.0f;
 /// The edge in pixels of every cube-map face: the spheres' reflections and the sky faces copied into them.
 inline constexpr int CubeSize = 256;
 /// The segments of each sphere's models, finest first: the first is the sphere the window shows, the
@@ -68,7 +72,12 @@ public:
 
     /// The scene generator: `count` spheres (none for a count below 1) from a uniform generator started at
     /// state 0, so that every run shows the same scene. Each sphere takes ten draws in this order: radius
-    /// (50 to 110), colour blue, green, red, position z, y, x (each -200 to 200), axis x, y, z.
+    /// (50 to 110), colour blue, green, red, position z, y, x (each -200 to 200), axis x, y, z. Up to
+    /// SphereCount spheres keep these draws. More are made smaller, so that they stay apart, and drawn in
+    /// closer, so that they stay in view: each radius is scaled by sqrt(SphereCount / count) (together the
+    /// spheres show the outline area of SphereCount), but to no more than 0.45 times the distance to the
+    /// nearest other centre (every pair, as placed, keeps a tenth of its distance free); then the whole
+    /// placement, centres and radii, shrinks until no sphere reaches farther than CrowdReach from the centre.
     static std::vector<SphereLook> generateSpheres(int count = SphereCount);
 
     /// Builds the scene with `sphereCount` spheres from the generator, with the thread's rendering context

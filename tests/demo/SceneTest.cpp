@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/Scene.h"
@@ -349,5 +351,66 @@ TEST_F(SceneTest, SpheresKeepTheirSizesAndDistancesHoweverLongTheyTurn) {
         EXPECT_NEAR(korvane::math::length(now.getTranslation()), distance, distance * 1e-3f) << i;
         EXPECT_GT(korvane::math::length(now.getTranslation() - built[i].getTranslation()), 1.0f)
             << i << " has not moved";
+    }
+}
+
+// Scenes of any size from the generator: the demonstration's four keep their draws; larger ones
+// keep the generator's colours and axes, with smaller spheres that stay apart as placed and wholly in the
+// start camera's view (400 before the centre, 600 x 500: half-angles atan(1/2) and atan(5/12)) however far
+// they turn.
+TEST(SceneGenerator, LargerScenesStayApartAndInViewWhileTheFourKeepTheirDraws) {
+    using korvane::demo::Scene;
+    EXPECT_TRUE(Scene::generateSpheres(0).empty());
+    for (const int count : {4, 5, 8, 16, 32, 100}) {
+        const auto spheres = Scene::generateSpheres(count);
+        ASSERT_EQ(spheres.size(), size_t(count));
+        Draws draws;
+        const float crowdSize = std::sqrt(float(SphereCount) / float(count));
+        for (int i = 0; i < count; ++i) {
+            const korvane::demo::SphereLook& sphere = spheres[size_t(i)];
+            const float radius = draws.next() * 60.0f + 50.0f;
+            float colour[3], position[3];
+            for (int c = 2; c >= 0; --c)
+                colour[c] = draws.next();
+            for (int c = 2; c >= 0; --c)
+                position[c] = draws.next() * 400.0f - 200.0f;
+            const korvane::math::Vector3<float> drawn{position[0], position[1], position[2]};
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_FLOAT_EQ(sphere.colour[c], colour[c]) << count << " spheres, " << i;
+                EXPECT_FLOAT_EQ(sphere.axis[c], draws.next()) << count << " spheres, " << i;
+            }
+            if (count <= SphereCount) {
+                EXPECT_FLOAT_EQ(sphere.radius, radius) << i;
+                EXPECT_FLOAT_EQ(sphere.position.x, drawn.x) << i;
+                EXPECT_FLOAT_EQ(sphere.position.y, drawn.y) << i;
+                EXPECT_FLOAT_EQ(sphere.position.z, drawn.z) << i;
+                continue;
+            }
+            // Smaller, and in the direction the generator drew.
+            EXPECT_GT(sphere.radius, 0.0f) << count << " spheres, " << i;
+            EXPECT_LE(sphere.radius, radius * crowdSize * 1.0001f) << count << " spheres, " << i;
+            EXPECT_NEAR(korvane::math::dot(korvane::math::normalize(sphere.position),
+                                           korvane::math::normalize(drawn)),
+                        1.0f, 1e-5f)
+                << count << " spheres, " << i;
+            for (int j = 0; j < i; ++j) {
+                const float distance = korvane::math::length(sphere.position - spheres[size_t(j)].position);
+                EXPECT_LE(sphere.radius + spheres[size_t(j)].radius, 0.9001f * distance)
+                    << count << " spheres: " << j << " and " << i << " touch";
+            }
+            // Wholly inside the four side planes of the view, at every turn about its axis.
+            for (int step = 0; step < 16; ++step) {
+                Matrix turned;
+                turned.setTranslation(sphere.position);
+                korvane::math::rotate(turned, float(step) * std::numbers::pi_v<float> / 8.0f,
+                                      {sphere.axis[0], sphere.axis[1], sphere.axis[2]});
+                const korvane::math::Vector3<float> at = turned.getTranslation();
+                const float depth = 400.0f - at.z;
+                for (const auto& [offset, slope] : {std::pair{at.x, 0.5f}, std::pair{at.y, 5.0f / 12.0f}})
+                    EXPECT_LE(std::abs(offset) + sphere.radius * std::sqrt(1.0f + slope * slope),
+                              slope * depth)
+                        << count << " spheres: " << i << " leaves the view at turn " << step;
+            }
+        }
     }
 }

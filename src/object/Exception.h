@@ -16,7 +16,9 @@ public:
 
     types::String getName() const override { return types::String("Exception"); }
     types::String toString() const override { return message; }
-    types::String getClassPath() const override { return types::String::concat(Object::getClassPath(), ":Exception"); }
+    types::String getClassPath() const override {
+        return types::String::concat(Object::getClassPath(), ":Exception");
+    }
 
     const types::String& getMessage() const { return message; }
 

@@ -54,9 +54,15 @@ private:
     uint32_t length = 0;
 };
 
-inline bool operator==(const String& a, const String& b) { return a.view() == b.view(); }
-inline bool operator==(const String& a, const char* b) { return a.view() == std::string_view(b); }
-inline bool operator<(const String& a, const String& b) { return a.view() < b.view(); }
+inline bool operator==(const String& a, const String& b) {
+    return a.view() == b.view();
+}
+inline bool operator==(const String& a, const char* b) {
+    return a.view() == std::string_view(b);
+}
+inline bool operator<(const String& a, const String& b) {
+    return a.view() < b.view();
+}
 String operator+(const String& a, const char* b);
 String operator+(const String& a, const String& b);
 

@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     watching = false;
     if (largest > size + 1024 || total > 256 * size + 65536) {
-        std::fprintf(stderr, "allocation beyond the input: largest %zu, total %zu, input %zu\n", largest, total,
-                     size);
+        std::fprintf(stderr, "allocation beyond the input: largest %zu, total %zu, input %zu\n", largest,
+                     total, size);
         std::abort();
     }
     for (korvane::graphics::Image* i = image; i; i = i->getNext())

@@ -23,8 +23,8 @@
 namespace korvane::gui {
 namespace {
 
-using object::Pointer;
 using korvane::testing::Watchdog;
+using object::Pointer;
 
 size_t threadCount() {
     size_t count = 0;
@@ -188,7 +188,7 @@ TEST(WindowLifecycleDeathTest, AnExceptionFromAProcedureEndsTheProcessFromTheWin
             std::this_thread::sleep_for(std::chrono::seconds(10));
             std::_Exit(0);
         },
-        // std::_Exit(-1): Windows keeps the whole code, POSIX its low eight bits.
+    // std::_Exit(-1): Windows keeps the whole code, POSIX its low eight bits.
 #ifdef _WIN32
         ::testing::ExitedWithCode(-1),
 #else

@@ -59,7 +59,8 @@ TEST_F(WindowTest, CreationDeliversTheParameterAndTheFirstGeometry) {
     const Rect frame = frameOf(WS_OVERLAPPEDWINDOW);
     auto sizes = recorder().of(window, WM_SIZE);
     ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(sizes[0].lParam, makeLParam(300 - (frame.right - frame.left), 200 - (frame.bottom - frame.top)));
+    EXPECT_EQ(sizes[0].lParam,
+              makeLParam(300 - (frame.right - frame.left), 200 - (frame.bottom - frame.top)));
     auto moves = recorder().of(window, WM_MOVE);
     ASSERT_EQ(moves.size(), 1u);
     EXPECT_EQ(moves[0].lParam, makeLParam(10 - frame.left, 20 - frame.top));

@@ -72,7 +72,8 @@ void SyntheticInput::key(Key which, bool press) {
 }
 
 uint32_t SyntheticInput::pixel(int x, int y) {
-    XImage* image = XGetImage(state->display, DefaultRootWindow(state->display), x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(state->display, DefaultRootWindow(state->display), x, y, 1, 1, AllPlanes, ZPixmap);
     if (!image)
         return 0xFFFFFFFF;
     const uint32_t value = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;

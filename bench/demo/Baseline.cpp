@@ -20,8 +20,6 @@ namespace korvane::bench {
 
 namespace {
 
-constexpr int FaceSize = demo::CubeSize;
-
 // Row-major 4x4 matrices, as the demonstration keeps them; GL takes them transposed.
 void identity(float* m) {
     std::memset(m, 0, 16 * sizeof(float));
@@ -191,7 +189,8 @@ std::vector<BaselineSphere> demonstrationSpheres(int count) {
 }
 
 BaselineView::BaselineView(const gui::Rectangle& frame, bool copying, std::vector<BaselineSphere> placements)
-    : OpenGL(frame), copying(copying), width(int(frame.width)), height(int(frame.height)) {
+    : OpenGL(frame), copying(copying), width(int(frame.width)), height(int(frame.height)),
+      faceSize(demo::Scene::cubeSizeFor(int(placements.size()))) {
     for (const BaselineSphere& placement : placements) {
         Sphere sphere;
         static_cast<BaselineSphere&>(sphere) = placement;
@@ -280,14 +279,14 @@ void BaselineView::build() {
     if (!copying) {
         glGenRenderbuffersEXT(1, &depthBuffer);
         glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
-        glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, FaceSize, FaceSize);
+        glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, faceSize, faceSize);
     }
     for (Sphere& sphere : spheres) {
         glGenTextures(1, &sphere.texture);
         glBindTexture(GL_TEXTURE_CUBE_MAP, sphere.texture);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
         for (int face = 0; face < 6; ++face)
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB8, FaceSize, FaceSize, 0, GL_RGB,
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB8, faceSize, faceSize, 0, GL_RGB,
                          GL_UNSIGNED_BYTE, nullptr);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -470,19 +469,19 @@ void BaselineView::render() {
         translation[7] = -spheres[i].transform[7];
         translation[11] = -spheres[i].transform[11];
         if (copying)
-            glViewport(0, height - FaceSize, FaceSize, FaceSize);
+            glViewport(0, height - faceSize, faceSize, faceSize);
         for (int face = 0; face < 6; ++face) {
             if (!copying) {
                 glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, spheres[i].frameBuffers[face]);
-                glViewport(0, 0, FaceSize, FaceSize);
+                glViewport(0, 0, faceSize, faceSize);
             }
             float faceView[16];
             multiply(FaceMatrices[face], translation, faceView);
             drawFace(i, faceView, face);
             if (copying) {
                 glBindTexture(GL_TEXTURE_CUBE_MAP, spheres[i].texture);
-                glCopyTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, 0, height - FaceSize,
-                                    FaceSize, FaceSize);
+                glCopyTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, 0, 0, 0, height - faceSize,
+                                    faceSize, faceSize);
             }
         }
     }

@@ -23,9 +23,10 @@ struct BaselineSphere {
 std::vector<BaselineSphere> demonstrationSpheres(int count = demo::SphereCount);
 
 // The demonstration's frame written straight against OpenGL, as one would by hand: the same sky box and
-// spheres in buffer objects, the same shaders, textures and passes (six cube faces per sphere, then the
-// window), with GL generating the mipmaps the textures ask for. Only the window and its GL context come
-// from the framework; the frame itself makes every GL call on its own.
+// spheres in buffer objects, the same shaders, textures and passes (six cube faces per sphere, as large
+// as the demonstration's for that many spheres, then the window), with GL generating the mipmaps the textures
+// ask for. Only the window and its GL context come from the framework; the frame itself makes every GL call
+// on its own.
 class BaselineView : public gui::OpenGL {
 public:
     // `copying` renders each face into the window's top-left corner and copies it, as without
@@ -61,6 +62,8 @@ private:
     std::vector<Sphere> spheres;
     int width, height;
     GLuint skyVertices = 0, skyIndices = 0, skyTexture = 0;
+    // The edge of every face: the demonstration's for a scene of this many spheres.
+    int faceSize;
     GLuint depthBuffer = 0;
     GLuint program = 0;
     GLuint glyphs = 0;

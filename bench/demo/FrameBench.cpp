@@ -12,8 +12,8 @@
 //   --step: every frame advances the spheres by MS milliseconds instead of the time it took, so that
 //   runs (and both sides) draw the same frames, e.g. to count their work under callgrind; with one
 //   variant, its frames start from the scene as built
-// Prints one line per variant: "<variant> median <ms> p10 <ms> p90 <ms> cpu <ms> frames <n>", and the
-// ratio framework/baseline per mode. Run on an X display.
+// Prints the edge of the scene's cube faces ("faces <px>"), one line per variant: "<variant> median <ms>
+// p10 <ms> p90 <ms> cpu <ms> frames <n>", and the ratio framework/baseline per mode. Run on an X display.
 #include <unistd.h>
 
 #include <GL/glew.h>
@@ -229,6 +229,7 @@ bool measure(const std::vector<std::string>& names, const Options& options) {
                 variant.run(count, true);
         }
     }
+    std::printf("faces %d\n", korvane::demo::Scene::cubeSizeFor(options.spheres));
     for (Variant& variant : variants)
         variant.print();
     if (variants.size() == 2)

@@ -189,9 +189,8 @@ void fitCrowd(std::vector<SphereLook>& looks) {
     }
 }
 
-} // namespace
-
-std::vector<SphereLook> Scene::generateSpheres(int count) {
+// The generator's draws for `count` spheres, before a crowd is fitted.
+std::vector<SphereLook> drawSpheres(int count) {
     math::Uniform random(0.0f, 1.0f);
     random.setState(0);
     std::vector<SphereLook> looks(size_t(std::max(count, 0)));
@@ -204,9 +203,30 @@ std::vector<SphereLook> Scene::generateSpheres(int count) {
         for (float& axis : look.axis)
             axis = random.next();
     }
+    return looks;
+}
+
+} // namespace
+
+std::vector<SphereLook> Scene::generateSpheres(int count) {
+    std::vector<SphereLook> looks = drawSpheres(count);
     if (count > SphereCount)
         fitCrowd(looks);
     return looks;
+}
+
+int Scene::cubeSizeFor(int count) {
+    if (count <= SphereCount)
+        return CubeSize;
+    // The sphere the fitting shrank least sets the size, so that no sphere's reflection is coarser on
+    // screen than it would be at its drawn size with CubeSize faces.
+    const std::vector<SphereLook> drawn = drawSpheres(count), fitted = generateSpheres(count);
+    float scale = 0.0f;
+    for (size_t i = 0; i < drawn.size(); ++i)
+        scale = std::max(scale, fitted[i].radius / drawn[i].radius);
+    // The nearest power of two on a log scale (textures are made with power-of-two faces), at least 32.
+    const int exponent = int(std::lround(std::log2(float(CubeSize) * scale)));
+    return std::clamp(1 << std::clamp(exponent, 0, 30), 32, CubeSize);
 }
 
 void Scene::build(int sphereCount) {
@@ -229,16 +249,17 @@ void Scene::build(int sphereCount) {
             graphics3d::ParameterBuffer::create(sky->getParameters()));
 
         const std::vector<SphereLook> looks = generateSpheres(sphereCount);
+        const int faceSize = cubeSizeFor(sphereCount);
         spheres.resize(looks.size());
         for (size_t i = 0; i < looks.size(); ++i) {
             static_cast<SphereLook&>(spheres[i]) = looks[i];
             auto texture = Pointer<graphics3d::CubeTexture>::adopt(
-                graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, CubeSize, CubeSize, -2));
+                graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, faceSize, faceSize, -2));
             spheres[i].renderer =
                 Pointer<SphereRenderer>::adopt(new SphereRenderer(*this, texture.get(), int32_t(i)));
         }
         skyFaces = Pointer<graphics3d::CubeTexture>::adopt(
-            graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, CubeSize, CubeSize, -1));
+            graphics3d::createCubeTexture(graphics::PixelFormat::RGB8, faceSize, faceSize, -1));
 
         auto program =
             Pointer<graphics3d::ProgrammableShader>::adopt(graphics3d::ProgrammableShader::create());

@@ -26,7 +26,8 @@ inline constexpr int SphereCount = 4;
 /// spheres turn: the camera the demonstration starts with, 400 units before the centre, sees a ball of
 /// this radius whole in its 600 x 500 window (half the height spans atan(5 / 12)).
 inline constexpr float CrowdReach = 150.0f;
-/// The edge in pixels of every cube-map face: the spheres' reflections and the sky faces copied into them.
+/// The edge in pixels of every cube-map face of the demonstration's scene: the spheres' reflections and the
+/// sky faces copied into them. A crowd's smaller spheres take smaller faces (Scene::cubeSizeFor).
 inline constexpr int CubeSize = 256;
 /// The segments of each sphere's models, finest first: the first is the sphere the window shows, the
 /// others draw it into reflection faces where it covers fewer pixels (see sphereDetailFor).
@@ -79,6 +80,12 @@ public:
     /// nearest other centre (every pair, as placed, keeps a tenth of its distance free); then the whole
     /// placement, centres and radii, shrinks until no sphere reaches farther than CrowdReach from the centre.
     static std::vector<SphereLook> generateSpheres(int count = SphereCount);
+    /// The edge of the cube-map faces of a scene of `count` spheres: CubeSize up to SphereCount spheres. A
+    /// crowd's spheres are drawn smaller, and a sphere half the size covers half the pixels across on
+    /// screen, so its reflection needs half the texels across for the same sharpness: the faces shrink
+    /// with the spheres (by the largest share any sphere keeps of its drawn radius), to the nearest power
+    /// of two, at least 32. The face pixels of all N spheres then stay about what the four's are.
+    static int cubeSizeFor(int count);
 
     /// Builds the scene with `sphereCount` spheres from the generator, with the thread's rendering context
     /// current; a scene built before is released first. Throws the file exceptions for a missing or

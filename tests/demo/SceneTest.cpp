@@ -24,6 +24,7 @@
 
 using korvane::demo::CubeSize;
 using korvane::demo::DetailCount;
+using korvane::demo::Scene;
 using korvane::demo::SphereCount;
 using korvane::demo::SphereSegments;
 using korvane::graphics3d::test::GLTest;
@@ -171,47 +172,53 @@ TEST_F(SceneTest, AFaceOfASphereShowsTheSkyAndTheOtherSpheresButNeverItself) {
 }
 
 // Faces that show no other sphere take the sky alone, also once the sky is copied rather than drawn; the
-// face that shows the others still gets them.
+// face that shows the others still gets them. The same in a crowd, whose faces are smaller.
 TEST_F(SceneTest, FacesWithoutSpheresHoldTheSkyOfTheirDirection) {
-    scene.build();
-    korvane::demo::SphereRenderer& renderer = *scene.spheres[0].renderer;
-    if (renderer.getMode() != korvane::graphics3d::CubemapGenerator::RenderTargetMode)
-        GTEST_SKIP() << "no frame-buffer objects";
-    // Sphere 0 at the origin, the others along -Z from it: only its -Z face shows them.
-    for (int j = 0; j < SphereCount; ++j)
-        scene.spheres[j].transform = Matrix::translation(0.0f, 0.0f, j == 0 ? 0.0f : -300.0f * float(j));
-    const GLuint cube = renderer.getTexture()->getGLName();
-    auto face = [](GLuint texture, int face) {
-        std::vector<uint8_t> texels(CubeSize * CubeSize * 3);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-        // Bound behind the state cache's back: let the next draw bind its texture again.
-        korvane::graphics3d::Context::getThreadContext()->boundTextures[0] = nullptr;
-        return texels;
-    };
-    // The first generation draws the sky of each direction and keeps it; the second copies it, into
-    // faces blackened in between.
-    for (int round = 0; round < 2; ++round) {
-        const std::vector<uint8_t> black(CubeSize * CubeSize * 3, 0);
-        glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        for (int f = 0; f < 6; ++f)
-            glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, 0, 0, CubeSize, CubeSize, GL_RGB,
-                            GL_UNSIGNED_BYTE, black.data());
-        korvane::graphics3d::Context::getThreadContext()->boundTextures[0] = nullptr;
-        renderer.generate(Matrix());
-        for (int f = 0; f < 6; ++f) {
-            const std::vector<uint8_t> texels = face(cube, f), sky = face(scene.skyFaces->getGLName(), f);
-            EXPECT_NE(texels, black) << "round " << round << ", face " << f;
-            // Face 5 looks down -Z, at the other spheres.
-            if (f == 5)
-                EXPECT_NE(texels, sky) << "round " << round;
-            else
-                EXPECT_EQ(texels, sky) << "round " << round << ", face " << f;
+    for (const int count : {SphereCount, 16}) {
+        SCOPED_TRACE(std::to_string(count) + " spheres");
+        scene.build(count);
+        korvane::demo::SphereRenderer& renderer = *scene.spheres[0].renderer;
+        if (renderer.getMode() != korvane::graphics3d::CubemapGenerator::RenderTargetMode)
+            GTEST_SKIP() << "no frame-buffer objects";
+        const int size = Scene::cubeSizeFor(count);
+        ASSERT_EQ(renderer.getTexture()->getWidth(), size);
+        ASSERT_EQ(scene.skyFaces->getWidth(), size);
+        // Sphere 0 at the origin, the others along -Z from it: only its -Z face shows them.
+        for (int j = 0; j < count; ++j)
+            scene.spheres[j].transform = Matrix::translation(0.0f, 0.0f, j == 0 ? 0.0f : -300.0f * float(j));
+        const GLuint cube = renderer.getTexture()->getGLName();
+        auto face = [size](GLuint texture, int face) {
+            std::vector<uint8_t> texels(size_t(size * size * 3));
+            glBindTexture(GL_TEXTURE_CUBE_MAP, texture);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glGetTexImage(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+            // Bound behind the state cache's back: let the next draw bind its texture again.
+            korvane::graphics3d::Context::getThreadContext()->boundTextures[0] = nullptr;
+            return texels;
+        };
+        // The first generation draws the sky of each direction and keeps it; the second copies it, into
+        // faces blackened in between.
+        for (int round = 0; round < 2; ++round) {
+            const std::vector<uint8_t> black(size_t(size * size * 3), 0);
+            glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            for (int f = 0; f < 6; ++f)
+                glTexSubImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, 0, 0, size, size, GL_RGB,
+                                GL_UNSIGNED_BYTE, black.data());
+            korvane::graphics3d::Context::getThreadContext()->boundTextures[0] = nullptr;
+            renderer.generate(Matrix());
+            for (int f = 0; f < 6; ++f) {
+                const std::vector<uint8_t> texels = face(cube, f), sky = face(scene.skyFaces->getGLName(), f);
+                EXPECT_NE(texels, black) << "round " << round << ", face " << f;
+                // Face 5 looks down -Z, at the other spheres.
+                if (f == 5)
+                    EXPECT_NE(texels, sky) << "round " << round;
+                else
+                    EXPECT_EQ(texels, sky) << "round " << round << ", face " << f;
+            }
         }
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
 // The draw order puts the sphere whose near side is closest to the eye first, from any direction.
@@ -359,7 +366,6 @@ TEST_F(SceneTest, SpheresKeepTheirSizesAndDistancesHoweverLongTheyTurn) {
 // start camera's view (400 before the centre, 600 x 500: half-angles atan(1/2) and atan(5/12)) however far
 // they turn.
 TEST(SceneGenerator, LargerScenesStayApartAndInViewWhileTheFourKeepTheirDraws) {
-    using korvane::demo::Scene;
     EXPECT_TRUE(Scene::generateSpheres(0).empty());
     for (const int count : {4, 5, 8, 16, 32, 100}) {
         const auto spheres = Scene::generateSpheres(count);
@@ -380,14 +386,19 @@ TEST(SceneGenerator, LargerScenesStayApartAndInViewWhileTheFourKeepTheirDraws) {
                 EXPECT_FLOAT_EQ(sphere.axis[c], draws.next()) << count << " spheres, " << i;
             }
             if (count <= SphereCount) {
+                EXPECT_EQ(Scene::cubeSizeFor(count), CubeSize);
                 EXPECT_FLOAT_EQ(sphere.radius, radius) << i;
                 EXPECT_FLOAT_EQ(sphere.position.x, drawn.x) << i;
                 EXPECT_FLOAT_EQ(sphere.position.y, drawn.y) << i;
                 EXPECT_FLOAT_EQ(sphere.position.z, drawn.z) << i;
                 continue;
             }
-            // Smaller, and in the direction the generator drew.
+            // Smaller, and in the direction the generator drew; its reflection no coarser on screen than a
+            // power of two's rounding (a factor sqrt(2)) makes it.
             EXPECT_GT(sphere.radius, 0.0f) << count << " spheres, " << i;
+            EXPECT_GE(float(Scene::cubeSizeFor(count)) * std::numbers::sqrt2_v<float>,
+                      float(CubeSize) * sphere.radius / radius * 0.9999f)
+                << count << " spheres, " << i;
             EXPECT_LE(sphere.radius, radius * crowdSize * 1.0001f) << count << " spheres, " << i;
             EXPECT_NEAR(korvane::math::dot(korvane::math::normalize(sphere.position),
                                            korvane::math::normalize(drawn)),

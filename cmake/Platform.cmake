@@ -74,7 +74,7 @@ set(korvane_platform_wayland_tests
   io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
   system/ThreadTest.cpp system/TimestampTest.cpp)
 set(korvane_platform_wayland_test_libraries)
-set(korvane_platform_wayland_tools)
+set(korvane_platform_wayland_tools waylandscript)
 set(korvane_platform_wayland_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl)
 set(korvane_platform_wayland_package DEB)
 set(korvane_platform_wayland_package_depends

@@ -201,12 +201,6 @@ private:
     void taken(const Input& item);
     void applyConfigure(WindowRecord* window, uint32_t serial);
     uint32_t mouseKeys() const;
-    // With KORVANE_WAYLAND_PICTURE set, a set time after the first window was shown: saves the front
-    // window's picture there and asks it to close, as a user would (how scripts look at a program). With
-    // KORVANE_WAYLAND_DRAG="x0,y0,x1,y1" also set, halfway to the picture the emulated seat drags with the
-    // left button across the front window's client area (how scripts drive a program).
-    void takePictureWhenDue();
-    void dragAcross(WindowRecord* window, const char* points);
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<wl_surface*, WindowRecord*> bySurface;
@@ -281,6 +275,11 @@ int virtualKeyOf(uint32_t keysym, int& side, bool& extended);
 void destroyContexts(Connection& connection);
 // Releases the GL context current on the calling thread if it draws to the window.
 void releaseIfCurrent(WindowRecord* window);
+
+// A function each connection calls on its thread whenever it looks for input and finds none waiting, null
+// for none: a way to drive a program from outside its code (a script that looks at and acts on its windows).
+using IdleHook = void (*)();
+void setIdleHook(IdleHook hook);
 
 // Makes the emulated seat stand in for the compositor's from now on (it gives the keyboard to windows
 // as they are shown).

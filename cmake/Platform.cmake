@@ -6,7 +6,8 @@
 #   folders         subfolders of src/platform/ built into the platform layer
 #   libraries       what the platform layer links publicly; private: privately
 #   tests           paths under tests/ (folders, test files, helpers under support/) that belong to this
-#                   backend: a path that some backend names is built only with a backend that names it
+#                   backend: a path is built only with a backend that names it or, when no backend names
+#                   the path itself, the nearest folder above it that some backend names
 #   test_libraries  what the backend's test helpers (the other client that plays the user) link
 #   tools           helper programs of tools/ built with this backend (see cmake/Demonstration.cmake)
 #   pkgconfig       pairs of an outside target and its pkg-config module; an outside target without a
@@ -30,13 +31,15 @@ set(korvane_platform_x11_private X11::X11 OpenGL::GLX)
 set(korvane_platform_x11_tests
   # The backend's own machinery (X11 connection, thread queues, processes and mounts).
   platform-linux
-  # The demonstration driven end to end with synthetic X input and read back through X11.
-  demo
+  # The demonstration's tests; these drive the program end to end with synthetic X input and read it back
+  # through X11.
+  demo demo/ApplicationStormTest.cpp demo/FaultTest.cpp demo/InstalledTreeTest.cpp demo/ProgramTest.cpp
+  demo/RunScriptTest.cpp support/demo/Program.cpp
   # POSIX and X11 behaviour: fork, mounts, /proc, file modes.
   io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
   system/ThreadTest.cpp system/TimestampTest.cpp
   support/platform/X11Backend.cpp support/gui/X11Input.cpp)
-set(korvane_platform_x11_test_libraries X11::X11 X11::Xtst)
+set(korvane_platform_x11_test_libraries X11::X11 X11::Xtst korvane_xwindows)
 set(korvane_platform_x11_tools xwindow)
 set(korvane_platform_x11_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl OpenGL::GLX glx
   X11::X11 x11)
@@ -70,6 +73,9 @@ set(korvane_platform_wayland_private wayland-client wayland-egl xkbcommon EGL)
 set(korvane_platform_wayland_tests
   # Synthetic input through the backend's emulated seat; the screen as the frames the windows presented.
   support/platform/WaylandBackend.cpp support/gui/WaylandInput.cpp
+  # The demonstration's scenes, views and pictures in windows of this process (not the X11 end-to-end
+  # tests).
+  demo
   # POSIX behaviour: fork, mounts, /proc, file modes.
   io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
   system/ThreadTest.cpp system/TimestampTest.cpp)
@@ -137,10 +143,10 @@ if(KORVANE_PLATFORM_GUI_PROGRAM)
   enable_language(RC)
 endif()
 
-# korvane_platform_has_tests(<path under tests/> <out_var>): FALSE when another backend names the path or a
-# folder above it and the chosen backend does not; TRUE otherwise.
+# korvane_platform_has_tests(<path under tests/> <out_var>): the nearest of the path and the folders above it
+# that some backend names decides: TRUE when the chosen backend names it, FALSE when only others do; TRUE
+# when no backend names any of them.
 function(korvane_platform_has_tests path out_var)
-  set(result TRUE)
   set(current ${path})
   while(current)
     if(current IN_LIST KORVANE_PLATFORM_TESTS)
@@ -148,11 +154,12 @@ function(korvane_platform_has_tests path out_var)
       return()
     endif()
     if(current IN_LIST KORVANE_BACKEND_TESTS)
-      set(result FALSE)
+      set(${out_var} FALSE PARENT_SCOPE)
+      return()
     endif()
     get_filename_component(current ${current} DIRECTORY)
   endwhile()
-  set(${out_var} ${result} PARENT_SCOPE)
+  set(${out_var} TRUE PARENT_SCOPE)
 endfunction()
 
 # korvane_platform_setup(): what the chosen backend does once the platform layer is declared.

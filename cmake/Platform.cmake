@@ -18,14 +18,16 @@
 #   test_definitions compile definitions of the platform contract tests (checks the backend defines
 #                   differently)
 #   languages       languages besides C++ that the backend's sources are written in
+#   definitions     compile definitions of the platform layer (which backend the shared folders build for)
 #   setup           a function called once the platform layer is declared, for what a list cannot say
 #                   (code generated at build time)
 # A new backend is one more name in korvane_platforms and one more row.
 
 set(korvane_platforms x11 win32 wayland)
 
-# X11 windows, GLX contexts on Mesa, POSIX files and processes (Linux).
-set(korvane_platform_x11_folders posix x11)
+# X11 windows, GLX contexts on Mesa, POSIX files and processes (Linux). unix: the window system code the
+# X11 and Wayland backends share.
+set(korvane_platform_x11_folders posix unix x11)
 set(korvane_platform_x11_libraries Threads::Threads)
 set(korvane_platform_x11_private X11::X11 OpenGL::GLX)
 set(korvane_platform_x11_tests
@@ -38,7 +40,7 @@ set(korvane_platform_x11_tests
   # POSIX and X11 behaviour: fork, mounts, /proc, file modes.
   io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
   system/ThreadTest.cpp system/TimestampTest.cpp
-  support/platform/X11Backend.cpp support/gui/X11Input.cpp)
+  support/platform/X11Backend.cpp support/gui/X11Input.cpp support/gui/ProcEntries.cpp)
 set(korvane_platform_x11_test_libraries X11::X11 X11::Xtst korvane_xwindows)
 set(korvane_platform_x11_tools xwindow)
 set(korvane_platform_x11_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl OpenGL::GLX glx
@@ -48,6 +50,7 @@ set(korvane_platform_x11_package_depends "libglew-dev, libfreetype-dev, libx11-d
 set(korvane_platform_x11_gui_program OFF)
 set(korvane_platform_x11_test_definitions)
 set(korvane_platform_x11_languages)
+set(korvane_platform_x11_definitions KORVANE_BACKEND_X11)
 set(korvane_platform_x11_setup)
 
 # Win32 itself (user32, gdi32, kernel32, WGL), cross-built with mingw-w64 and tested under Wine.
@@ -63,16 +66,18 @@ set(korvane_platform_win32_package_depends "")
 set(korvane_platform_win32_gui_program ON)
 set(korvane_platform_win32_test_definitions)
 set(korvane_platform_win32_languages)
+set(korvane_platform_win32_definitions)
 set(korvane_platform_win32_setup)
 
 # Wayland: wayland-client with xdg-shell windows, EGL on wayland-egl for desktop OpenGL, xkbcommon for keys,
-# and the POSIX parts for threads, files and time. Its tests run on a headless Weston (scripts/test wayland).
-set(korvane_platform_wayland_folders posix wayland)
+# the POSIX parts for threads, files and time, and the window system code shared with X11 (unix). Its tests
+# run on a headless Weston (scripts/test wayland).
+set(korvane_platform_wayland_folders posix unix wayland)
 set(korvane_platform_wayland_libraries Threads::Threads)
 set(korvane_platform_wayland_private wayland-client wayland-egl xkbcommon EGL)
 set(korvane_platform_wayland_tests
   # Synthetic input through the backend's emulated seat; the screen as the frames the windows presented.
-  support/platform/WaylandBackend.cpp support/gui/WaylandInput.cpp
+  support/platform/WaylandBackend.cpp support/gui/WaylandInput.cpp support/gui/ProcEntries.cpp
   # The demonstration's scenes, views and pictures in windows of this process (not the X11 end-to-end
   # tests).
   demo
@@ -88,6 +93,7 @@ set(korvane_platform_wayland_package_depends
 set(korvane_platform_wayland_gui_program OFF)
 set(korvane_platform_wayland_test_definitions KORVANE_PLATFORM_WAYLAND)
 set(korvane_platform_wayland_languages C)
+set(korvane_platform_wayland_definitions KORVANE_BACKEND_WAYLAND)
 set(korvane_platform_wayland_setup korvane_wayland_protocols)
 
 # The client code of the xdg-shell protocol (C), generated with wayland-scanner into the platform layer.
@@ -125,7 +131,7 @@ if(NOT KORVANE_PLATFORM IN_LIST korvane_platforms)
 endif()
 
 foreach(field folders libraries private tests test_libraries tools pkgconfig package package_depends gui_program
-    test_definitions languages setup)
+    test_definitions languages definitions setup)
   string(TOUPPER ${field} name)
   set(KORVANE_PLATFORM_${name} ${korvane_platform_${KORVANE_PLATFORM}_${field}})
 endforeach()
@@ -164,6 +170,7 @@ endfunction()
 
 # korvane_platform_setup(): what the chosen backend does once the platform layer is declared.
 function(korvane_platform_setup)
+  target_compile_definitions(korvane_platform PRIVATE ${KORVANE_PLATFORM_DEFINITIONS})
   if(KORVANE_PLATFORM_SETUP)
     cmake_language(CALL ${KORVANE_PLATFORM_SETUP})
   endif()

@@ -8,32 +8,15 @@
 #include <wayland-client.h>
 
 #include "platform/File.h"
-#include "platform/wayland/WaylandWindow.h"
+#include "platform/unix/Backend.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace korvane::platform {
 
 namespace {
 
-struct ClassRegistry {
-    std::mutex mutex;
-    std::unordered_map<std::string, WindowClass> classes;
-};
-
-ClassRegistry& classRegistry() {
-    static ClassRegistry* instance = new ClassRegistry;
-    return *instance;
-}
-
 // The colour of a window's plain content (what shows where nothing was drawn), 0xAARRGGBB.
 constexpr uint32_t backgroundColour = 0xFF000000;
-
-ThreadId ownerOf(WindowHandle handle) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.windows.find(handle);
-    return found == registry.windows.end() ? 0 : found->second;
-}
 
 using wayland::onOwner;
 
@@ -153,6 +136,10 @@ void mapSurface(WindowRecord* window, bool mapped) {
     connection.flush();
 }
 
+} // namespace
+
+namespace wayland {
+
 bool show(WindowRecord* window, bool visible) {
     bool was = window->visible;
     if (visible == was) {
@@ -201,6 +188,8 @@ bool show(WindowRecord* window, bool visible) {
     return was;
 }
 
+namespace {
+
 void markDestroying(WindowRecord* window) {
     window->destroying = true;
     for (WindowRecord* child : window->children) {
@@ -236,6 +225,8 @@ void freeTree(wayland::Connection& connection, WindowRecord* window) {
     destroySurface(window);
     delete window;
 }
+
+} // namespace
 
 bool destroy(WindowRecord* window) {
     if (window->destroying) {
@@ -391,6 +382,8 @@ WindowHandle create(const WindowClass& windowClass, const char* className, uint3
     return wayland::ownedWindow(window) ? window : nullptr;
 }
 
+namespace {
+
 // A shared-memory buffer of one colour; null when the memory cannot be had.
 wl_buffer* createPlainBuffer(wl_shm* shm, int32_t width, int32_t height, uint32_t colour) {
     const int32_t stride = width * 4;
@@ -418,46 +411,6 @@ wl_buffer* createPlainBuffer(wl_shm* shm, int32_t width, int32_t height, uint32_
 }
 
 } // namespace
-
-WindowRegistry& windowRegistry() {
-    static WindowRegistry* instance = new WindowRegistry;
-    return *instance;
-}
-
-namespace wayland {
-
-WindowRecord* ownedWindow(WindowHandle handle) {
-    return ownerOf(handle) == currentThreadId() && handle ? handle : nullptr;
-}
-
-Result callProcedure(WindowRecord* window, uint32_t message, WParam wParam, LParam lParam) {
-    return window->procedure ? window->procedure(window, message, wParam, lParam)
-                             : defWindowProc(window, message, wParam, lParam);
-}
-
-bool isViewable(const WindowRecord* window) {
-    for (; window; window = window->parent) {
-        if (!window->visible) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void applyMinMax(WindowRecord* window, int32_t& width, int32_t& height) {
-    MinMaxInfo info;
-    info.minTrackSize = {1, 1};
-    info.maxTrackSize = {32767, 32767};
-    callProcedure(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
-    width = std::max(width, info.minTrackSize.x);
-    height = std::max(height, info.minTrackSize.y);
-    if (info.maxTrackSize.x >= info.minTrackSize.x) {
-        width = std::min(width, info.maxTrackSize.x);
-    }
-    if (info.maxTrackSize.y >= info.minTrackSize.y) {
-        height = std::min(height, info.maxTrackSize.y);
-    }
-}
 
 void resizeFromCompositor(WindowRecord* window, int32_t width, int32_t height) {
     applyMinMax(window, width, height);
@@ -516,119 +469,6 @@ void commitParent(WindowRecord* window) {
 }
 
 } // namespace wayland
-
-bool registerClass(const WindowClass& windowClass) {
-    if (!windowClass.name || !*windowClass.name || !windowClass.procedure || windowClass.windowExtra < 0) {
-        return false;
-    }
-    ClassRegistry& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    return registry.classes.emplace(windowClass.name, windowClass).second;
-}
-
-bool unregisterClass(const char* name) {
-    ClassRegistry& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    return name && registry.classes.erase(name) > 0;
-}
-
-WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
-                          int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
-                          void* param) {
-    WindowClass windowClass;
-    {
-        ClassRegistry& registry = classRegistry();
-        std::lock_guard lock(registry.mutex);
-        auto found = className ? registry.classes.find(className) : registry.classes.end();
-        if (found == registry.classes.end()) {
-            setLastError(ERROR_CANNOT_FIND_WND_CLASS);
-            return nullptr;
-        }
-        windowClass = found->second;
-    }
-    if (!(style & WS_CHILD)) {
-        parent = nullptr; // an owner window is not kept: there is no owner relation
-    } else if (!parent) {
-        return nullptr;
-    }
-    if (!parent) {
-        return create(windowClass, className, exStyle, title, style, x, y, width, height, nullptr, param);
-    }
-    return onOwner(parent, WindowHandle(nullptr), [&](WindowRecord* owner) {
-        return create(windowClass, className, exStyle, title, style, x, y, width, height, owner, param);
-    });
-}
-
-bool destroyWindow(WindowHandle window) {
-    return onOwner(window, false, destroy);
-}
-
-bool isWindow(WindowHandle window) {
-    return ownerOf(window) != 0;
-}
-
-WindowHandle getParent(WindowHandle window) {
-    return onOwner(window, WindowHandle(nullptr), [](WindowRecord* w) { return w->parent; });
-}
-
-ThreadId getWindowThreadId(WindowHandle window) {
-    return ownerOf(window);
-}
-
-bool showWindow(WindowHandle window, int command) {
-    return onOwner(window, false, [command](WindowRecord* w) { return show(w, command != SW_HIDE); });
-}
-
-bool isWindowVisible(WindowHandle window) {
-    return onOwner(window, false, [](WindowRecord* w) { return wayland::isViewable(w); });
-}
-
-bool setWindowPos(WindowHandle window, WindowHandle, int32_t x, int32_t y, int32_t width, int32_t height,
-                  uint32_t flags) {
-    return onOwner(window, false, [=](WindowRecord* w) { return move(w, x, y, width, height, flags); });
-}
-
-bool getClientRect(WindowHandle window, Rect& rect) {
-    return onOwner(window, false, [&rect](WindowRecord* w) {
-        rect = Rect{0, 0, w->width, w->height};
-        return true;
-    });
-}
-
-// Wayland tells no client where the compositor shows its windows: screen coordinates are those of the
-// program's own screen, on which a top-level window stands where the program last placed it.
-bool clientToScreen(WindowHandle window, Point& point) {
-    return onOwner(window, false, [&point](WindowRecord* w) {
-        for (; w; w = w->parent) {
-            point.x += w->x;
-            point.y += w->y;
-        }
-        return true;
-    });
-}
-
-bool screenToClient(WindowHandle window, Point& point) {
-    return onOwner(window, false, [&point](WindowRecord* w) {
-        for (; w; w = w->parent) {
-            point.x -= w->x;
-            point.y -= w->y;
-        }
-        return true;
-    });
-}
-
-bool getWindowRect(WindowHandle window, Rect& rect) {
-    return onOwner(window, false, [&rect](WindowRecord* w) {
-        Point origin;
-        clientToScreen(w, origin);
-        rect = Rect{origin.x, origin.y, origin.x + w->width, origin.y + w->height};
-        return true;
-    });
-}
-
-bool adjustWindowRectEx(Rect&, uint32_t, bool, uint32_t) {
-    return true;
-}
 
 const char* describeWindowRequirements() {
     return "no Wayland display or no OpenGL/EGL";

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/File.h"
-#include "platform/x11/X11Window.h"
+#include "platform/unix/Backend.h"
 
 namespace korvane::platform::x11 {
 
@@ -208,30 +208,9 @@ bool Connection::nextInput(Msg& msg, bool remove) {
 }
 
 void Connection::taken(const Input& item) {
-    const Msg& msg = item.msg;
-    switch (msg.message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-        setKeyState(static_cast<int>(msg.wParam), msg.message == WM_KEYDOWN);
-        if (item.sideKey) {
-            setKeyState(item.sideKey, msg.message == WM_KEYDOWN);
-        }
-        lastKey = msg.message == WM_KEYDOWN ? item : Input{};
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        setKeyState(VK_LBUTTON, msg.message == WM_LBUTTONDOWN);
-        break;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        setKeyState(VK_RBUTTON, msg.message == WM_RBUTTONDOWN);
-        break;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        setKeyState(VK_MBUTTON, msg.message == WM_MBUTTONDOWN);
-        break;
-    default:
-        break;
+    noteTaken(item.msg, item.sideKey);
+    if (item.msg.message == WM_KEYDOWN || item.msg.message == WM_KEYUP) {
+        lastKey = item.msg.message == WM_KEYDOWN ? item : Input{};
     }
 }
 
@@ -246,25 +225,7 @@ void Connection::translateKey(const Msg& msg) {
 }
 
 bool Connection::nextPaint(Msg& msg) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    // Round robin, so that a window invalidated over and over cannot starve the others.
-    for (size_t i = 0; i < windows.size(); ++i) {
-        size_t index = (paintCursor + i) % windows.size();
-        WindowRecord* window = windows[index];
-        if (!window->dirty || !isViewable(window)) {
-            continue;
-        }
-        Rect rect;
-        if (!clippedUpdate(window, rect)) {
-            window->dirty = false;
-            continue;
-        }
-        paintCursor = index + 1;
-        msg = Msg{window, WM_PAINT, 0, 0};
-        return true;
-    }
-    return false;
+    return nextPaintOf(windows, paintCursor, msg);
 }
 
 bool Connection::readyToWait() {

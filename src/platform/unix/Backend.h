@@ -1,8 +1,9 @@
 #pragma once
 
 // The window system code the Unix backends share (this folder) is built against the chosen backend's
-// window records and functions: `backend::` names that backend's namespace, which declares what both
-// backends' files use alike (callProcedure, onOwner, ...) and defines the functions declared below.
+// window records and functions: `backend::` names that backend's namespace, whose header declares what
+// both backends' files use alike (callProcedure, onOwner, ...). Below: first what each backend defines for
+// the shared code, then what the shared code defines for the backend's own files.
 #if defined(KORVANE_BACKEND_WAYLAND)
 #include "platform/wayland/WaylandWindow.h"
 #define KORVANE_BACKEND_NAMESPACE wayland
@@ -17,20 +18,23 @@ namespace korvane::platform {
 
 namespace KORVANE_BACKEND_NAMESPACE {
 
-// The window functions on a window of the calling thread, as createWindow, showWindow, setWindowPos and
-// destroyWindow describe them (parent: a window of the calling thread or null).
-WindowHandle create(const WindowClass& windowClass, const char* className, uint32_t exStyle,
-                    const char* title, uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
-                    WindowRecord* parent, void* param);
+// Defined by the backend.
+// Creates what shows the record on the display (its geometry, parent and connection are set); false, with
+// nothing of it left and the error code set, when that fails.
+bool createNative(WindowRecord* window);
+// Moves and sizes what shows the window to the geometry its record now has.
+void placeNative(WindowRecord* window, bool moved, bool sized);
+// The window functions on a window of the calling thread, as showWindow and destroyWindow describe them.
 bool show(WindowRecord* window, bool visible);
-bool move(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
 bool destroy(WindowRecord* window);
 // Shows the window's new title.
 void titleChanged(WindowRecord* window);
 // The pointer is over the window itself (not over one of its children).
 bool pointerOver(WindowRecord* window);
 
-// Shared with the backend's connection (platform/unix).
+// Defined here (platform/unix).
+// The whole client area needs painting (erase: and its background erasing).
+void markWhole(WindowRecord* window, bool erase);
 // The key-state table follows an input message as the thread takes it from the queue (sideKey: VK_LSHIFT
 // etc. with a key message, 0 for none).
 void noteTaken(const Msg& msg, int sideKey);

@@ -35,6 +35,13 @@ bool backend::clippedUpdate(WindowRecord* window, Rect& rect) {
     return rect.left < rect.right && rect.top < rect.bottom;
 }
 
+void backend::markWhole(WindowRecord* window, bool erase) {
+    std::lock_guard lock(windowRegistry().mutex);
+    window->dirty = true;
+    window->dirtyWhole = true;
+    window->erase = window->erase || erase;
+}
+
 bool backend::nextPaintOf(const std::vector<WindowRecord*>& windows, size_t& cursor, Msg& msg) {
     WindowRegistry& registry = windowRegistry();
     std::lock_guard lock(registry.mutex);

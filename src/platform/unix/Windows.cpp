@@ -31,6 +31,129 @@ ThreadId ownerOf(WindowHandle handle) {
 
 using backend::onOwner;
 
+bool moveWindow(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
+    if (flags & SWP_NOMOVE) {
+        x = window->x;
+        y = window->y;
+    }
+    if (flags & SWP_NOSIZE) {
+        width = window->width;
+        height = window->height;
+    } else if (!window->parent && !(flags & SWP_NOSENDCHANGING)) {
+        backend::applyMinMax(window, width, height);
+        if (!backend::ownedWindow(window)) {
+            return false;
+        }
+    }
+    // An X window or a surface cannot be empty; Win32 allows it, so the smallest size stands in for zero.
+    width = std::clamp(width, 1, 32767);
+    height = std::clamp(height, 1, 32767);
+    bool moved = x != window->x || y != window->y;
+    bool sized = width != window->width || height != window->height;
+    if (moved || sized) {
+        window->x = x;
+        window->y = y;
+        window->width = width;
+        window->height = height;
+        backend::placeNative(window, moved, sized);
+        if (sized && (window->classStyle & (CS_HREDRAW | CS_VREDRAW))) {
+            backend::markWhole(window, true);
+        }
+        if (moved) {
+            backend::callProcedure(window, WM_MOVE, 0, makeLParam(x, y));
+        }
+        if (sized && backend::ownedWindow(window)) {
+            backend::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height));
+        }
+    }
+    if (backend::ownedWindow(window) && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
+        backend::show(window, (flags & SWP_SHOWWINDOW) != 0);
+    }
+    return true;
+}
+
+// A window of the calling thread: its record, then what shows it, then WM_CREATE (parent: a window of the
+// calling thread or null).
+WindowHandle createRecord(const WindowClass& windowClass, const char* className, uint32_t exStyle,
+                          const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
+                          int32_t height, WindowRecord* parent, void* param) {
+    backend::Connection* connection = backend::Connection::current();
+    if (!connection) {
+        return nullptr;
+    }
+    auto* window = new WindowRecord;
+    window->thread = currentThreadId();
+    window->connection = connection;
+    window->parent = parent;
+    window->procedure = windowClass.procedure;
+    window->extra.assign(static_cast<size_t>(std::max(0, windowClass.windowExtra)), 0);
+    window->classStyle = windowClass.style;
+    window->style = style & ~WS_VISIBLE;
+    window->exStyle = exStyle;
+    window->title = title ? title : "";
+    window->x = x == CW_USEDEFAULT ? 0 : x;
+    window->y = y == CW_USEDEFAULT ? 0 : y;
+    window->width = width == CW_USEDEFAULT ? 640 : width;
+    window->height = height == CW_USEDEFAULT ? 480 : height;
+    window->needSize = !parent;
+    window->dc.window = window;
+    {
+        WindowRegistry& registry = windowRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.windows[window] = window->thread;
+        registry.deviceContexts[&window->dc] = window;
+    }
+    if (!parent) {
+        // Asked before WM_CREATE, as on Win32: the procedure does not know its window yet.
+        backend::applyMinMax(window, window->width, window->height);
+    }
+    window->width = std::clamp(window->width, 1, 32767);
+    window->height = std::clamp(window->height, 1, 32767);
+    if (!backend::createNative(window)) {
+        WindowRegistry& registry = windowRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.windows.erase(window);
+        registry.deviceContexts.erase(&window->dc);
+        delete window;
+        return nullptr;
+    }
+    connection->addWindow(window);
+    if (parent) {
+        parent->children.push_back(window);
+    }
+
+    CreateStruct create;
+    create.createParams = param;
+    create.parent = parent;
+    create.x = window->x;
+    create.y = window->y;
+    create.width = window->width;
+    create.height = window->height;
+    create.style = style;
+    create.name = title;
+    create.className = className;
+    create.exStyle = exStyle;
+    if (backend::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LParam>(&create)) == -1) {
+        if (backend::ownedWindow(window)) {
+            backend::destroy(window);
+        }
+        return nullptr;
+    }
+    if (parent && backend::ownedWindow(window)) {
+        backend::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
+        if (backend::ownedWindow(window)) {
+            backend::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
+        }
+    }
+    if ((style & WS_VISIBLE) && backend::ownedWindow(window)) {
+        backend::show(window, true);
+    }
+    if (backend::ownedWindow(window)) {
+        connection->flush();
+    }
+    return backend::ownedWindow(window) ? window : nullptr;
+}
+
 } // namespace
 
 WindowRegistry& windowRegistry() {
@@ -106,12 +229,11 @@ WindowHandle createWindow(uint32_t exStyle, const char* className, const char* t
         return nullptr;
     }
     if (!parent) {
-        return backend::create(windowClass, className, exStyle, title, style, x, y, width, height, nullptr,
-                               param);
+        return createRecord(windowClass, className, exStyle, title, style, x, y, width, height, nullptr,
+                            param);
     }
     return onOwner(parent, WindowHandle(nullptr), [&](WindowRecord* owner) {
-        return backend::create(windowClass, className, exStyle, title, style, x, y, width, height, owner,
-                               param);
+        return createRecord(windowClass, className, exStyle, title, style, x, y, width, height, owner, param);
     });
 }
 
@@ -142,8 +264,7 @@ bool isWindowVisible(WindowHandle window) {
 
 bool setWindowPos(WindowHandle window, WindowHandle, int32_t x, int32_t y, int32_t width, int32_t height,
                   uint32_t flags) {
-    return onOwner(window, false,
-                   [=](WindowRecord* w) { return backend::move(w, x, y, width, height, flags); });
+    return onOwner(window, false, [=](WindowRecord* w) { return moveWindow(w, x, y, width, height, flags); });
 }
 
 bool getClientRect(WindowHandle window, Rect& rect) {

@@ -105,13 +105,6 @@ void destroySurface(WindowRecord* window) {
     }
 }
 
-void markWhole(WindowRecord* window, bool erase) {
-    std::lock_guard lock(windowRegistry().mutex);
-    window->dirty = true;
-    window->dirtyWhole = true;
-    window->erase = window->erase || erase;
-}
-
 // Maps or unmaps the window's surface: a top-level window is mapped by its first content after the
 // compositor's first configure, a subsurface by its content while its parent is mapped.
 void mapSurface(WindowRecord* window, bool mapped) {
@@ -169,7 +162,7 @@ bool show(WindowRecord* window, bool visible) {
         if (!wayland::ownedWindow(window)) {
             return was;
         }
-        markWhole(window, true);
+        wayland::markWhole(window, true);
         if (!window->parent) {
             {
                 std::lock_guard lock(windowRegistry().mutex);
@@ -248,138 +241,28 @@ bool destroy(WindowRecord* window) {
     return true;
 }
 
-bool move(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
-    if (flags & SWP_NOMOVE) {
-        x = window->x;
-        y = window->y;
+bool createNative(WindowRecord* window) {
+    if (createSurface(*window->connection, window)) {
+        return true;
     }
-    if (flags & SWP_NOSIZE) {
-        width = window->width;
-        height = window->height;
-    } else if (!window->parent && !(flags & SWP_NOSENDCHANGING)) {
-        wayland::applyMinMax(window, width, height);
-        if (!wayland::ownedWindow(window)) {
-            return false;
-        }
-    }
-    // An empty surface cannot be shown; Win32 allows it, so the smallest size stands in for zero.
-    width = std::clamp(width, 1, 32767);
-    height = std::clamp(height, 1, 32767);
-    bool moved = x != window->x || y != window->y;
-    bool sized = width != window->width || height != window->height;
-    if (moved || sized) {
-        window->x = x;
-        window->y = y;
-        window->width = width;
-        window->height = height;
-        if (moved && window->subsurface) {
-            wl_subsurface_set_position(window->subsurface, x, y);
-            wayland::commitParent(window);
-        }
-        if (sized) {
-            wayland::resizeGLSurface(window);
-            if (wayland::isViewable(window) && window->eglSurface == EGL_NO_SURFACE &&
-                (window->parent || window->configured)) {
-                wayland::attachBackground(window);
-            }
-        }
-        window->connection->flush();
-        if (sized && (window->classStyle & (CS_HREDRAW | CS_VREDRAW))) {
-            markWhole(window, true);
-        }
-        if (moved) {
-            wayland::callProcedure(window, WM_MOVE, 0, makeLParam(x, y));
-        }
-        if (sized && wayland::ownedWindow(window)) {
-            wayland::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height));
-        }
-    }
-    if (wayland::ownedWindow(window) && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
-        show(window, (flags & SWP_SHOWWINDOW) != 0);
-    }
-    return true;
+    destroySurface(window);
+    window->connection->closeIfUnused();
+    return false;
 }
 
-WindowHandle create(const WindowClass& windowClass, const char* className, uint32_t exStyle,
-                    const char* title, uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
-                    WindowRecord* parent, void* param) {
-    wayland::Connection* connection = wayland::Connection::current();
-    if (!connection) {
-        return nullptr;
+void placeNative(WindowRecord* window, bool moved, bool sized) {
+    if (moved && window->subsurface) {
+        wl_subsurface_set_position(window->subsurface, window->x, window->y);
+        wayland::commitParent(window);
     }
-    auto* window = new WindowRecord;
-    window->thread = currentThreadId();
-    window->connection = connection;
-    window->parent = parent;
-    window->procedure = windowClass.procedure;
-    window->extra.assign(static_cast<size_t>(std::max(0, windowClass.windowExtra)), 0);
-    window->classStyle = windowClass.style;
-    window->style = style & ~WS_VISIBLE;
-    window->exStyle = exStyle;
-    window->title = title ? title : "";
-    window->x = x == CW_USEDEFAULT ? 0 : x;
-    window->y = y == CW_USEDEFAULT ? 0 : y;
-    window->width = width == CW_USEDEFAULT ? 640 : width;
-    window->height = height == CW_USEDEFAULT ? 480 : height;
-    window->needSize = !parent;
-    window->dc.window = window;
-    {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows[window] = window->thread;
-        registry.deviceContexts[&window->dc] = window;
-    }
-    if (!parent) {
-        // Asked before WM_CREATE, as on Win32: the procedure does not know its window yet.
-        wayland::applyMinMax(window, window->width, window->height);
-    }
-    window->width = std::clamp(window->width, 1, 32767);
-    window->height = std::clamp(window->height, 1, 32767);
-    if (!createSurface(*connection, window)) {
-        destroySurface(window);
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows.erase(window);
-        registry.deviceContexts.erase(&window->dc);
-        delete window;
-        connection->closeIfUnused();
-        return nullptr;
-    }
-    connection->addWindow(window);
-    if (parent) {
-        parent->children.push_back(window);
-    }
-
-    CreateStruct create;
-    create.createParams = param;
-    create.parent = parent;
-    create.x = window->x;
-    create.y = window->y;
-    create.width = window->width;
-    create.height = window->height;
-    create.style = style;
-    create.name = title;
-    create.className = className;
-    create.exStyle = exStyle;
-    if (wayland::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LParam>(&create)) == -1) {
-        if (wayland::ownedWindow(window)) {
-            destroy(window);
-        }
-        return nullptr;
-    }
-    if (parent && wayland::ownedWindow(window)) {
-        wayland::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
-        if (wayland::ownedWindow(window)) {
-            wayland::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
+    if (sized) {
+        wayland::resizeGLSurface(window);
+        if (wayland::isViewable(window) && window->eglSurface == EGL_NO_SURFACE &&
+            (window->parent || window->configured)) {
+            wayland::attachBackground(window);
         }
     }
-    if ((style & WS_VISIBLE) && wayland::ownedWindow(window)) {
-        show(window, true);
-    }
-    if (wayland::ownedWindow(window)) {
-        connection->flush();
-    }
-    return wayland::ownedWindow(window) ? window : nullptr;
+    window->connection->flush();
 }
 
 namespace {
@@ -428,7 +311,7 @@ void resizeFromCompositor(WindowRecord* window, int32_t width, int32_t height) {
     resizeGLSurface(window);
     attachBackground(window);
     if (window->classStyle & (CS_HREDRAW | CS_VREDRAW)) {
-        markWhole(window, true);
+        wayland::markWhole(window, true);
     }
     window->connection->queueInput(Msg{window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height)});
 }

@@ -90,13 +90,6 @@ bool createXWindow(x11::Connection& connection, WindowRecord* window, XVisualInf
     return true;
 }
 
-void markWhole(WindowRecord* window, bool erase) {
-    std::lock_guard lock(windowRegistry().mutex);
-    window->dirty = true;
-    window->dirtyWhole = true;
-    window->erase = window->erase || erase;
-}
-
 } // namespace
 
 namespace x11 {
@@ -128,7 +121,7 @@ bool show(WindowRecord* window, bool visible) {
             }
         }
         XMapWindow(connection.display, window->xwindow);
-        markWhole(window, true);
+        x11::markWhole(window, true);
         if (!window->parent) {
             // Showing activates a top-level window, as on Win32; the focus change reports WM_ACTIVATE.
             XSetInputFocus(connection.display, window->xwindow, RevertToParent, CurrentTime);
@@ -203,126 +196,16 @@ bool destroy(WindowRecord* window) {
     return true;
 }
 
-bool move(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
-    x11::Connection& connection = *window->connection;
-    if (flags & SWP_NOMOVE) {
-        x = window->x;
-        y = window->y;
-    }
-    if (flags & SWP_NOSIZE) {
-        width = window->width;
-        height = window->height;
-    } else if (!window->parent && !(flags & SWP_NOSENDCHANGING)) {
-        x11::applyMinMax(window, width, height);
-        if (!x11::ownedWindow(window)) {
-            return false;
-        }
-    }
-    // X windows cannot be empty; Win32 allows it, so the smallest size stands in for zero.
-    width = std::clamp(width, 1, 32767);
-    height = std::clamp(height, 1, 32767);
-    bool moved = x != window->x || y != window->y;
-    bool sized = width != window->width || height != window->height;
-    if (moved || sized) {
-        window->configureSerial = NextRequest(connection.display);
-        XMoveResizeWindow(connection.display, window->xwindow, x, y, static_cast<unsigned>(width),
-                          static_cast<unsigned>(height));
-        XFlush(connection.display);
-        window->x = x;
-        window->y = y;
-        window->width = width;
-        window->height = height;
-        if (sized && (window->classStyle & (CS_HREDRAW | CS_VREDRAW))) {
-            markWhole(window, true);
-        }
-        if (moved) {
-            x11::callProcedure(window, WM_MOVE, 0, makeLParam(x, y));
-        }
-        if (sized && x11::ownedWindow(window)) {
-            x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height));
-        }
-    }
-    if (x11::ownedWindow(window) && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
-        show(window, (flags & SWP_SHOWWINDOW) != 0);
-    }
-    return true;
+bool createNative(WindowRecord* window) {
+    return createXWindow(*window->connection, window, nullptr);
 }
 
-WindowHandle create(const WindowClass& windowClass, const char* className, uint32_t exStyle,
-                    const char* title, uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
-                    WindowRecord* parent, void* param) {
-    x11::Connection* connection = x11::Connection::current();
-    if (!connection) {
-        return nullptr;
-    }
-    auto* window = new WindowRecord;
-    window->thread = currentThreadId();
-    window->connection = connection;
-    window->parent = parent;
-    window->procedure = windowClass.procedure;
-    window->extra.assign(static_cast<size_t>(std::max(0, windowClass.windowExtra)), 0);
-    window->classStyle = windowClass.style;
-    window->style = style & ~WS_VISIBLE;
-    window->exStyle = exStyle;
-    window->title = title ? title : "";
-    window->x = x == CW_USEDEFAULT ? 0 : x;
-    window->y = y == CW_USEDEFAULT ? 0 : y;
-    window->width = width == CW_USEDEFAULT ? 640 : width;
-    window->height = height == CW_USEDEFAULT ? 480 : height;
-    window->needSize = !parent;
-    window->dc.window = window;
-    {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows[window] = window->thread;
-        registry.deviceContexts[&window->dc] = window;
-    }
-    if (!parent) {
-        // Asked before WM_CREATE, as on Win32: the procedure does not know its window yet.
-        x11::applyMinMax(window, window->width, window->height);
-    }
-    window->width = std::clamp(window->width, 1, 32767);
-    window->height = std::clamp(window->height, 1, 32767);
-    if (!createXWindow(*connection, window, nullptr)) {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows.erase(window);
-        registry.deviceContexts.erase(&window->dc);
-        delete window;
-        return nullptr;
-    }
-    connection->addWindow(window);
-    if (parent) {
-        parent->children.push_back(window);
-    }
-
-    CreateStruct create;
-    create.createParams = param;
-    create.parent = parent;
-    create.x = window->x;
-    create.y = window->y;
-    create.width = window->width;
-    create.height = window->height;
-    create.style = style;
-    create.name = title;
-    create.className = className;
-    create.exStyle = exStyle;
-    if (x11::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LParam>(&create)) == -1) {
-        if (x11::ownedWindow(window)) {
-            destroy(window);
-        }
-        return nullptr;
-    }
-    if (parent && x11::ownedWindow(window)) {
-        x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
-        if (x11::ownedWindow(window)) {
-            x11::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
-        }
-    }
-    if ((style & WS_VISIBLE) && x11::ownedWindow(window)) {
-        show(window, true);
-    }
-    return x11::ownedWindow(window) ? window : nullptr;
+void placeNative(WindowRecord* window, bool, bool) {
+    Connection& connection = *window->connection;
+    window->configureSerial = NextRequest(connection.display);
+    XMoveResizeWindow(connection.display, window->xwindow, window->x, window->y,
+                      static_cast<unsigned>(window->width), static_cast<unsigned>(window->height));
+    XFlush(connection.display);
 }
 
 bool recreateWindow(WindowRecord* window, XVisualInfo* visual) {
@@ -347,7 +230,7 @@ bool recreateWindow(WindowRecord* window, XVisualInfo* visual) {
         XFreeColormap(connection.display, oldColormap);
     }
     XFlush(connection.display);
-    markWhole(window, true);
+    x11::markWhole(window, true);
     return true;
 }
 

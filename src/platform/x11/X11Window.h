@@ -99,6 +99,8 @@ public:
     void queueInput(const Msg& msg) { input.push_back({msg, 0, 0}); }
     // Inserts the character message of the key message last taken from the queue.
     void translateKey(const Msg& msg);
+    // Sends the requests made so far.
+    void flush() { XFlush(display); }
 
     Display* display = nullptr;
     int screen = 0;

@@ -35,6 +35,11 @@ bool pointerOver(WindowRecord* window);
 // Defined here (platform/unix).
 // The whole client area needs painting (erase: and its background erasing).
 void markWhole(WindowRecord* window, bool erase);
+// Marks the window and its descendants as being destroyed; then WM_DESTROY goes to the window and its
+// descendants, parents first (the whole tree is marked first, so a procedure that destroys one of them
+// meanwhile changes nothing).
+void markDestroying(WindowRecord* window);
+void sendDestroy(WindowRecord* window);
 // The key-state table follows an input message as the thread takes it from the queue (sideKey: VK_LSHIFT
 // etc. with a key message, 0 for none).
 void noteTaken(const Msg& msg, int sideKey);

@@ -194,6 +194,22 @@ void backend::applyMinMax(WindowRecord* window, int32_t& width, int32_t& height)
     }
 }
 
+void backend::markDestroying(WindowRecord* window) {
+    window->destroying = true;
+    for (WindowRecord* child : window->children) {
+        markDestroying(child);
+    }
+}
+
+void backend::sendDestroy(WindowRecord* window) {
+    backend::releaseIfCurrent(window);
+    backend::callProcedure(window, WM_DESTROY, 0, 0);
+    std::vector<WindowRecord*> children = window->children;
+    for (WindowRecord* child : children) {
+        sendDestroy(child);
+    }
+}
+
 bool registerClass(const WindowClass& windowClass) {
     if (!windowClass.name || !*windowClass.name || !windowClass.procedure || windowClass.windowExtra < 0) {
         return false;

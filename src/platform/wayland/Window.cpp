@@ -183,24 +183,6 @@ bool show(WindowRecord* window, bool visible) {
 
 namespace {
 
-void markDestroying(WindowRecord* window) {
-    window->destroying = true;
-    for (WindowRecord* child : window->children) {
-        markDestroying(child);
-    }
-}
-
-// WM_DESTROY to the window, then to its descendants. The whole tree is marked first, so a procedure
-// that destroys one of them meanwhile changes nothing.
-void sendDestroy(WindowRecord* window) {
-    wayland::releaseIfCurrent(window);
-    wayland::callProcedure(window, WM_DESTROY, 0, 0);
-    std::vector<WindowRecord*> children = window->children;
-    for (WindowRecord* child : children) {
-        sendDestroy(child);
-    }
-}
-
 void freeTree(wayland::Connection& connection, WindowRecord* window) {
     // A subsurface goes before the surface it is attached to.
     for (WindowRecord* child : window->children) {
@@ -225,9 +207,9 @@ bool destroy(WindowRecord* window) {
     if (window->destroying) {
         return false;
     }
-    markDestroying(window);
+    wayland::markDestroying(window);
     wayland::Connection& connection = *window->connection;
-    sendDestroy(window);
+    wayland::sendDestroy(window);
     wayland::callProcedure(window, WM_NCDESTROY, 0, 0);
     WindowRecord* parent = window->parent;
     if (parent) {

@@ -136,24 +136,6 @@ bool show(WindowRecord* window, bool visible) {
 
 namespace {
 
-void markDestroying(WindowRecord* window) {
-    window->destroying = true;
-    for (WindowRecord* child : window->children) {
-        markDestroying(child);
-    }
-}
-
-// WM_DESTROY to the window, then to its descendants. The whole tree is marked first, so a procedure
-// that destroys one of them meanwhile changes nothing.
-void sendDestroy(WindowRecord* window) {
-    x11::releaseIfCurrent(window);
-    x11::callProcedure(window, WM_DESTROY, 0, 0);
-    std::vector<WindowRecord*> children = window->children;
-    for (WindowRecord* child : children) {
-        sendDestroy(child);
-    }
-}
-
 void freeTree(x11::Connection& connection, WindowRecord* window) {
     for (WindowRecord* child : window->children) {
         freeTree(connection, child);
@@ -178,12 +160,12 @@ bool destroy(WindowRecord* window) {
     if (window->destroying) {
         return false;
     }
-    markDestroying(window);
+    x11::markDestroying(window);
     x11::Connection& connection = *window->connection;
     if (window->visible) {
         XUnmapWindow(connection.display, window->xwindow);
     }
-    sendDestroy(window);
+    x11::sendDestroy(window);
     x11::callProcedure(window, WM_NCDESTROY, 0, 0);
     XDestroyWindow(connection.display, window->xwindow);
     if (window->parent) {

@@ -1,8 +1,9 @@
 // Linked into a build of the demonstration for scripts on a Wayland compositor, where nothing outside a
 // client can read or drive its windows. Set in the environment:
-//   KORVANE_WAYLAND_PICTURE=<file.ppm>   a set time after the start (KORVANE_WAYLAND_PICTURE_DELAY
-//                                         milliseconds, 15000 by default) the front window's picture is
-//                                         saved there and the window asked to close, as a user would;
+//   KORVANE_WAYLAND_PICTURE=<file.ppm>   a set time after the program first looks for input (its first
+//                                         window is open; KORVANE_WAYLAND_PICTURE_DELAY milliseconds, 15000
+//                                         by default) the front window's picture is saved there and the
+//                                         window asked to close, as a user would;
 //   KORVANE_WAYLAND_DRAG=x0,y0,x1,y1     halfway to the picture, the emulated seat drags with the left
 //                                         button across the front window's client area.
 #include <algorithm>
@@ -34,7 +35,6 @@ struct Script {
     const char* picture = setting("KORVANE_WAYLAND_PICTURE");
     const char* drag = setting("KORVANE_WAYLAND_DRAG");
     long delay = milliseconds(setting("KORVANE_WAYLAND_PICTURE_DELAY"), 15000);
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     std::atomic<bool> dragged{drag == nullptr};
     std::atomic<bool> taken{false};
 };
@@ -65,11 +65,13 @@ void dragAcross(const WindowRecord* window, const char* points) {
 // Runs on the threads that own windows, whenever they find no input waiting; acts on the front window on
 // the thread that owns it.
 void step() {
+    // The time counts from the first look for input, once the program has its first window.
+    static const auto start = std::chrono::steady_clock::now();
     Script& s = script();
     if (s.taken.load(std::memory_order_relaxed)) {
         return;
     }
-    const auto elapsed = std::chrono::steady_clock::now() - s.start;
+    const auto elapsed = std::chrono::steady_clock::now() - start;
     const bool dragDue =
         !s.dragged.load(std::memory_order_relaxed) && elapsed >= std::chrono::milliseconds(s.delay / 2);
     if (!dragDue && elapsed < std::chrono::milliseconds(s.delay)) {

@@ -27,6 +27,14 @@ void placeNative(WindowRecord* window, bool moved, bool sized);
 // The window functions on a window of the calling thread, as showWindow and destroyWindow describe them.
 bool show(WindowRecord* window, bool visible);
 bool destroy(WindowRecord* window);
+// GL contexts (GLContextRecord below). Creates the native context for the window's pixel format; false,
+// with the error code set, when that fails.
+bool createNativeContext(WindowRecord* window, NativeContext& context);
+void destroyNativeContext(GLContextRecord* context);
+// Makes the context current with the window (of its thread, format and connection); false when that fails.
+bool makeNativeCurrent(WindowRecord* window, GLContextRecord* context);
+// Makes no context current on the calling thread (current: the one that is).
+void releaseNativeContext(GLContextRecord* current);
 // Shows the window's new title.
 void titleChanged(WindowRecord* window);
 // The pointer is over the window itself (not over one of its children).
@@ -50,5 +58,13 @@ bool nextPaintOf(const std::vector<WindowRecord*>& windows, size_t& cursor, Msg&
 } // namespace KORVANE_BACKEND_NAMESPACE
 
 namespace backend = KORVANE_BACKEND_NAMESPACE;
+
+// A GL context: made by one thread on a window's connection, for one pixel format.
+struct GLContextRecord {
+    backend::Connection* connection = nullptr;
+    ThreadId thread = 0;
+    int format = 0;
+    backend::NativeContext context{};
+};
 
 } // namespace korvane::platform

@@ -217,6 +217,10 @@ Connection::~Connection() {
         destroyGLSurface(window);
     }
     destroyContexts(*this);
+    if (egl != EGL_NO_DISPLAY) {
+        eglTerminate(egl);
+        egl = EGL_NO_DISPLAY;
+    }
     {
         WindowRegistry& records = windowRegistry();
         std::lock_guard lock(records.mutex);

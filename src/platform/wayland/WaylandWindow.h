@@ -43,7 +43,9 @@ struct DeviceContextRecord {
 
 namespace wayland {
 class Connection;
-}
+// What a GL context is to EGL.
+using NativeContext = EGLContext;
+} // namespace wayland
 
 struct WindowRecord {
     // Fixed at creation; readable from any thread while the window is live.
@@ -271,7 +273,7 @@ R onOwner(Name name, R failed, Operation operation) {
 void setKeyState(int virtualKey, bool down);
 // The virtual-key code of an XKB key symbol, 0 for none; side receives VK_LSHIFT etc. for modifiers.
 int virtualKeyOf(uint32_t keysym, int& side, bool& extended);
-// Destroys the thread's GL contexts of the connection and terminates its EGL display (before it closes).
+// Destroys the thread's GL contexts of the connection (before its EGL display is terminated).
 void destroyContexts(Connection& connection);
 // Releases the GL context current on the calling thread if it draws to the window.
 void releaseIfCurrent(WindowRecord* window);

@@ -11,6 +11,8 @@
 #include "platform/Window.h"
 #include "platform/posix/ThreadQueue.h"
 
+struct __GLXcontextRec; // GLXContext (GL/glx.h)
+
 // Internal state of the X11 window system: window records, the registry of live handles and the X
 // connection of each thread that owns windows.
 namespace korvane::platform {
@@ -22,7 +24,9 @@ struct DeviceContextRecord {
 
 namespace x11 {
 class Connection;
-}
+// What a GL context is to GLX.
+using NativeContext = ::__GLXcontextRec*;
+} // namespace x11
 
 struct WindowRecord {
     // Fixed at creation; readable from any thread while the window is live.

@@ -324,10 +324,7 @@ void Connection::addWindow(WindowRecord* window) {
 void Connection::removeWindow(WindowRecord* window) {
     windows.erase(std::find(windows.begin(), windows.end(), window));
     bySurface.erase(window->surface);
-    std::erase_if(input, [window](const Input& item) { return item.msg.window == window; });
-    if (lastKey.msg.window == window) {
-        lastKey = Input{};
-    }
+    forget(window);
     if (pointerWindow == window) {
         pointerWindow = nullptr;
     }
@@ -378,33 +375,7 @@ bool Connection::nextInput(Msg& msg, bool remove) {
         }
     }
     --busy;
-    if (input.empty()) {
-        return false;
-    }
-    msg = input.front().msg;
-    if (remove) {
-        Input item = input.front();
-        input.pop_front();
-        taken(item);
-    }
-    return true;
-}
-
-void Connection::taken(const Input& item) {
-    noteTaken(item.msg, item.sideKey);
-    if (item.msg.message == WM_KEYDOWN || item.msg.message == WM_KEYUP) {
-        lastKey = item.msg.message == WM_KEYDOWN ? item : Input{};
-    }
-}
-
-void Connection::translateKey(const Msg& msg) {
-    const Msg& key = lastKey.msg;
-    if (msg.message != WM_KEYDOWN || key.message != WM_KEYDOWN || lastKey.character == 0 ||
-        key.window != msg.window || key.wParam != msg.wParam || key.lParam != msg.lParam) {
-        return;
-    }
-    input.push_front({Msg{msg.window, WM_CHAR, lastKey.character, msg.lParam}, 0, 0});
-    lastKey = Input{};
+    return takeInput(msg, remove);
 }
 
 bool Connection::nextPaint(Msg& msg) {

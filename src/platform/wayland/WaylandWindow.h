@@ -9,6 +9,7 @@
 
 #include "platform/Window.h"
 #include "platform/posix/ThreadQueue.h"
+#include "platform/unix/InputQueue.h"
 
 struct wl_buffer;
 struct wl_callback;
@@ -107,7 +108,7 @@ namespace wayland {
 // The Wayland connection of one thread, installed as the event source of its queue while the thread owns
 // windows. Every request of the thread goes through this connection; its events are read and dispatched
 // only on this thread.
-class Connection final : public detail::EventSource {
+class Connection final : public detail::EventSource, public InputQueue {
 public:
     // The calling thread's connection, opened on first use; null when no compositor can be reached.
     static Connection* current();
@@ -130,10 +131,6 @@ public:
     void removeWindow(WindowRecord* window);
     bool ownsWindows() const { return !windows.empty(); }
     WindowRecord* find(wl_surface* surface) const;
-    // Queues a message behind the input already translated.
-    void queueInput(const Msg& msg) { input.push_back({msg, 0, 0}); }
-    // Inserts the character message of the key message last taken from the queue.
-    void translateKey(const Msg& msg);
     // Sends the requests made so far and waits until the compositor has handled them, dispatching the
     // events that result (they are translated, not delivered). False when the connection failed.
     bool roundtrip();
@@ -190,29 +187,19 @@ public:
     std::vector<GLContextRecord*> contexts;
 
 private:
-    struct Input {
-        Msg msg;
-        uint32_t character; // WM_CHAR code of a WM_KEYDOWN, 0 for none
-        int sideKey;        // VK_LSHIFT etc. for the key-state table, 0 for none
-        uint32_t configureSerial = 0;
-    };
-
     Connection() = default;
     // Reads what the compositor sent without waiting and dispatches it.
     void readEvents();
-    void taken(const Input& item);
     void applyConfigure(WindowRecord* window, uint32_t serial);
     uint32_t mouseKeys() const;
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<wl_surface*, WindowRecord*> bySurface;
-    std::deque<Input> input;
     size_t paintCursor = 0;
     int busy = 0;
     bool closing = false;
     bool failed = false;
     unsigned char keysDown[32] = {};
-    Input lastKey{};
 };
 
 // Client area of the window clipped update rectangle; false when nothing needs painting. Registry lock

@@ -51,6 +51,12 @@ if("xwindow" IN_LIST KORVANE_PLATFORM_TOOLS)
   add_executable(korvane_xwindow tools/xwindow/main.cpp)
   target_link_libraries(korvane_xwindow PRIVATE korvane_xwindows X11::Xtst)
 endif()
+# waylandscript: the demonstration built with a script that saves its window's picture and drags across it
+# (tools/waylandscript/Script.cpp; Wayland lets nothing outside a client read or drive its windows).
+if("waylandscript" IN_LIST KORVANE_PLATFORM_TOOLS)
+  add_executable(korvane_wayland_script src/demo/main.cpp tools/waylandscript/Script.cpp)
+  target_link_libraries(korvane_wayland_script PRIVATE korvane_demo)
+endif()
 # winedesktop: keeps the desktop of a Wine session open while scripts/test-windows runs the tests one by one.
 if("winedesktop" IN_LIST KORVANE_PLATFORM_TOOLS)
   add_executable(korvane_wine_desktop tools/winedesktop/main.cpp)

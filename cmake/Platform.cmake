@@ -6,7 +6,8 @@
 #   folders         subfolders of src/platform/ built into the platform layer
 #   libraries       what the platform layer links publicly; private: privately
 #   tests           paths under tests/ (folders, test files, helpers under support/) that belong to this
-#                   backend: a path that some backend names is built only with a backend that names it
+#                   backend: a path is built only with a backend that names it or, when no backend names
+#                   the path itself, the nearest folder above it that some backend names
 #   test_libraries  what the backend's test helpers (the other client that plays the user) link
 #   tools           helper programs of tools/ built with this backend (see cmake/Demonstration.cmake)
 #   pkgconfig       pairs of an outside target and its pkg-config module; an outside target without a
@@ -17,26 +18,30 @@
 #   test_definitions compile definitions of the platform contract tests (checks the backend defines
 #                   differently)
 #   languages       languages besides C++ that the backend's sources are written in
+#   definitions     compile definitions of the platform layer (which backend the shared folders build for)
 #   setup           a function called once the platform layer is declared, for what a list cannot say
 #                   (code generated at build time)
 # A new backend is one more name in korvane_platforms and one more row.
 
 set(korvane_platforms x11 win32 wayland)
 
-# X11 windows, GLX contexts on Mesa, POSIX files and processes (Linux).
-set(korvane_platform_x11_folders posix x11)
+# X11 windows, GLX contexts on Mesa, POSIX files and processes (Linux). unix: the window system code the
+# X11 and Wayland backends share.
+set(korvane_platform_x11_folders posix unix x11)
 set(korvane_platform_x11_libraries Threads::Threads)
 set(korvane_platform_x11_private X11::X11 OpenGL::GLX)
 set(korvane_platform_x11_tests
   # The backend's own machinery (X11 connection, thread queues, processes and mounts).
   platform-linux
-  # The demonstration driven end to end with synthetic X input and read back through X11.
-  demo
+  # The demonstration's tests; these drive the program end to end with synthetic X input and read it back
+  # through X11.
+  demo demo/ApplicationStormTest.cpp demo/FaultTest.cpp demo/InstalledTreeTest.cpp demo/ProgramTest.cpp
+  demo/RunScriptTest.cpp support/demo/Program.cpp
   # POSIX and X11 behaviour: fork, mounts, /proc, file modes.
   io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
   system/ThreadTest.cpp system/TimestampTest.cpp
-  support/platform/X11Backend.cpp support/gui/X11Input.cpp)
-set(korvane_platform_x11_test_libraries X11::X11 X11::Xtst)
+  support/platform/X11Backend.cpp support/gui/X11Input.cpp support/gui/ProcEntries.cpp)
+set(korvane_platform_x11_test_libraries X11::X11 X11::Xtst korvane_xwindows)
 set(korvane_platform_x11_tools xwindow)
 set(korvane_platform_x11_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl OpenGL::GLX glx
   X11::X11 x11)
@@ -45,6 +50,7 @@ set(korvane_platform_x11_package_depends "libglew-dev, libfreetype-dev, libx11-d
 set(korvane_platform_x11_gui_program OFF)
 set(korvane_platform_x11_test_definitions)
 set(korvane_platform_x11_languages)
+set(korvane_platform_x11_definitions KORVANE_BACKEND_X11)
 set(korvane_platform_x11_setup)
 
 # Win32 itself (user32, gdi32, kernel32, WGL), cross-built with mingw-w64 and tested under Wine.
@@ -60,21 +66,26 @@ set(korvane_platform_win32_package_depends "")
 set(korvane_platform_win32_gui_program ON)
 set(korvane_platform_win32_test_definitions)
 set(korvane_platform_win32_languages)
+set(korvane_platform_win32_definitions)
 set(korvane_platform_win32_setup)
 
 # Wayland: wayland-client with xdg-shell windows, EGL on wayland-egl for desktop OpenGL, xkbcommon for keys,
-# and the POSIX parts for threads, files and time. Its tests run on a headless Weston (scripts/test wayland).
-set(korvane_platform_wayland_folders posix wayland)
+# the POSIX parts for threads, files and time, and the window system code shared with X11 (unix). Its tests
+# run on a headless Weston (scripts/test wayland).
+set(korvane_platform_wayland_folders posix unix wayland)
 set(korvane_platform_wayland_libraries Threads::Threads)
 set(korvane_platform_wayland_private wayland-client wayland-egl xkbcommon EGL)
 set(korvane_platform_wayland_tests
   # Synthetic input through the backend's emulated seat; the screen as the frames the windows presented.
-  support/platform/WaylandBackend.cpp support/gui/WaylandInput.cpp
+  support/platform/WaylandBackend.cpp support/gui/WaylandInput.cpp support/gui/ProcEntries.cpp
+  # The demonstration's scenes, views and pictures in windows of this process (not the X11 end-to-end
+  # tests).
+  demo
   # POSIX behaviour: fork, mounts, /proc, file modes.
   io/StandardStreamsTest.cpp io/SystemFileTest.cpp io/SystemFileFactoryTest.cpp freetype/FontFactoryTest.cpp
   system/ThreadTest.cpp system/TimestampTest.cpp)
 set(korvane_platform_wayland_test_libraries)
-set(korvane_platform_wayland_tools)
+set(korvane_platform_wayland_tools waylandscript)
 set(korvane_platform_wayland_pkgconfig Freetype::Freetype freetype2 GLEW::GLEW glew OpenGL::GL gl)
 set(korvane_platform_wayland_package DEB)
 set(korvane_platform_wayland_package_depends
@@ -82,6 +93,7 @@ set(korvane_platform_wayland_package_depends
 set(korvane_platform_wayland_gui_program OFF)
 set(korvane_platform_wayland_test_definitions KORVANE_PLATFORM_WAYLAND)
 set(korvane_platform_wayland_languages C)
+set(korvane_platform_wayland_definitions KORVANE_BACKEND_WAYLAND)
 set(korvane_platform_wayland_setup korvane_wayland_protocols)
 
 # The client code of the xdg-shell protocol (C), generated with wayland-scanner into the platform layer.
@@ -119,7 +131,7 @@ if(NOT KORVANE_PLATFORM IN_LIST korvane_platforms)
 endif()
 
 foreach(field folders libraries private tests test_libraries tools pkgconfig package package_depends gui_program
-    test_definitions languages setup)
+    test_definitions languages definitions setup)
   string(TOUPPER ${field} name)
   set(KORVANE_PLATFORM_${name} ${korvane_platform_${KORVANE_PLATFORM}_${field}})
 endforeach()
@@ -137,10 +149,10 @@ if(KORVANE_PLATFORM_GUI_PROGRAM)
   enable_language(RC)
 endif()
 
-# korvane_platform_has_tests(<path under tests/> <out_var>): FALSE when another backend names the path or a
-# folder above it and the chosen backend does not; TRUE otherwise.
+# korvane_platform_has_tests(<path under tests/> <out_var>): the nearest of the path and the folders above it
+# that some backend names decides: TRUE when the chosen backend names it, FALSE when only others do; TRUE
+# when no backend names any of them.
 function(korvane_platform_has_tests path out_var)
-  set(result TRUE)
   set(current ${path})
   while(current)
     if(current IN_LIST KORVANE_PLATFORM_TESTS)
@@ -148,15 +160,17 @@ function(korvane_platform_has_tests path out_var)
       return()
     endif()
     if(current IN_LIST KORVANE_BACKEND_TESTS)
-      set(result FALSE)
+      set(${out_var} FALSE PARENT_SCOPE)
+      return()
     endif()
     get_filename_component(current ${current} DIRECTORY)
   endwhile()
-  set(${out_var} ${result} PARENT_SCOPE)
+  set(${out_var} TRUE PARENT_SCOPE)
 endfunction()
 
 # korvane_platform_setup(): what the chosen backend does once the platform layer is declared.
 function(korvane_platform_setup)
+  target_compile_definitions(korvane_platform PRIVATE ${KORVANE_PLATFORM_DEFINITIONS})
   if(KORVANE_PLATFORM_SETUP)
     cmake_language(CALL ${KORVANE_PLATFORM_SETUP})
   endif()

@@ -27,6 +27,7 @@
 #include "support/demo/CountingView.h"
 #include "support/demo/SceneWindow.h"
 #include "support/gui/Watchdog.h"
+#include "tools/xwindow/XWindows.h"
 
 using korvane::application::Message;
 using korvane::demo::MainWindow;

@@ -18,7 +18,7 @@
 #include "graphics3d/GeometryModel.h"
 #include "graphics3d/Material.h"
 #include "graphics3d/SkyModel.h"
-#include "support/demo/Program.h"
+#include "support/demo/RunDirectory.h"
 #include "support/graphics3d/GLTestWindow.h"
 #include "support/graphics3d/Queries.h"
 

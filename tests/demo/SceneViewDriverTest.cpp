@@ -11,7 +11,7 @@
 #include "demo/SceneView.h"
 #include "graphics3d/Context.h"
 #include "object/Pointer.h"
-#include "support/demo/Program.h"
+#include "support/demo/RunDirectory.h"
 #include "support/graphics3d/GLTestWindow.h"
 
 using korvane::demo::MainWindow;

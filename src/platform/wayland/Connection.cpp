@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +12,7 @@
 #include <xkbcommon/xkbcommon.h>
 
 #include "platform/File.h"
-#include "platform/wayland/WaylandWindow.h"
+#include "platform/unix/Backend.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace korvane::platform::wayland {
@@ -24,6 +23,8 @@ namespace {
 constexpr uint32_t buttonLeft = 0x110;
 constexpr uint32_t buttonRight = 0x111;
 constexpr uint32_t buttonMiddle = 0x112;
+
+std::atomic<IdleHook> idleHook{nullptr};
 
 Connection* connectionOf(void* data) {
     return static_cast<Connection*>(data);
@@ -175,6 +176,10 @@ const wl_registry_listener registryListener = {registryGlobal, registryGlobalRem
 
 } // namespace
 
+void setIdleHook(IdleHook hook) {
+    idleHook.store(hook, std::memory_order_release);
+}
+
 Connection* Connection::currentIfAny() {
     detail::ThreadQueue* queue = detail::currentQueueIfAny();
     return queue ? static_cast<Connection*>(queue->eventSource()) : nullptr;
@@ -201,9 +206,6 @@ Connection* Connection::current() {
         return nullptr;
     }
     connection->xkb = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    if (const char* picture = std::getenv("KORVANE_WAYLAND_PICTURE"); picture && *picture) {
-        captureFrames(true);
-    }
     Connection* result = connection.get();
     detail::currentQueue().setEventSource(std::move(connection));
     return result;
@@ -215,6 +217,10 @@ Connection::~Connection() {
         destroyGLSurface(window);
     }
     destroyContexts(*this);
+    if (egl != EGL_NO_DISPLAY) {
+        eglTerminate(egl);
+        egl = EGL_NO_DISPLAY;
+    }
     {
         WindowRegistry& records = windowRegistry();
         std::lock_guard lock(records.mutex);
@@ -318,10 +324,7 @@ void Connection::addWindow(WindowRecord* window) {
 void Connection::removeWindow(WindowRecord* window) {
     windows.erase(std::find(windows.begin(), windows.end(), window));
     bySurface.erase(window->surface);
-    std::erase_if(input, [window](const Input& item) { return item.msg.window == window; });
-    if (lastKey.msg.window == window) {
-        lastKey = Input{};
-    }
+    forget(window);
     if (pointerWindow == window) {
         pointerWindow = nullptr;
     }
@@ -359,7 +362,9 @@ bool Connection::nextInput(Msg& msg, bool remove) {
     if (!closing && input.empty()) {
         takeSeatEvents(*this);
         readEvents();
-        takePictureWhenDue();
+        if (IdleHook hook = idleHook.load(std::memory_order_acquire)) {
+            hook();
+        }
     }
     // Configure requests are answered here, where the procedures may be called.
     while (!closing && !input.empty() && input.front().configureSerial) {
@@ -370,76 +375,11 @@ bool Connection::nextInput(Msg& msg, bool remove) {
         }
     }
     --busy;
-    if (input.empty()) {
-        return false;
-    }
-    msg = input.front().msg;
-    if (remove) {
-        Input item = input.front();
-        input.pop_front();
-        taken(item);
-    }
-    return true;
-}
-
-void Connection::taken(const Input& item) {
-    const Msg& msg = item.msg;
-    switch (msg.message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-        setKeyState(static_cast<int>(msg.wParam), msg.message == WM_KEYDOWN);
-        if (item.sideKey) {
-            setKeyState(item.sideKey, msg.message == WM_KEYDOWN);
-        }
-        lastKey = msg.message == WM_KEYDOWN ? item : Input{};
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        setKeyState(VK_LBUTTON, msg.message == WM_LBUTTONDOWN);
-        break;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        setKeyState(VK_RBUTTON, msg.message == WM_RBUTTONDOWN);
-        break;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        setKeyState(VK_MBUTTON, msg.message == WM_MBUTTONDOWN);
-        break;
-    default:
-        break;
-    }
-}
-
-void Connection::translateKey(const Msg& msg) {
-    const Msg& key = lastKey.msg;
-    if (msg.message != WM_KEYDOWN || key.message != WM_KEYDOWN || lastKey.character == 0 ||
-        key.window != msg.window || key.wParam != msg.wParam || key.lParam != msg.lParam) {
-        return;
-    }
-    input.push_front({Msg{msg.window, WM_CHAR, lastKey.character, msg.lParam}, 0, 0});
-    lastKey = Input{};
+    return takeInput(msg, remove);
 }
 
 bool Connection::nextPaint(Msg& msg) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    // Round robin, so that a window invalidated over and over cannot starve the others.
-    for (size_t i = 0; i < windows.size(); ++i) {
-        size_t index = (paintCursor + i) % windows.size();
-        WindowRecord* window = windows[index];
-        if (!window->dirty || !isViewable(window)) {
-            continue;
-        }
-        Rect rect;
-        if (!clippedUpdate(window, rect)) {
-            window->dirty = false;
-            continue;
-        }
-        paintCursor = index + 1;
-        msg = Msg{window, WM_PAINT, 0, 0};
-        return true;
-    }
-    return false;
+    return nextPaintOf(windows, paintCursor, msg);
 }
 
 bool Connection::readyToWait() {
@@ -456,68 +396,6 @@ bool Connection::readyToWait() {
     }
     wl_display_cancel_read(display);
     return input.empty();
-}
-
-void Connection::takePictureWhenDue() {
-    // Read once per process: the picture is taken once, the drag played once.
-    static const char* path = std::getenv("KORVANE_WAYLAND_PICTURE");
-    static const char* drag = std::getenv("KORVANE_WAYLAND_DRAG");
-    static std::atomic<bool> taken{false};
-    static std::atomic<bool> dragged{drag == nullptr || *drag == 0};
-    static const auto start = std::chrono::steady_clock::now();
-    if (!path || !*path || taken.load(std::memory_order_relaxed)) {
-        return;
-    }
-    const char* delay = std::getenv("KORVANE_WAYLAND_PICTURE_DELAY");
-    const long milliseconds = delay && *delay ? std::strtol(delay, nullptr, 10) : 15000;
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    // With KORVANE_WAYLAND_DRAG set, halfway to the picture the emulated seat drags across the window.
-    const bool dragDue =
-        !dragged.load(std::memory_order_relaxed) && elapsed >= std::chrono::milliseconds(milliseconds / 2);
-    if (!dragDue && elapsed < std::chrono::milliseconds(milliseconds)) {
-        return;
-    }
-    WindowRecord* front = nullptr;
-    {
-        std::lock_guard lock(windowRegistry().mutex);
-        if (!windowRegistry().stacking.empty()) {
-            front = windowRegistry().stacking.back();
-        }
-    }
-    if (!front || std::find(windows.begin(), windows.end(), front) == windows.end()) {
-        return;
-    }
-    if (dragDue) {
-        if (!dragged.exchange(true)) {
-            dragAcross(front, drag);
-        }
-        return;
-    }
-    if (taken.exchange(true)) {
-        return;
-    }
-    if (!writePicture(front, path)) {
-        std::printf("The picture could not be written to \"%s\".\n", path);
-    }
-    captureFrames(false);
-    closeRequested(front);
-}
-
-void Connection::dragAcross(WindowRecord* window, const char* points) {
-    // "x0,y0,x1,y1" in the window's client area: press the left button at the first point, move to the
-    // second in small steps, release there.
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    if (std::sscanf(points, "%d,%d,%d,%d", &x0, &y0, &x1, &y1) != 4) {
-        std::printf("KORVANE_WAYLAND_DRAG is \"%s\": expected x0,y0,x1,y1.\n", points);
-        return;
-    }
-    const int steps = 20;
-    injectPointerMotion(window->x + x0, window->y + y0);
-    injectPointerButton(buttonLeft, true);
-    for (int i = 1; i <= steps; ++i) {
-        injectPointerMotion(window->x + x0 + (x1 - x0) * i / steps, window->y + y0 + (y1 - y0) * i / steps);
-    }
-    injectPointerButton(buttonLeft, false);
 }
 
 uint32_t Connection::mouseKeys() const {

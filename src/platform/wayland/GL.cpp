@@ -15,16 +15,9 @@
 
 #include "platform/File.h"
 #include "platform/GL.h"
-#include "platform/wayland/WaylandWindow.h"
+#include "platform/unix/Backend.h"
 
 namespace korvane::platform {
-
-struct GLContextRecord {
-    wayland::Connection* connection = nullptr;
-    ThreadId thread = 0;
-    EGLContext context = EGL_NO_CONTEXT;
-    int format = 0;
-};
 
 namespace {
 
@@ -42,28 +35,8 @@ void keepDriverLoaded() {
         nullptr);
 }
 
-// Every live context; contexts die with their connection, so handles are checked before use.
-struct ContextRegistry {
-    std::mutex mutex;
-    std::unordered_set<GLContextRecord*> contexts;
-};
-
-ContextRegistry& contextRegistry() {
-    static ContextRegistry* instance = new ContextRegistry;
-    return *instance;
-}
-
-thread_local GLContextRecord* currentContext = nullptr;
-thread_local DeviceContextRecord* currentDC = nullptr;
-
 using wayland::onOwner;
 using wayland::windowOf;
-
-GLContextRecord* liveContext(GLContext context) {
-    ContextRegistry& registry = contextRegistry();
-    std::lock_guard lock(registry.mutex);
-    return registry.contexts.count(context) ? context : nullptr;
-}
 
 uint8_t clampBits(int bits) {
     return static_cast<uint8_t>(std::clamp(bits, 0, 255));
@@ -213,16 +186,6 @@ long long score(const PixelFormatDescriptor& request, const Format& format) {
     return result;
 }
 
-bool release() {
-    if (!currentContext) {
-        return true;
-    }
-    eglMakeCurrent(currentContext->connection->egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    currentContext = nullptr;
-    currentDC = nullptr;
-    return true;
-}
-
 // The whole surface is opaque, whatever its alpha channel holds: windows do not show what lies behind.
 void setOpaque(WindowRecord* window) {
     wl_region* region = wl_compositor_create_region(window->connection->compositor);
@@ -270,37 +233,45 @@ void captureFrames(bool enabled) {
     capturing.store(enabled, std::memory_order_relaxed);
 }
 
-WindowRecord* windowOf(DeviceContext dc) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.deviceContexts.find(dc);
-    return found == registry.deviceContexts.end() ? nullptr : found->second;
+bool createNativeContext(WindowRecord* window, NativeContext& context) {
+    Connection& connection = *window->connection;
+    const Format* format = formatOf(connection, window->dc.pixelFormat);
+    EGLConfig config = format ? configOf(connection, *format) : nullptr;
+    if (!config) {
+        setLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return false;
+    }
+    // Desktop OpenGL; without version attributes EGL gives a compatibility (legacy) context.
+    eglBindAPI(EGL_OPENGL_API);
+    EGLContext egl = eglCreateContext(connection.egl, config, EGL_NO_CONTEXT, nullptr);
+    if (egl == EGL_NO_CONTEXT) {
+        setLastError(eglGetError() == EGL_BAD_ALLOC ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_PIXEL_FORMAT);
+        return false;
+    }
+    keepDriverLoaded();
+    context = egl;
+    return true;
 }
 
-void destroyContexts(Connection& connection) {
-    if (currentContext && currentContext->connection == &connection) {
-        release();
-    }
-    for (GLContextRecord* context : connection.contexts) {
-        {
-            ContextRegistry& registry = contextRegistry();
-            std::lock_guard lock(registry.mutex);
-            registry.contexts.erase(context);
-        }
-        eglDestroyContext(connection.egl, context->context);
-        delete context;
-    }
-    connection.contexts.clear();
-    if (connection.egl != EGL_NO_DISPLAY) {
-        eglTerminate(connection.egl);
-        connection.egl = EGL_NO_DISPLAY;
-    }
+void destroyNativeContext(GLContextRecord* context) {
+    eglDestroyContext(context->connection->egl, context->context);
 }
 
-void releaseIfCurrent(WindowRecord* window) {
-    if (currentDC && currentDC->window == window) {
-        release();
+bool makeNativeCurrent(WindowRecord* window, GLContextRecord* context) {
+    if (window->eglSurface == EGL_NO_SURFACE) {
+        return false;
     }
+    eglBindAPI(EGL_OPENGL_API);
+    if (!eglMakeCurrent(window->connection->egl, window->eglSurface, window->eglSurface, context->context)) {
+        return false;
+    }
+    // A swap must never wait for the compositor's frame callback: a hidden or covered surface gets none.
+    eglSwapInterval(window->connection->egl, 0);
+    return true;
+}
+
+void releaseNativeContext(GLContextRecord* current) {
+    eglMakeCurrent(current->connection->egl, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 
 void resizeGLSurface(WindowRecord* window) {
@@ -323,16 +294,6 @@ void destroyGLSurface(WindowRecord* window) {
 }
 
 } // namespace wayland
-
-DeviceContext getDC(WindowHandle window) {
-    return isWindow(window) ? &window->dc : nullptr;
-}
-
-void releaseDC(WindowHandle, DeviceContext) {}
-
-WindowHandle windowFromDC(DeviceContext dc) {
-    return windowOf(dc);
-}
 
 int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
     return onOwner(dc, 0, [&request](WindowRecord* window) {
@@ -397,86 +358,6 @@ int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out
         out = described->descriptor;
         return static_cast<int>(formatsOf(connection).size());
     });
-}
-
-int getPixelFormat(DeviceContext dc) {
-    return onOwner(dc, 0, [](WindowRecord* window) { return window->dc.pixelFormat; });
-}
-
-GLContext createContext(DeviceContext dc) {
-    return onOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
-        wayland::Connection& connection = *window->connection;
-        const Format* format = formatOf(connection, window->dc.pixelFormat);
-        EGLConfig config = format ? configOf(connection, *format) : nullptr;
-        if (!config) {
-            setLastError(ERROR_INVALID_PIXEL_FORMAT);
-            return nullptr;
-        }
-        // Desktop OpenGL; without version attributes EGL gives a compatibility (legacy) context.
-        eglBindAPI(EGL_OPENGL_API);
-        EGLContext egl = eglCreateContext(connection.egl, config, EGL_NO_CONTEXT, nullptr);
-        if (egl == EGL_NO_CONTEXT) {
-            setLastError(eglGetError() == EGL_BAD_ALLOC ? ERROR_NOT_ENOUGH_MEMORY
-                                                        : ERROR_INVALID_PIXEL_FORMAT);
-            return nullptr;
-        }
-        keepDriverLoaded();
-        auto* context = new GLContextRecord{&connection, currentThreadId(), egl, window->dc.pixelFormat};
-        connection.contexts.push_back(context);
-        ContextRegistry& registry = contextRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.contexts.insert(context);
-        return context;
-    });
-}
-
-bool deleteContext(GLContext context) {
-    // Only the owning thread may touch its connection; a context that died with it is already gone.
-    if (!liveContext(context) || context->thread != currentThreadId()) {
-        return false;
-    }
-    if (currentContext == context) {
-        release();
-    }
-    wayland::Connection& connection = *context->connection;
-    {
-        ContextRegistry& registry = contextRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.contexts.erase(context);
-    }
-    std::erase(connection.contexts, context);
-    eglDestroyContext(connection.egl, context->context);
-    delete context;
-    return true;
-}
-
-bool makeCurrent(DeviceContext dc, GLContext context) {
-    if (!context) {
-        return release();
-    }
-    WindowRecord* window = wayland::ownedWindow(windowOf(dc));
-    if (!window || !liveContext(context) || context->thread != currentThreadId() ||
-        context->format != window->dc.pixelFormat || context->connection != window->connection ||
-        window->eglSurface == EGL_NO_SURFACE) {
-        return false;
-    }
-    eglBindAPI(EGL_OPENGL_API);
-    if (!eglMakeCurrent(window->connection->egl, window->eglSurface, window->eglSurface, context->context)) {
-        return false;
-    }
-    // A swap must never wait for the compositor's frame callback: a hidden or covered surface gets none.
-    eglSwapInterval(window->connection->egl, 0);
-    currentContext = context;
-    currentDC = &window->dc;
-    return true;
-}
-
-GLContext getCurrentContext() {
-    return currentContext;
-}
-
-DeviceContext getCurrentDC() {
-    return currentDC;
 }
 
 bool swapBuffers(DeviceContext dc) {

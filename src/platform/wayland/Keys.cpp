@@ -4,25 +4,6 @@
 
 namespace korvane::platform::wayland {
 
-namespace {
-
-thread_local unsigned char keyStates[256];
-
-} // namespace
-
-void setKeyState(int virtualKey, bool down) {
-    if (virtualKey <= 0 || virtualKey > 255) {
-        return;
-    }
-    unsigned char& state = keyStates[virtualKey];
-    if (down) {
-        // Bit 0 toggles on every press that is not a repeat.
-        state = (state & 0x80) ? state : static_cast<unsigned char>((state ^ 1) | 0x80);
-    } else {
-        state &= 1;
-    }
-}
-
 int virtualKeyOf(uint32_t keysym, int& side, bool& extended) {
     side = 0;
     extended = false;
@@ -166,15 +147,3 @@ int virtualKeyOf(uint32_t keysym, int& side, bool& extended) {
 }
 
 } // namespace korvane::platform::wayland
-
-namespace korvane::platform {
-
-int16_t getKeyState(int virtualKey) {
-    if (virtualKey <= 0 || virtualKey > 255) {
-        return 0;
-    }
-    unsigned char state = wayland::keyStates[virtualKey];
-    return static_cast<int16_t>(((state & 0x80) ? 0x8000 : 0) | (state & 1));
-}
-
-} // namespace korvane::platform

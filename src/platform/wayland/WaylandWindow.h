@@ -9,6 +9,7 @@
 
 #include "platform/Window.h"
 #include "platform/posix/ThreadQueue.h"
+#include "platform/unix/InputQueue.h"
 
 struct wl_buffer;
 struct wl_callback;
@@ -43,7 +44,9 @@ struct DeviceContextRecord {
 
 namespace wayland {
 class Connection;
-}
+// What a GL context is to EGL.
+using NativeContext = EGLContext;
+} // namespace wayland
 
 struct WindowRecord {
     // Fixed at creation; readable from any thread while the window is live.
@@ -105,7 +108,7 @@ namespace wayland {
 // The Wayland connection of one thread, installed as the event source of its queue while the thread owns
 // windows. Every request of the thread goes through this connection; its events are read and dispatched
 // only on this thread.
-class Connection final : public detail::EventSource {
+class Connection final : public detail::EventSource, public InputQueue {
 public:
     // The calling thread's connection, opened on first use; null when no compositor can be reached.
     static Connection* current();
@@ -128,10 +131,6 @@ public:
     void removeWindow(WindowRecord* window);
     bool ownsWindows() const { return !windows.empty(); }
     WindowRecord* find(wl_surface* surface) const;
-    // Queues a message behind the input already translated.
-    void queueInput(const Msg& msg) { input.push_back({msg, 0, 0}); }
-    // Inserts the character message of the key message last taken from the queue.
-    void translateKey(const Msg& msg);
     // Sends the requests made so far and waits until the compositor has handled them, dispatching the
     // events that result (they are translated, not delivered). False when the connection failed.
     bool roundtrip();
@@ -188,35 +187,19 @@ public:
     std::vector<GLContextRecord*> contexts;
 
 private:
-    struct Input {
-        Msg msg;
-        uint32_t character; // WM_CHAR code of a WM_KEYDOWN, 0 for none
-        int sideKey;        // VK_LSHIFT etc. for the key-state table, 0 for none
-        uint32_t configureSerial = 0;
-    };
-
     Connection() = default;
     // Reads what the compositor sent without waiting and dispatches it.
     void readEvents();
-    void taken(const Input& item);
     void applyConfigure(WindowRecord* window, uint32_t serial);
     uint32_t mouseKeys() const;
-    // With KORVANE_WAYLAND_PICTURE set, a set time after the first window was shown: saves the front
-    // window's picture there and asks it to close, as a user would (how scripts look at a program). With
-    // KORVANE_WAYLAND_DRAG="x0,y0,x1,y1" also set, halfway to the picture the emulated seat drags with the
-    // left button across the front window's client area (how scripts drive a program).
-    void takePictureWhenDue();
-    void dragAcross(WindowRecord* window, const char* points);
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<wl_surface*, WindowRecord*> bySurface;
-    std::deque<Input> input;
     size_t paintCursor = 0;
     int busy = 0;
     bool closing = false;
     bool failed = false;
     unsigned char keysDown[32] = {};
-    Input lastKey{};
 };
 
 // Client area of the window clipped update rectangle; false when nothing needs painting. Registry lock
@@ -277,10 +260,15 @@ R onOwner(Name name, R failed, Operation operation) {
 void setKeyState(int virtualKey, bool down);
 // The virtual-key code of an XKB key symbol, 0 for none; side receives VK_LSHIFT etc. for modifiers.
 int virtualKeyOf(uint32_t keysym, int& side, bool& extended);
-// Destroys the thread's GL contexts of the connection and terminates its EGL display (before it closes).
+// Destroys the thread's GL contexts of the connection (before its EGL display is terminated).
 void destroyContexts(Connection& connection);
 // Releases the GL context current on the calling thread if it draws to the window.
 void releaseIfCurrent(WindowRecord* window);
+
+// A function each connection calls on its thread whenever it looks for input and finds none waiting, null
+// for none: a way to drive a program from outside its code (a script that looks at and acts on its windows).
+using IdleHook = void (*)();
+void setIdleHook(IdleHook hook);
 
 // Makes the emulated seat stand in for the compositor's from now on (it gives the keyboard to windows
 // as they are shown).

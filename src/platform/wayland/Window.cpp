@@ -8,32 +8,15 @@
 #include <wayland-client.h>
 
 #include "platform/File.h"
-#include "platform/wayland/WaylandWindow.h"
+#include "platform/unix/Backend.h"
 #include "xdg-shell-client-protocol.h"
 
 namespace korvane::platform {
 
 namespace {
 
-struct ClassRegistry {
-    std::mutex mutex;
-    std::unordered_map<std::string, WindowClass> classes;
-};
-
-ClassRegistry& classRegistry() {
-    static ClassRegistry* instance = new ClassRegistry;
-    return *instance;
-}
-
 // The colour of a window's plain content (what shows where nothing was drawn), 0xAARRGGBB.
 constexpr uint32_t backgroundColour = 0xFF000000;
-
-ThreadId ownerOf(WindowHandle handle) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.windows.find(handle);
-    return found == registry.windows.end() ? 0 : found->second;
-}
 
 using wayland::onOwner;
 
@@ -122,13 +105,6 @@ void destroySurface(WindowRecord* window) {
     }
 }
 
-void markWhole(WindowRecord* window, bool erase) {
-    std::lock_guard lock(windowRegistry().mutex);
-    window->dirty = true;
-    window->dirtyWhole = true;
-    window->erase = window->erase || erase;
-}
-
 // Maps or unmaps the window's surface: a top-level window is mapped by its first content after the
 // compositor's first configure, a subsurface by its content while its parent is mapped.
 void mapSurface(WindowRecord* window, bool mapped) {
@@ -152,6 +128,10 @@ void mapSurface(WindowRecord* window, bool mapped) {
     }
     connection.flush();
 }
+
+} // namespace
+
+namespace wayland {
 
 bool show(WindowRecord* window, bool visible) {
     bool was = window->visible;
@@ -182,7 +162,7 @@ bool show(WindowRecord* window, bool visible) {
         if (!wayland::ownedWindow(window)) {
             return was;
         }
-        markWhole(window, true);
+        wayland::markWhole(window, true);
         if (!window->parent) {
             {
                 std::lock_guard lock(windowRegistry().mutex);
@@ -201,23 +181,7 @@ bool show(WindowRecord* window, bool visible) {
     return was;
 }
 
-void markDestroying(WindowRecord* window) {
-    window->destroying = true;
-    for (WindowRecord* child : window->children) {
-        markDestroying(child);
-    }
-}
-
-// WM_DESTROY to the window, then to its descendants. The whole tree is marked first, so a procedure
-// that destroys one of them meanwhile changes nothing.
-void sendDestroy(WindowRecord* window) {
-    wayland::releaseIfCurrent(window);
-    wayland::callProcedure(window, WM_DESTROY, 0, 0);
-    std::vector<WindowRecord*> children = window->children;
-    for (WindowRecord* child : children) {
-        sendDestroy(child);
-    }
-}
+namespace {
 
 void freeTree(wayland::Connection& connection, WindowRecord* window) {
     // A subsurface goes before the surface it is attached to.
@@ -237,13 +201,15 @@ void freeTree(wayland::Connection& connection, WindowRecord* window) {
     delete window;
 }
 
+} // namespace
+
 bool destroy(WindowRecord* window) {
     if (window->destroying) {
         return false;
     }
-    markDestroying(window);
+    wayland::markDestroying(window);
     wayland::Connection& connection = *window->connection;
-    sendDestroy(window);
+    wayland::sendDestroy(window);
     wayland::callProcedure(window, WM_NCDESTROY, 0, 0);
     WindowRecord* parent = window->parent;
     if (parent) {
@@ -257,139 +223,31 @@ bool destroy(WindowRecord* window) {
     return true;
 }
 
-bool move(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
-    if (flags & SWP_NOMOVE) {
-        x = window->x;
-        y = window->y;
+bool createNative(WindowRecord* window) {
+    if (createSurface(*window->connection, window)) {
+        return true;
     }
-    if (flags & SWP_NOSIZE) {
-        width = window->width;
-        height = window->height;
-    } else if (!window->parent && !(flags & SWP_NOSENDCHANGING)) {
-        wayland::applyMinMax(window, width, height);
-        if (!wayland::ownedWindow(window)) {
-            return false;
-        }
-    }
-    // An empty surface cannot be shown; Win32 allows it, so the smallest size stands in for zero.
-    width = std::clamp(width, 1, 32767);
-    height = std::clamp(height, 1, 32767);
-    bool moved = x != window->x || y != window->y;
-    bool sized = width != window->width || height != window->height;
-    if (moved || sized) {
-        window->x = x;
-        window->y = y;
-        window->width = width;
-        window->height = height;
-        if (moved && window->subsurface) {
-            wl_subsurface_set_position(window->subsurface, x, y);
-            wayland::commitParent(window);
-        }
-        if (sized) {
-            wayland::resizeGLSurface(window);
-            if (wayland::isViewable(window) && window->eglSurface == EGL_NO_SURFACE &&
-                (window->parent || window->configured)) {
-                wayland::attachBackground(window);
-            }
-        }
-        window->connection->flush();
-        if (sized && (window->classStyle & (CS_HREDRAW | CS_VREDRAW))) {
-            markWhole(window, true);
-        }
-        if (moved) {
-            wayland::callProcedure(window, WM_MOVE, 0, makeLParam(x, y));
-        }
-        if (sized && wayland::ownedWindow(window)) {
-            wayland::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height));
-        }
-    }
-    if (wayland::ownedWindow(window) && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
-        show(window, (flags & SWP_SHOWWINDOW) != 0);
-    }
-    return true;
+    destroySurface(window);
+    window->connection->closeIfUnused();
+    return false;
 }
 
-WindowHandle create(const WindowClass& windowClass, const char* className, uint32_t exStyle,
-                    const char* title, uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
-                    WindowRecord* parent, void* param) {
-    wayland::Connection* connection = wayland::Connection::current();
-    if (!connection) {
-        return nullptr;
+void placeNative(WindowRecord* window, bool moved, bool sized) {
+    if (moved && window->subsurface) {
+        wl_subsurface_set_position(window->subsurface, window->x, window->y);
+        wayland::commitParent(window);
     }
-    auto* window = new WindowRecord;
-    window->thread = currentThreadId();
-    window->connection = connection;
-    window->parent = parent;
-    window->procedure = windowClass.procedure;
-    window->extra.assign(static_cast<size_t>(std::max(0, windowClass.windowExtra)), 0);
-    window->classStyle = windowClass.style;
-    window->style = style & ~WS_VISIBLE;
-    window->exStyle = exStyle;
-    window->title = title ? title : "";
-    window->x = x == CW_USEDEFAULT ? 0 : x;
-    window->y = y == CW_USEDEFAULT ? 0 : y;
-    window->width = width == CW_USEDEFAULT ? 640 : width;
-    window->height = height == CW_USEDEFAULT ? 480 : height;
-    window->needSize = !parent;
-    window->dc.window = window;
-    {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows[window] = window->thread;
-        registry.deviceContexts[&window->dc] = window;
-    }
-    if (!parent) {
-        // Asked before WM_CREATE, as on Win32: the procedure does not know its window yet.
-        wayland::applyMinMax(window, window->width, window->height);
-    }
-    window->width = std::clamp(window->width, 1, 32767);
-    window->height = std::clamp(window->height, 1, 32767);
-    if (!createSurface(*connection, window)) {
-        destroySurface(window);
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows.erase(window);
-        registry.deviceContexts.erase(&window->dc);
-        delete window;
-        connection->closeIfUnused();
-        return nullptr;
-    }
-    connection->addWindow(window);
-    if (parent) {
-        parent->children.push_back(window);
-    }
-
-    CreateStruct create;
-    create.createParams = param;
-    create.parent = parent;
-    create.x = window->x;
-    create.y = window->y;
-    create.width = window->width;
-    create.height = window->height;
-    create.style = style;
-    create.name = title;
-    create.className = className;
-    create.exStyle = exStyle;
-    if (wayland::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LParam>(&create)) == -1) {
-        if (wayland::ownedWindow(window)) {
-            destroy(window);
-        }
-        return nullptr;
-    }
-    if (parent && wayland::ownedWindow(window)) {
-        wayland::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
-        if (wayland::ownedWindow(window)) {
-            wayland::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
+    if (sized) {
+        wayland::resizeGLSurface(window);
+        if (wayland::isViewable(window) && window->eglSurface == EGL_NO_SURFACE &&
+            (window->parent || window->configured)) {
+            wayland::attachBackground(window);
         }
     }
-    if ((style & WS_VISIBLE) && wayland::ownedWindow(window)) {
-        show(window, true);
-    }
-    if (wayland::ownedWindow(window)) {
-        connection->flush();
-    }
-    return wayland::ownedWindow(window) ? window : nullptr;
+    window->connection->flush();
 }
+
+namespace {
 
 // A shared-memory buffer of one colour; null when the memory cannot be had.
 wl_buffer* createPlainBuffer(wl_shm* shm, int32_t width, int32_t height, uint32_t colour) {
@@ -419,46 +277,6 @@ wl_buffer* createPlainBuffer(wl_shm* shm, int32_t width, int32_t height, uint32_
 
 } // namespace
 
-WindowRegistry& windowRegistry() {
-    static WindowRegistry* instance = new WindowRegistry;
-    return *instance;
-}
-
-namespace wayland {
-
-WindowRecord* ownedWindow(WindowHandle handle) {
-    return ownerOf(handle) == currentThreadId() && handle ? handle : nullptr;
-}
-
-Result callProcedure(WindowRecord* window, uint32_t message, WParam wParam, LParam lParam) {
-    return window->procedure ? window->procedure(window, message, wParam, lParam)
-                             : defWindowProc(window, message, wParam, lParam);
-}
-
-bool isViewable(const WindowRecord* window) {
-    for (; window; window = window->parent) {
-        if (!window->visible) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void applyMinMax(WindowRecord* window, int32_t& width, int32_t& height) {
-    MinMaxInfo info;
-    info.minTrackSize = {1, 1};
-    info.maxTrackSize = {32767, 32767};
-    callProcedure(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
-    width = std::max(width, info.minTrackSize.x);
-    height = std::max(height, info.minTrackSize.y);
-    if (info.maxTrackSize.x >= info.minTrackSize.x) {
-        width = std::min(width, info.maxTrackSize.x);
-    }
-    if (info.maxTrackSize.y >= info.minTrackSize.y) {
-        height = std::min(height, info.maxTrackSize.y);
-    }
-}
-
 void resizeFromCompositor(WindowRecord* window, int32_t width, int32_t height) {
     applyMinMax(window, width, height);
     if (!ownedWindow(window)) {
@@ -475,7 +293,7 @@ void resizeFromCompositor(WindowRecord* window, int32_t width, int32_t height) {
     resizeGLSurface(window);
     attachBackground(window);
     if (window->classStyle & (CS_HREDRAW | CS_VREDRAW)) {
-        markWhole(window, true);
+        wayland::markWhole(window, true);
     }
     window->connection->queueInput(Msg{window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height)});
 }
@@ -516,119 +334,6 @@ void commitParent(WindowRecord* window) {
 }
 
 } // namespace wayland
-
-bool registerClass(const WindowClass& windowClass) {
-    if (!windowClass.name || !*windowClass.name || !windowClass.procedure || windowClass.windowExtra < 0) {
-        return false;
-    }
-    ClassRegistry& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    return registry.classes.emplace(windowClass.name, windowClass).second;
-}
-
-bool unregisterClass(const char* name) {
-    ClassRegistry& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    return name && registry.classes.erase(name) > 0;
-}
-
-WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
-                          int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
-                          void* param) {
-    WindowClass windowClass;
-    {
-        ClassRegistry& registry = classRegistry();
-        std::lock_guard lock(registry.mutex);
-        auto found = className ? registry.classes.find(className) : registry.classes.end();
-        if (found == registry.classes.end()) {
-            setLastError(ERROR_CANNOT_FIND_WND_CLASS);
-            return nullptr;
-        }
-        windowClass = found->second;
-    }
-    if (!(style & WS_CHILD)) {
-        parent = nullptr; // an owner window is not kept: there is no owner relation
-    } else if (!parent) {
-        return nullptr;
-    }
-    if (!parent) {
-        return create(windowClass, className, exStyle, title, style, x, y, width, height, nullptr, param);
-    }
-    return onOwner(parent, WindowHandle(nullptr), [&](WindowRecord* owner) {
-        return create(windowClass, className, exStyle, title, style, x, y, width, height, owner, param);
-    });
-}
-
-bool destroyWindow(WindowHandle window) {
-    return onOwner(window, false, destroy);
-}
-
-bool isWindow(WindowHandle window) {
-    return ownerOf(window) != 0;
-}
-
-WindowHandle getParent(WindowHandle window) {
-    return onOwner(window, WindowHandle(nullptr), [](WindowRecord* w) { return w->parent; });
-}
-
-ThreadId getWindowThreadId(WindowHandle window) {
-    return ownerOf(window);
-}
-
-bool showWindow(WindowHandle window, int command) {
-    return onOwner(window, false, [command](WindowRecord* w) { return show(w, command != SW_HIDE); });
-}
-
-bool isWindowVisible(WindowHandle window) {
-    return onOwner(window, false, [](WindowRecord* w) { return wayland::isViewable(w); });
-}
-
-bool setWindowPos(WindowHandle window, WindowHandle, int32_t x, int32_t y, int32_t width, int32_t height,
-                  uint32_t flags) {
-    return onOwner(window, false, [=](WindowRecord* w) { return move(w, x, y, width, height, flags); });
-}
-
-bool getClientRect(WindowHandle window, Rect& rect) {
-    return onOwner(window, false, [&rect](WindowRecord* w) {
-        rect = Rect{0, 0, w->width, w->height};
-        return true;
-    });
-}
-
-// Wayland tells no client where the compositor shows its windows: screen coordinates are those of the
-// program's own screen, on which a top-level window stands where the program last placed it.
-bool clientToScreen(WindowHandle window, Point& point) {
-    return onOwner(window, false, [&point](WindowRecord* w) {
-        for (; w; w = w->parent) {
-            point.x += w->x;
-            point.y += w->y;
-        }
-        return true;
-    });
-}
-
-bool screenToClient(WindowHandle window, Point& point) {
-    return onOwner(window, false, [&point](WindowRecord* w) {
-        for (; w; w = w->parent) {
-            point.x -= w->x;
-            point.y -= w->y;
-        }
-        return true;
-    });
-}
-
-bool getWindowRect(WindowHandle window, Rect& rect) {
-    return onOwner(window, false, [&rect](WindowRecord* w) {
-        Point origin;
-        clientToScreen(w, origin);
-        rect = Rect{origin.x, origin.y, origin.x + w->width, origin.y + w->height};
-        return true;
-    });
-}
-
-bool adjustWindowRectEx(Rect&, uint32_t, bool, uint32_t) {
-    return true;
-}
 
 const char* describeWindowRequirements() {
     return "no Wayland display or no OpenGL/EGL";

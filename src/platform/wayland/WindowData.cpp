@@ -1,20 +1,10 @@
-// Window data and text: titles, extra words, messages sent or posted to a window, leave tracking.
-#include <cstring>
-
+// What window data needs of the compositor: titles and where the pointer is.
 #include <wayland-client.h>
 
-#include "platform/wayland/WaylandWindow.h"
+#include "platform/unix/Backend.h"
 #include "xdg-shell-client-protocol.h"
 
-namespace korvane::platform {
-
-namespace {
-
-using wayland::onOwner;
-
-} // namespace
-
-namespace wayland {
+namespace korvane::platform::wayland {
 
 void setTitle(WindowRecord* window) {
     if (window->toplevel) {
@@ -22,110 +12,14 @@ void setTitle(WindowRecord* window) {
     }
 }
 
-} // namespace wayland
-
-bool setWindowText(WindowHandle window, const char* text) {
-    return onOwner(window, false, [text](WindowRecord* w) {
-        w->title = text ? text : "";
-        wayland::setTitle(w);
-        w->connection->flush();
-        return true;
-    });
+void titleChanged(WindowRecord* window) {
+    setTitle(window);
+    window->connection->flush();
 }
 
-int getWindowText(WindowHandle window, char* buffer, int size) {
-    return onOwner(window, 0, [buffer, size](WindowRecord* w) {
-        if (!buffer || size <= 0) {
-            return 0;
-        }
-        int length = std::min(static_cast<int>(w->title.size()), size - 1);
-        std::memcpy(buffer, w->title.data(), static_cast<size_t>(length));
-        buffer[length] = 0;
-        return length;
-    });
+bool pointerOver(WindowRecord* window) {
+    // Over this window's own surface (not over a child of it).
+    return window->connection->pointerWindow == window;
 }
 
-Result callWindowProc(WindowProcedure procedure, WindowHandle window, uint32_t message, WParam wParam,
-                      LParam lParam) {
-    return procedure ? procedure(window, message, wParam, lParam) : 0;
-}
-
-Result sendMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
-    return onOwner(window, Result(0),
-                   [=](WindowRecord* w) { return wayland::callProcedure(w, message, wParam, lParam); });
-}
-
-bool postMessage(WindowHandle window, uint32_t message, WParam wParam, LParam lParam) {
-    ThreadId owner = getWindowThreadId(window);
-    auto queue = owner ? detail::findQueue(owner) : nullptr;
-    return queue && queue->post(Msg{window, message, wParam, lParam});
-}
-
-intptr_t getWindowLongPtr(WindowHandle window, int index) {
-    return onOwner(window, intptr_t(0), [index](WindowRecord* w) -> intptr_t {
-        switch (index) {
-        case GWLP_WNDPROC:
-            return reinterpret_cast<intptr_t>(w->procedure);
-        case GWLP_USERDATA:
-            return w->userData;
-        case GWLP_HWNDPARENT:
-            return reinterpret_cast<intptr_t>(w->parent);
-        default:
-            break;
-        }
-        intptr_t value = 0;
-        if (index >= 0 && static_cast<size_t>(index) + sizeof value <= w->extra.size()) {
-            std::memcpy(&value, w->extra.data() + index, sizeof value);
-        }
-        return value;
-    });
-}
-
-intptr_t setWindowLongPtr(WindowHandle window, int index, intptr_t value) {
-    return onOwner(window, intptr_t(0), [index, value](WindowRecord* w) -> intptr_t {
-        intptr_t previous = 0;
-        switch (index) {
-        case GWLP_WNDPROC:
-            previous = reinterpret_cast<intptr_t>(w->procedure);
-            if (value) {
-                w->procedure = reinterpret_cast<WindowProcedure>(value);
-            }
-            return previous;
-        case GWLP_USERDATA:
-            previous = w->userData;
-            w->userData = value;
-            return previous;
-        default:
-            break;
-        }
-        if (index >= 0 && static_cast<size_t>(index) + sizeof value <= w->extra.size()) {
-            std::memcpy(&previous, w->extra.data() + index, sizeof previous);
-            std::memcpy(w->extra.data() + index, &value, sizeof value);
-        }
-        return previous;
-    });
-}
-
-bool trackMouseEvent(const TrackMouseEvent& request) {
-    if (!(request.flags & TME_LEAVE)) {
-        return false;
-    }
-    return onOwner(request.window, false, [&request](WindowRecord* w) {
-        if (request.flags & TME_CANCEL) {
-            w->trackLeave = false;
-            return true;
-        }
-        // Inside when the pointer is over this window's own surface (not over a child of it).
-        wayland::Connection& connection = *w->connection;
-        bool inside = connection.pointerWindow == w;
-        if (inside) {
-            w->trackLeave = true;
-        } else {
-            w->trackLeave = false;
-            connection.queueInput(Msg{w, WM_MOUSELEAVE, 0, 0});
-        }
-        return true;
-    });
-}
-
-} // namespace korvane::platform
+} // namespace korvane::platform::wayland

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/File.h"
-#include "platform/x11/X11Window.h"
+#include "platform/unix/Backend.h"
 
 namespace korvane::platform::x11 {
 
@@ -171,10 +171,7 @@ void Connection::addWindow(WindowRecord* window) {
 void Connection::removeWindow(WindowRecord* window) {
     windows.erase(std::find(windows.begin(), windows.end(), window));
     byXid.erase(window->xwindow);
-    std::erase_if(input, [window](const Input& item) { return item.msg.window == window; });
-    if (lastKey.msg.window == window) {
-        lastKey = Input{};
-    }
+    forget(window);
 }
 
 WindowRecord* Connection::find(::Window xwindow) const {
@@ -195,76 +192,11 @@ bool Connection::nextInput(Msg& msg, bool remove) {
         translate(event);
     }
     --busy;
-    if (input.empty()) {
-        return false;
-    }
-    msg = input.front().msg;
-    if (remove) {
-        Input item = input.front();
-        input.pop_front();
-        taken(item);
-    }
-    return true;
-}
-
-void Connection::taken(const Input& item) {
-    const Msg& msg = item.msg;
-    switch (msg.message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-        setKeyState(static_cast<int>(msg.wParam), msg.message == WM_KEYDOWN);
-        if (item.sideKey) {
-            setKeyState(item.sideKey, msg.message == WM_KEYDOWN);
-        }
-        lastKey = msg.message == WM_KEYDOWN ? item : Input{};
-        break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        setKeyState(VK_LBUTTON, msg.message == WM_LBUTTONDOWN);
-        break;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        setKeyState(VK_RBUTTON, msg.message == WM_RBUTTONDOWN);
-        break;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        setKeyState(VK_MBUTTON, msg.message == WM_MBUTTONDOWN);
-        break;
-    default:
-        break;
-    }
-}
-
-void Connection::translateKey(const Msg& msg) {
-    const Msg& key = lastKey.msg;
-    if (msg.message != WM_KEYDOWN || key.message != WM_KEYDOWN || lastKey.character == 0 ||
-        key.window != msg.window || key.wParam != msg.wParam || key.lParam != msg.lParam) {
-        return;
-    }
-    input.push_front({Msg{msg.window, WM_CHAR, lastKey.character, msg.lParam}, 0, 0});
-    lastKey = Input{};
+    return takeInput(msg, remove);
 }
 
 bool Connection::nextPaint(Msg& msg) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    // Round robin, so that a window invalidated over and over cannot starve the others.
-    for (size_t i = 0; i < windows.size(); ++i) {
-        size_t index = (paintCursor + i) % windows.size();
-        WindowRecord* window = windows[index];
-        if (!window->dirty || !isViewable(window)) {
-            continue;
-        }
-        Rect rect;
-        if (!clippedUpdate(window, rect)) {
-            window->dirty = false;
-            continue;
-        }
-        paintCursor = index + 1;
-        msg = Msg{window, WM_PAINT, 0, 0};
-        return true;
-    }
-    return false;
+    return nextPaintOf(windows, paintCursor, msg);
 }
 
 bool Connection::readyToWait() {

@@ -12,16 +12,9 @@
 
 #include "platform/File.h"
 #include "platform/GL.h"
-#include "platform/x11/X11Window.h"
+#include "platform/unix/Backend.h"
 
 namespace korvane::platform {
-
-struct GLContextRecord {
-    x11::Connection* connection = nullptr;
-    ThreadId thread = 0;
-    GLXContext context = nullptr;
-    int format = 0;
-};
 
 namespace {
 
@@ -40,28 +33,8 @@ void keepDriverLoaded() {
         nullptr);
 }
 
-// Every live context; contexts die with their connection, so handles are checked before use.
-struct ContextRegistry {
-    std::mutex mutex;
-    std::unordered_set<GLContextRecord*> contexts;
-};
-
-ContextRegistry& contextRegistry() {
-    static ContextRegistry* instance = new ContextRegistry;
-    return *instance;
-}
-
-thread_local GLContextRecord* currentContext = nullptr;
-thread_local DeviceContextRecord* currentDC = nullptr;
-
 using x11::onOwner;
 using x11::windowOf;
-
-GLContextRecord* liveContext(GLContext context) {
-    ContextRegistry& registry = contextRegistry();
-    std::lock_guard lock(registry.mutex);
-    return registry.contexts.count(context) ? context : nullptr;
-}
 
 uint8_t shiftOf(unsigned long mask) {
     if (!mask) {
@@ -223,60 +196,49 @@ long long score(const PixelFormatDescriptor& request, const FormatInfo& info, in
     return result;
 }
 
-bool release() {
-    if (!currentContext) {
-        return true;
-    }
-    glXMakeCurrent(currentContext->connection->display, None, nullptr);
-    currentContext = nullptr;
-    currentDC = nullptr;
-    return true;
-}
-
 } // namespace
 
 namespace x11 {
 
-WindowRecord* windowOf(DeviceContext dc) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.deviceContexts.find(dc);
-    return found == registry.deviceContexts.end() ? nullptr : found->second;
-}
-
-void destroyContexts(Connection& connection) {
-    if (currentContext && currentContext->connection == &connection) {
-        release();
+bool createNativeContext(WindowRecord* window, NativeContext& context) {
+    Connection& connection = *window->connection;
+    const Format* format = formatOf(connection, window->dc.pixelFormat);
+    XVisualInfo* visual = format ? visualOf(connection, *format) : nullptr;
+    if (!visual) {
+        setLastError(ERROR_INVALID_PIXEL_FORMAT);
+        return false;
     }
-    for (GLContextRecord* context : connection.contexts) {
-        {
-            ContextRegistry& registry = contextRegistry();
-            std::lock_guard lock(registry.mutex);
-            registry.contexts.erase(context);
+    // The server may refuse the context after the library has made its part: wait for its answer.
+    ErrorTrap trap(connection.display);
+    GLXContext glx = glXCreateContext(connection.display, visual, nullptr, True);
+    XFree(visual);
+    uint32_t error = trap.lastError(ERROR_INVALID_PIXEL_FORMAT);
+    if (!glx || error) {
+        if (glx) {
+            glXDestroyContext(connection.display, glx);
+            trap.check();
         }
-        glXDestroyContext(connection.display, context->context);
-        delete context;
+        setLastError(error ? error : ERROR_INVALID_PIXEL_FORMAT);
+        return false;
     }
-    connection.contexts.clear();
+    keepDriverLoaded();
+    context = glx;
+    return true;
 }
 
-void releaseIfCurrent(WindowRecord* window) {
-    if (currentDC && currentDC->window == window) {
-        release();
-    }
+void destroyNativeContext(GLContextRecord* context) {
+    glXDestroyContext(context->connection->display, context->context);
+}
+
+bool makeNativeCurrent(WindowRecord* window, GLContextRecord* context) {
+    return glXMakeCurrent(context->connection->display, window->xwindow, context->context);
+}
+
+void releaseNativeContext(GLContextRecord* current) {
+    glXMakeCurrent(current->connection->display, None, nullptr);
 }
 
 } // namespace x11
-
-DeviceContext getDC(WindowHandle window) {
-    return isWindow(window) ? &window->dc : nullptr;
-}
-
-void releaseDC(WindowHandle, DeviceContext) {}
-
-WindowHandle windowFromDC(DeviceContext dc) {
-    return windowOf(dc);
-}
 
 int choosePixelFormat(DeviceContext dc, const PixelFormatDescriptor& request) {
     return onOwner(dc, 0, [&request](WindowRecord* window) {
@@ -329,87 +291,6 @@ int describePixelFormat(DeviceContext dc, int format, PixelFormatDescriptor& out
         out = described->info.descriptor;
         return static_cast<int>(formatsOf(connection).size());
     });
-}
-
-int getPixelFormat(DeviceContext dc) {
-    return onOwner(dc, 0, [](WindowRecord* window) { return window->dc.pixelFormat; });
-}
-
-GLContext createContext(DeviceContext dc) {
-    return onOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
-        x11::Connection& connection = *window->connection;
-        const Format* format = formatOf(connection, window->dc.pixelFormat);
-        XVisualInfo* visual = format ? visualOf(connection, *format) : nullptr;
-        if (!visual) {
-            setLastError(ERROR_INVALID_PIXEL_FORMAT);
-            return nullptr;
-        }
-        // The server may refuse the context after the library has made its part: wait for its answer.
-        x11::ErrorTrap trap(connection.display);
-        GLXContext glx = glXCreateContext(connection.display, visual, nullptr, True);
-        XFree(visual);
-        uint32_t error = trap.lastError(ERROR_INVALID_PIXEL_FORMAT);
-        if (!glx || error) {
-            if (glx) {
-                glXDestroyContext(connection.display, glx);
-                trap.check();
-            }
-            setLastError(error ? error : ERROR_INVALID_PIXEL_FORMAT);
-            return nullptr;
-        }
-        keepDriverLoaded();
-        auto* context = new GLContextRecord{&connection, currentThreadId(), glx, window->dc.pixelFormat};
-        connection.contexts.push_back(context);
-        ContextRegistry& registry = contextRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.contexts.insert(context);
-        return context;
-    });
-}
-
-bool deleteContext(GLContext context) {
-    // Only the owning thread may touch its connection; a context that died with it is already gone.
-    if (!liveContext(context) || context->thread != currentThreadId()) {
-        return false;
-    }
-    if (currentContext == context) {
-        release();
-    }
-    x11::Connection& connection = *context->connection;
-    {
-        ContextRegistry& registry = contextRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.contexts.erase(context);
-    }
-    std::erase(connection.contexts, context);
-    glXDestroyContext(connection.display, context->context);
-    delete context;
-    return true;
-}
-
-bool makeCurrent(DeviceContext dc, GLContext context) {
-    if (!context) {
-        return release();
-    }
-    WindowRecord* window = x11::ownedWindow(windowOf(dc));
-    if (!window || !liveContext(context) || context->thread != currentThreadId() ||
-        context->format != window->dc.pixelFormat || context->connection != window->connection) {
-        return false;
-    }
-    if (!glXMakeCurrent(context->connection->display, window->xwindow, context->context)) {
-        return false;
-    }
-    currentContext = context;
-    currentDC = &window->dc;
-    return true;
-}
-
-GLContext getCurrentContext() {
-    return currentContext;
-}
-
-DeviceContext getCurrentDC() {
-    return currentDC;
 }
 
 bool swapBuffers(DeviceContext dc) {

@@ -5,33 +5,16 @@
 #include <unordered_map>
 
 #include "platform/File.h"
-#include "platform/x11/X11Window.h"
+#include "platform/unix/Backend.h"
 
 namespace korvane::platform {
 
 namespace {
 
-struct ClassRegistry {
-    std::mutex mutex;
-    std::unordered_map<std::string, WindowClass> classes;
-};
-
-ClassRegistry& classRegistry() {
-    static ClassRegistry* instance = new ClassRegistry;
-    return *instance;
-}
-
 constexpr long eventMask = ExposureMask | StructureNotifyMask | KeyPressMask | KeyReleaseMask |
                            ButtonPressMask | ButtonReleaseMask | PointerMotionMask | EnterWindowMask |
                            LeaveWindowMask;
 constexpr long topLevelEventMask = eventMask | FocusChangeMask;
-
-ThreadId ownerOf(WindowHandle handle) {
-    WindowRegistry& registry = windowRegistry();
-    std::lock_guard lock(registry.mutex);
-    auto found = registry.windows.find(handle);
-    return found == registry.windows.end() ? 0 : found->second;
-}
 
 using x11::onOwner;
 
@@ -107,12 +90,9 @@ bool createXWindow(x11::Connection& connection, WindowRecord* window, XVisualInf
     return true;
 }
 
-void markWhole(WindowRecord* window, bool erase) {
-    std::lock_guard lock(windowRegistry().mutex);
-    window->dirty = true;
-    window->dirtyWhole = true;
-    window->erase = window->erase || erase;
-}
+} // namespace
+
+namespace x11 {
 
 bool show(WindowRecord* window, bool visible) {
     bool was = window->visible;
@@ -141,7 +121,7 @@ bool show(WindowRecord* window, bool visible) {
             }
         }
         XMapWindow(connection.display, window->xwindow);
-        markWhole(window, true);
+        x11::markWhole(window, true);
         if (!window->parent) {
             // Showing activates a top-level window, as on Win32; the focus change reports WM_ACTIVATE.
             XSetInputFocus(connection.display, window->xwindow, RevertToParent, CurrentTime);
@@ -154,23 +134,7 @@ bool show(WindowRecord* window, bool visible) {
     return was;
 }
 
-void markDestroying(WindowRecord* window) {
-    window->destroying = true;
-    for (WindowRecord* child : window->children) {
-        markDestroying(child);
-    }
-}
-
-// WM_DESTROY to the window, then to its descendants. The whole tree is marked first, so a procedure
-// that destroys one of them meanwhile changes nothing.
-void sendDestroy(WindowRecord* window) {
-    x11::releaseIfCurrent(window);
-    x11::callProcedure(window, WM_DESTROY, 0, 0);
-    std::vector<WindowRecord*> children = window->children;
-    for (WindowRecord* child : children) {
-        sendDestroy(child);
-    }
-}
+namespace {
 
 void freeTree(x11::Connection& connection, WindowRecord* window) {
     for (WindowRecord* child : window->children) {
@@ -190,16 +154,18 @@ void freeTree(x11::Connection& connection, WindowRecord* window) {
     delete window;
 }
 
+} // namespace
+
 bool destroy(WindowRecord* window) {
     if (window->destroying) {
         return false;
     }
-    markDestroying(window);
+    x11::markDestroying(window);
     x11::Connection& connection = *window->connection;
     if (window->visible) {
         XUnmapWindow(connection.display, window->xwindow);
     }
-    sendDestroy(window);
+    x11::sendDestroy(window);
     x11::callProcedure(window, WM_NCDESTROY, 0, 0);
     XDestroyWindow(connection.display, window->xwindow);
     if (window->parent) {
@@ -212,168 +178,16 @@ bool destroy(WindowRecord* window) {
     return true;
 }
 
-bool move(WindowRecord* window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags) {
-    x11::Connection& connection = *window->connection;
-    if (flags & SWP_NOMOVE) {
-        x = window->x;
-        y = window->y;
-    }
-    if (flags & SWP_NOSIZE) {
-        width = window->width;
-        height = window->height;
-    } else if (!window->parent && !(flags & SWP_NOSENDCHANGING)) {
-        x11::applyMinMax(window, width, height);
-        if (!x11::ownedWindow(window)) {
-            return false;
-        }
-    }
-    // X windows cannot be empty; Win32 allows it, so the smallest size stands in for zero.
-    width = std::clamp(width, 1, 32767);
-    height = std::clamp(height, 1, 32767);
-    bool moved = x != window->x || y != window->y;
-    bool sized = width != window->width || height != window->height;
-    if (moved || sized) {
-        window->configureSerial = NextRequest(connection.display);
-        XMoveResizeWindow(connection.display, window->xwindow, x, y, static_cast<unsigned>(width),
-                          static_cast<unsigned>(height));
-        XFlush(connection.display);
-        window->x = x;
-        window->y = y;
-        window->width = width;
-        window->height = height;
-        if (sized && (window->classStyle & (CS_HREDRAW | CS_VREDRAW))) {
-            markWhole(window, true);
-        }
-        if (moved) {
-            x11::callProcedure(window, WM_MOVE, 0, makeLParam(x, y));
-        }
-        if (sized && x11::ownedWindow(window)) {
-            x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(width, height));
-        }
-    }
-    if (x11::ownedWindow(window) && (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
-        show(window, (flags & SWP_SHOWWINDOW) != 0);
-    }
-    return true;
+bool createNative(WindowRecord* window) {
+    return createXWindow(*window->connection, window, nullptr);
 }
 
-WindowHandle create(const WindowClass& windowClass, const char* className, uint32_t exStyle,
-                    const char* title, uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
-                    WindowRecord* parent, void* param) {
-    x11::Connection* connection = x11::Connection::current();
-    if (!connection) {
-        return nullptr;
-    }
-    auto* window = new WindowRecord;
-    window->thread = currentThreadId();
-    window->connection = connection;
-    window->parent = parent;
-    window->procedure = windowClass.procedure;
-    window->extra.assign(static_cast<size_t>(std::max(0, windowClass.windowExtra)), 0);
-    window->classStyle = windowClass.style;
-    window->style = style & ~WS_VISIBLE;
-    window->exStyle = exStyle;
-    window->title = title ? title : "";
-    window->x = x == CW_USEDEFAULT ? 0 : x;
-    window->y = y == CW_USEDEFAULT ? 0 : y;
-    window->width = width == CW_USEDEFAULT ? 640 : width;
-    window->height = height == CW_USEDEFAULT ? 480 : height;
-    window->needSize = !parent;
-    window->dc.window = window;
-    {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows[window] = window->thread;
-        registry.deviceContexts[&window->dc] = window;
-    }
-    if (!parent) {
-        // Asked before WM_CREATE, as on Win32: the procedure does not know its window yet.
-        x11::applyMinMax(window, window->width, window->height);
-    }
-    window->width = std::clamp(window->width, 1, 32767);
-    window->height = std::clamp(window->height, 1, 32767);
-    if (!createXWindow(*connection, window, nullptr)) {
-        WindowRegistry& registry = windowRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.windows.erase(window);
-        registry.deviceContexts.erase(&window->dc);
-        delete window;
-        return nullptr;
-    }
-    connection->addWindow(window);
-    if (parent) {
-        parent->children.push_back(window);
-    }
-
-    CreateStruct create;
-    create.createParams = param;
-    create.parent = parent;
-    create.x = window->x;
-    create.y = window->y;
-    create.width = window->width;
-    create.height = window->height;
-    create.style = style;
-    create.name = title;
-    create.className = className;
-    create.exStyle = exStyle;
-    if (x11::callProcedure(window, WM_CREATE, 0, reinterpret_cast<LParam>(&create)) == -1) {
-        if (x11::ownedWindow(window)) {
-            destroy(window);
-        }
-        return nullptr;
-    }
-    if (parent && x11::ownedWindow(window)) {
-        x11::callProcedure(window, WM_SIZE, SIZE_RESTORED, makeLParam(window->width, window->height));
-        if (x11::ownedWindow(window)) {
-            x11::callProcedure(window, WM_MOVE, 0, makeLParam(window->x, window->y));
-        }
-    }
-    if ((style & WS_VISIBLE) && x11::ownedWindow(window)) {
-        show(window, true);
-    }
-    return x11::ownedWindow(window) ? window : nullptr;
-}
-
-} // namespace
-
-WindowRegistry& windowRegistry() {
-    static WindowRegistry* instance = new WindowRegistry;
-    return *instance;
-}
-
-namespace x11 {
-
-WindowRecord* ownedWindow(WindowHandle handle) {
-    return ownerOf(handle) == currentThreadId() && handle ? handle : nullptr;
-}
-
-Result callProcedure(WindowRecord* window, uint32_t message, WParam wParam, LParam lParam) {
-    return window->procedure ? window->procedure(window, message, wParam, lParam)
-                             : defWindowProc(window, message, wParam, lParam);
-}
-
-bool isViewable(const WindowRecord* window) {
-    for (; window; window = window->parent) {
-        if (!window->visible) {
-            return false;
-        }
-    }
-    return true;
-}
-
-void applyMinMax(WindowRecord* window, int32_t& width, int32_t& height) {
-    MinMaxInfo info;
-    info.minTrackSize = {1, 1};
-    info.maxTrackSize = {32767, 32767};
-    callProcedure(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LParam>(&info));
-    width = std::max(width, info.minTrackSize.x);
-    height = std::max(height, info.minTrackSize.y);
-    if (info.maxTrackSize.x >= info.minTrackSize.x) {
-        width = std::min(width, info.maxTrackSize.x);
-    }
-    if (info.maxTrackSize.y >= info.minTrackSize.y) {
-        height = std::min(height, info.maxTrackSize.y);
-    }
+void placeNative(WindowRecord* window, bool, bool) {
+    Connection& connection = *window->connection;
+    window->configureSerial = NextRequest(connection.display);
+    XMoveResizeWindow(connection.display, window->xwindow, window->x, window->y,
+                      static_cast<unsigned>(window->width), static_cast<unsigned>(window->height));
+    XFlush(connection.display);
 }
 
 bool recreateWindow(WindowRecord* window, XVisualInfo* visual) {
@@ -398,122 +212,11 @@ bool recreateWindow(WindowRecord* window, XVisualInfo* visual) {
         XFreeColormap(connection.display, oldColormap);
     }
     XFlush(connection.display);
-    markWhole(window, true);
+    x11::markWhole(window, true);
     return true;
 }
 
 } // namespace x11
-
-bool registerClass(const WindowClass& windowClass) {
-    if (!windowClass.name || !*windowClass.name || !windowClass.procedure || windowClass.windowExtra < 0) {
-        return false;
-    }
-    ClassRegistry& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    return registry.classes.emplace(windowClass.name, windowClass).second;
-}
-
-bool unregisterClass(const char* name) {
-    ClassRegistry& registry = classRegistry();
-    std::lock_guard lock(registry.mutex);
-    return name && registry.classes.erase(name) > 0;
-}
-
-WindowHandle createWindow(uint32_t exStyle, const char* className, const char* title, uint32_t style,
-                          int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent,
-                          void* param) {
-    WindowClass windowClass;
-    {
-        ClassRegistry& registry = classRegistry();
-        std::lock_guard lock(registry.mutex);
-        auto found = className ? registry.classes.find(className) : registry.classes.end();
-        if (found == registry.classes.end()) {
-            setLastError(ERROR_CANNOT_FIND_WND_CLASS);
-            return nullptr;
-        }
-        windowClass = found->second;
-    }
-    if (!(style & WS_CHILD)) {
-        parent = nullptr; // an owner window is not kept: there is no owner relation
-    } else if (!parent) {
-        return nullptr;
-    }
-    if (!parent) {
-        return create(windowClass, className, exStyle, title, style, x, y, width, height, nullptr, param);
-    }
-    return onOwner(parent, WindowHandle(nullptr), [&](WindowRecord* owner) {
-        return create(windowClass, className, exStyle, title, style, x, y, width, height, owner, param);
-    });
-}
-
-bool destroyWindow(WindowHandle window) {
-    return onOwner(window, false, destroy);
-}
-
-bool isWindow(WindowHandle window) {
-    return ownerOf(window) != 0;
-}
-
-WindowHandle getParent(WindowHandle window) {
-    return onOwner(window, WindowHandle(nullptr), [](WindowRecord* w) { return w->parent; });
-}
-
-ThreadId getWindowThreadId(WindowHandle window) {
-    return ownerOf(window);
-}
-
-bool showWindow(WindowHandle window, int command) {
-    return onOwner(window, false, [command](WindowRecord* w) { return show(w, command != SW_HIDE); });
-}
-
-bool isWindowVisible(WindowHandle window) {
-    return onOwner(window, false, [](WindowRecord* w) { return x11::isViewable(w); });
-}
-
-bool setWindowPos(WindowHandle window, WindowHandle, int32_t x, int32_t y, int32_t width, int32_t height,
-                  uint32_t flags) {
-    return onOwner(window, false, [=](WindowRecord* w) { return move(w, x, y, width, height, flags); });
-}
-
-bool getClientRect(WindowHandle window, Rect& rect) {
-    return onOwner(window, false, [&rect](WindowRecord* w) {
-        rect = Rect{0, 0, w->width, w->height};
-        return true;
-    });
-}
-
-bool clientToScreen(WindowHandle window, Point& point) {
-    return onOwner(window, false, [&point](WindowRecord* w) {
-        for (; w; w = w->parent) {
-            point.x += w->x;
-            point.y += w->y;
-        }
-        return true;
-    });
-}
-
-bool screenToClient(WindowHandle window, Point& point) {
-    return onOwner(window, false, [&point](WindowRecord* w) {
-        for (; w; w = w->parent) {
-            point.x -= w->x;
-            point.y -= w->y;
-        }
-        return true;
-    });
-}
-
-bool getWindowRect(WindowHandle window, Rect& rect) {
-    return onOwner(window, false, [&rect](WindowRecord* w) {
-        Point origin;
-        clientToScreen(w, origin);
-        rect = Rect{origin.x, origin.y, origin.x + w->width, origin.y + w->height};
-        return true;
-    });
-}
-
-bool adjustWindowRectEx(Rect&, uint32_t, bool, uint32_t) {
-    return true;
-}
 
 const char* describeWindowRequirements() {
     return "no X display or no OpenGL/GLX";

@@ -10,6 +10,9 @@
 
 #include "platform/Window.h"
 #include "platform/posix/ThreadQueue.h"
+#include "platform/unix/InputQueue.h"
+
+struct __GLXcontextRec; // GLXContext (GL/glx.h)
 
 // Internal state of the X11 window system: window records, the registry of live handles and the X
 // connection of each thread that owns windows.
@@ -22,7 +25,9 @@ struct DeviceContextRecord {
 
 namespace x11 {
 class Connection;
-}
+// What a GL context is to GLX.
+using NativeContext = ::__GLXcontextRec*;
+} // namespace x11
 
 struct WindowRecord {
     // Fixed at creation; readable from any thread while the window is live.
@@ -70,7 +75,7 @@ namespace x11 {
 
 // The X connection of one thread, installed as the event source of its queue while the thread owns
 // windows. Every X call of the thread goes through this connection.
-class Connection final : public detail::EventSource {
+class Connection final : public detail::EventSource, public InputQueue {
 public:
     // The calling thread's connection, opened on first use; null when the display cannot be opened.
     static Connection* current();
@@ -94,11 +99,8 @@ public:
     bool ownsWindows() const { return !windows.empty(); }
     WindowRecord* find(::Window xwindow) const;
     void remap(::Window from, ::Window to, WindowRecord* window);
-    // Queues a message behind the input already translated (used for generated input such as an
-    // immediate mouse leave).
-    void queueInput(const Msg& msg) { input.push_back({msg, 0, 0}); }
-    // Inserts the character message of the key message last taken from the queue.
-    void translateKey(const Msg& msg);
+    // Sends the requests made so far.
+    void flush() { XFlush(display); }
 
     Display* display = nullptr;
     int screen = 0;
@@ -113,28 +115,19 @@ public:
     std::vector<GLContextRecord*> contexts;
 
 private:
-    struct Input {
-        Msg msg;
-        uint32_t character; // WM_CHAR code of a WM_KEYDOWN, 0 for none
-        int sideKey;        // VK_LSHIFT etc. for the key-state table, 0 for none
-    };
-
     Connection() = default;
     void translate(XEvent& event);
     void translateKeyEvent(WindowRecord* window, XKeyEvent& event, bool press);
     void translateConfigure(WindowRecord* window, const XConfigureEvent& event);
-    void taken(const Input& item);
     // Marks keys as up that were released while another client had the focus.
     void forgetReleasedKeys();
 
     std::vector<WindowRecord*> windows;
     std::unordered_map<::Window, WindowRecord*> byXid;
-    std::deque<Input> input;
     size_t paintCursor = 0;
     int busy = 0;
     bool closing = false;
     unsigned char keysDown[32] = {};
-    Input lastKey{};
 };
 
 // Catches the X errors of the requests the calling thread makes on a connection while the trap is set, so

@@ -21,10 +21,6 @@ namespace korvane::demo::test {
 
 namespace fs = std::filesystem;
 
-std::string runDirectory() {
-    return KORVANE_RUN_DIR;
-}
-
 RunDirectoryCopy::RunDirectoryCopy() {
     char pattern[] = "/tmp/korvane-run-XXXXXX";
     if (!::mkdtemp(pattern))

@@ -8,12 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "support/demo/RunDirectory.h"
 #include "tools/xwindow/XWindows.h"
 
 namespace korvane::demo::test {
-
-// The built program and its run directory.
-std::string runDirectory();
 
 // A copy of the run directory in a fresh temporary folder (the program linked, data and font copied),
 // for runs with files taken away or broken. Removed on destruction.

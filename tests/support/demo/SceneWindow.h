@@ -5,7 +5,7 @@
 #include "demo/MainWindow.h"
 #include "demo/SceneView.h"
 #include "object/Pointer.h"
-#include "support/demo/Program.h"
+#include "support/demo/RunDirectory.h"
 
 namespace korvane::demo::test {
 

@@ -1,7 +1,6 @@
 #include "support/gui/GuiTesting.h"
 
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -59,23 +58,6 @@ void SyntheticInput::key(Key which, bool press) {
 
 uint32_t SyntheticInput::pixel(int x, int y) {
     return wayland::shownPixel(x, y) & 0xFFFFFF;
-}
-
-namespace {
-size_t entriesOf(const char* directory) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
-        ++count;
-    return count;
-}
-} // namespace
-
-size_t threadsOfProcess() {
-    return entriesOf("/proc/self/task");
-}
-
-size_t filesOfProcess() {
-    return entriesOf("/proc/self/fd");
 }
 
 } // namespace korvane::gui::testing

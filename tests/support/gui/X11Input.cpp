@@ -5,7 +5,6 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -79,23 +78,6 @@ uint32_t SyntheticInput::pixel(int x, int y) {
     const uint32_t value = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
     XDestroyImage(image);
     return value;
-}
-
-namespace {
-size_t entriesOf(const char* directory) {
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory))
-        ++count;
-    return count;
-}
-} // namespace
-
-size_t threadsOfProcess() {
-    return entriesOf("/proc/self/task");
-}
-
-size_t filesOfProcess() {
-    return entriesOf("/proc/self/fd");
 }
 
 } // namespace korvane::gui::testing

@@ -2,13 +2,13 @@
 #include <algorithm>
 #include <mutex>
 
-#include "platform/x11/X11Window.h"
+#include "platform/unix/Backend.h"
 
 namespace korvane::platform {
 
 namespace {
 
-using x11::onOwner;
+using backend::onOwner;
 
 void unionRect(Rect& into, const Rect& rect) {
     into.left = std::min(into.left, rect.left);
@@ -19,9 +19,7 @@ void unionRect(Rect& into, const Rect& rect) {
 
 } // namespace
 
-namespace x11 {
-
-bool clippedUpdate(WindowRecord* window, Rect& rect) {
+bool backend::clippedUpdate(WindowRecord* window, Rect& rect) {
     if (!window->dirty) {
         return false;
     }
@@ -37,7 +35,34 @@ bool clippedUpdate(WindowRecord* window, Rect& rect) {
     return rect.left < rect.right && rect.top < rect.bottom;
 }
 
-} // namespace x11
+void backend::markWhole(WindowRecord* window, bool erase) {
+    std::lock_guard lock(windowRegistry().mutex);
+    window->dirty = true;
+    window->dirtyWhole = true;
+    window->erase = window->erase || erase;
+}
+
+bool backend::nextPaintOf(const std::vector<WindowRecord*>& windows, size_t& cursor, Msg& msg) {
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard lock(registry.mutex);
+    // Round robin, so that a window invalidated over and over cannot starve the others.
+    for (size_t i = 0; i < windows.size(); ++i) {
+        size_t index = (cursor + i) % windows.size();
+        WindowRecord* window = windows[index];
+        if (!window->dirty || !isViewable(window)) {
+            continue;
+        }
+        Rect rect;
+        if (!clippedUpdate(window, rect)) {
+            window->dirty = false;
+            continue;
+        }
+        cursor = index + 1;
+        msg = Msg{window, WM_PAINT, 0, 0};
+        return true;
+    }
+    return false;
+}
 
 bool updateWindow(WindowHandle window) {
     return onOwner(window, false, [](WindowRecord* w) {
@@ -45,10 +70,10 @@ bool updateWindow(WindowHandle window) {
         {
             std::lock_guard lock(windowRegistry().mutex);
             Rect rect;
-            dirty = x11::isViewable(w) && x11::clippedUpdate(w, rect);
+            dirty = backend::isViewable(w) && backend::clippedUpdate(w, rect);
         }
         if (dirty) {
-            x11::callProcedure(w, WM_PAINT, 0, 0);
+            backend::callProcedure(w, WM_PAINT, 0, 0);
         }
         return true;
     });
@@ -86,7 +111,7 @@ bool validateRect(WindowHandle window, const Rect* rect) {
     return onOwner(window, false, [rect](WindowRecord* w) {
         std::lock_guard lock(windowRegistry().mutex);
         Rect dirty;
-        if (!rect || !x11::clippedUpdate(w, dirty) ||
+        if (!rect || !backend::clippedUpdate(w, dirty) ||
             (rect->left <= dirty.left && rect->top <= dirty.top && rect->right >= dirty.right &&
              rect->bottom >= dirty.bottom)) {
             w->dirty = w->dirtyWhole = w->erase = false;
@@ -99,7 +124,7 @@ bool getUpdateRect(WindowHandle window, Rect* rect) {
     return onOwner(window, false, [rect](WindowRecord* w) {
         std::lock_guard lock(windowRegistry().mutex);
         Rect dirty;
-        bool any = x11::clippedUpdate(w, dirty);
+        bool any = backend::clippedUpdate(w, dirty);
         if (rect) {
             *rect = any ? dirty : Rect{};
         }
@@ -112,14 +137,15 @@ DeviceContext beginPaint(WindowHandle window, PaintStruct& paint) {
         bool erase;
         {
             std::lock_guard lock(windowRegistry().mutex);
-            if (!x11::clippedUpdate(w, paint.paint)) {
+            if (!backend::clippedUpdate(w, paint.paint)) {
                 paint.paint = Rect{};
             }
             erase = w->erase;
             w->dirty = w->dirtyWhole = w->erase = false;
         }
         paint.dc = &w->dc;
-        paint.erase = erase && x11::callProcedure(w, WM_ERASEBKGND, reinterpret_cast<WParam>(&w->dc), 0) == 0;
+        paint.erase =
+            erase && backend::callProcedure(w, WM_ERASEBKGND, reinterpret_cast<WParam>(&w->dc), 0) == 0;
         return &w->dc;
     });
 }

@@ -1,0 +1,150 @@
+// GL contexts and device contexts: the registry of live contexts, the current context of each thread and
+// the checks every Unix backend makes alike; the native contexts (GLX, EGL) are the backend's.
+#include <algorithm>
+#include <mutex>
+#include <unordered_set>
+
+#include "platform/File.h"
+#include "platform/GL.h"
+#include "platform/unix/Backend.h"
+
+namespace korvane::platform {
+
+namespace {
+
+// Every live context; contexts die with their connection, so handles are checked before use.
+struct ContextRegistry {
+    std::mutex mutex;
+    std::unordered_set<GLContextRecord*> contexts;
+};
+
+ContextRegistry& contextRegistry() {
+    static ContextRegistry* instance = new ContextRegistry;
+    return *instance;
+}
+
+thread_local GLContextRecord* currentContext = nullptr;
+thread_local DeviceContextRecord* currentDC = nullptr;
+
+using backend::onOwner;
+using backend::windowOf;
+
+GLContextRecord* liveContext(GLContext context) {
+    ContextRegistry& registry = contextRegistry();
+    std::lock_guard lock(registry.mutex);
+    return registry.contexts.count(context) ? context : nullptr;
+}
+
+bool release() {
+    if (!currentContext) {
+        return true;
+    }
+    backend::releaseNativeContext(currentContext);
+    currentContext = nullptr;
+    currentDC = nullptr;
+    return true;
+}
+
+// Takes a context out of the registry and destroys it (its connection's list is the caller's).
+void destroyContext(GLContextRecord* context) {
+    {
+        ContextRegistry& registry = contextRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.contexts.erase(context);
+    }
+    backend::destroyNativeContext(context);
+    delete context;
+}
+
+} // namespace
+
+WindowRecord* backend::windowOf(DeviceContext dc) {
+    WindowRegistry& registry = windowRegistry();
+    std::lock_guard lock(registry.mutex);
+    auto found = registry.deviceContexts.find(dc);
+    return found == registry.deviceContexts.end() ? nullptr : found->second;
+}
+
+void backend::destroyContexts(Connection& connection) {
+    if (currentContext && currentContext->connection == &connection) {
+        release();
+    }
+    for (GLContextRecord* context : connection.contexts) {
+        destroyContext(context);
+    }
+    connection.contexts.clear();
+}
+
+void backend::releaseIfCurrent(WindowRecord* window) {
+    if (currentDC && currentDC->window == window) {
+        release();
+    }
+}
+
+DeviceContext getDC(WindowHandle window) {
+    return isWindow(window) ? &window->dc : nullptr;
+}
+
+void releaseDC(WindowHandle, DeviceContext) {}
+
+WindowHandle windowFromDC(DeviceContext dc) {
+    return windowOf(dc);
+}
+
+int getPixelFormat(DeviceContext dc) {
+    return onOwner(dc, 0, [](WindowRecord* window) { return window->dc.pixelFormat; });
+}
+
+GLContext createContext(DeviceContext dc) {
+    return onOwner(dc, GLContext(nullptr), [](WindowRecord* window) -> GLContext {
+        backend::NativeContext native{};
+        if (!backend::createNativeContext(window, native)) {
+            return nullptr;
+        }
+        auto* context =
+            new GLContextRecord{window->connection, currentThreadId(), window->dc.pixelFormat, native};
+        window->connection->contexts.push_back(context);
+        ContextRegistry& registry = contextRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.contexts.insert(context);
+        return context;
+    });
+}
+
+bool deleteContext(GLContext context) {
+    // Only the owning thread may touch its connection; a context that died with it is already gone.
+    if (!liveContext(context) || context->thread != currentThreadId()) {
+        return false;
+    }
+    if (currentContext == context) {
+        release();
+    }
+    std::erase(context->connection->contexts, context);
+    destroyContext(context);
+    return true;
+}
+
+bool makeCurrent(DeviceContext dc, GLContext context) {
+    if (!context) {
+        return release();
+    }
+    WindowRecord* window = backend::ownedWindow(windowOf(dc));
+    if (!window || !liveContext(context) || context->thread != currentThreadId() ||
+        context->format != window->dc.pixelFormat || context->connection != window->connection ||
+        !backend::makeNativeCurrent(window, context)) {
+        return false;
+    }
+    currentContext = context;
+    currentDC = &window->dc;
+    return true;
+}
+
+GLContext getCurrentContext() {
+    return currentContext;
+}
+
+DeviceContext getCurrentDC() {
+    return currentDC;
+}
+
+} // namespace korvane::platform

@@ -54,6 +54,11 @@ void noteTaken(const Msg& msg, int sideKey);
 // The next of the windows, round robin from cursor on, that waits for WM_PAINT, as msg; cursor moves past
 // it. False when none does.
 bool nextPaintOf(const std::vector<WindowRecord*>& windows, size_t& cursor, Msg& msg);
+// How far a pixel format (have; caveat: the driver marks it slow or non-conformant; samples: its
+// multisampling) is from the request, lower is better: LLONG_MAX for another pixel type, then missing
+// planes that were asked for weigh most, then the buffering, the caveat, samples and extra planes.
+long long scorePixelFormat(const PixelFormatDescriptor& request, const PixelFormatDescriptor& have,
+                           bool caveat, int samples);
 
 } // namespace KORVANE_BACKEND_NAMESPACE
 

@@ -1,6 +1,7 @@
 // GL contexts and device contexts: the registry of live contexts, the current context of each thread and
 // the checks every Unix backend makes alike; the native contexts (GLX, EGL) are the backend's.
 #include <algorithm>
+#include <climits>
 #include <mutex>
 #include <unordered_set>
 
@@ -145,6 +146,38 @@ GLContext getCurrentContext() {
 
 DeviceContext getCurrentDC() {
     return currentDC;
+}
+
+long long backend::scorePixelFormat(const PixelFormatDescriptor& request, const PixelFormatDescriptor& have,
+                                    bool caveat, int samples) {
+    long long result = 0;
+    if (request.pixelType != have.pixelType) {
+        return LLONG_MAX;
+    }
+    if ((request.flags & PFD_DOUBLEBUFFER) != (have.flags & PFD_DOUBLEBUFFER)) {
+        result += 1LL << 40;
+    }
+    if ((request.flags & PFD_STEREO) != (have.flags & PFD_STEREO)) {
+        result += 1LL << 39;
+    }
+    auto planes = [&](int asked, int got, long long missing) {
+        if (got < asked) {
+            result += (got == 0 ? missing * 64 : missing) * (asked - got);
+        } else {
+            result += got - asked;
+        }
+    };
+    planes(std::min<int>(request.colorBits, 24), have.colorBits, 1LL << 24);
+    planes(request.alphaBits, have.alphaBits, 1LL << 24);
+    planes(request.depthBits, have.depthBits, 1LL << 24);
+    planes(request.stencilBits, have.stencilBits, 1LL << 24);
+    planes(request.accumBits, have.accumBits, 1LL << 16);
+    planes(request.auxBuffers, have.auxBuffers, 1LL << 16);
+    if (caveat) {
+        result += 1LL << 20;
+    }
+    result += static_cast<long long>(samples) << 12;
+    return result;
 }
 
 } // namespace korvane::platform

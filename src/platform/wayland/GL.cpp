@@ -153,37 +153,8 @@ EGLConfig configOf(wayland::Connection& connection, const Format& format) {
     return config;
 }
 
-// Lower is better: missing planes that were asked for weigh most, then extra planes.
 long long score(const PixelFormatDescriptor& request, const Format& format) {
-    const PixelFormatDescriptor& have = format.descriptor;
-    long long result = 0;
-    if (request.pixelType != have.pixelType) {
-        return LLONG_MAX;
-    }
-    if ((request.flags & PFD_DOUBLEBUFFER) != (have.flags & PFD_DOUBLEBUFFER)) {
-        result += 1LL << 40;
-    }
-    if ((request.flags & PFD_STEREO) != (have.flags & PFD_STEREO)) {
-        result += 1LL << 39;
-    }
-    auto planes = [&](int asked, int got, long long missing) {
-        if (got < asked) {
-            result += (got == 0 ? missing * 64 : missing) * (asked - got);
-        } else {
-            result += got - asked;
-        }
-    };
-    planes(std::min<int>(request.colorBits, 24), have.colorBits, 1LL << 24);
-    planes(request.alphaBits, have.alphaBits, 1LL << 24);
-    planes(request.depthBits, have.depthBits, 1LL << 24);
-    planes(request.stencilBits, have.stencilBits, 1LL << 24);
-    planes(request.accumBits, have.accumBits, 1LL << 16);
-    planes(request.auxBuffers, have.auxBuffers, 1LL << 16);
-    if (format.caveat != EGL_NONE) {
-        result += 1LL << 20;
-    }
-    result += static_cast<long long>(format.samples) << 12;
-    return result;
+    return wayland::scorePixelFormat(request, format.descriptor, format.caveat != EGL_NONE, format.samples);
 }
 
 // The whole surface is opaque, whatever its alpha channel holds: windows do not show what lies behind.

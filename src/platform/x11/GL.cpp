@@ -160,40 +160,14 @@ XVisualInfo* visualOf(x11::Connection& connection, const Format& format) {
     return XGetVisualInfo(connection.display, VisualIDMask | VisualScreenMask, &pattern, &count);
 }
 
-// Lower is better: missing planes that were asked for weigh most, then extra planes.
+// The shared score, then a visual of another depth than the screen's.
 long long score(const PixelFormatDescriptor& request, const FormatInfo& info, int defaultDepth) {
-    const PixelFormatDescriptor& have = info.descriptor;
-    long long result = 0;
-    if (request.pixelType != have.pixelType) {
-        return LLONG_MAX;
+    const long long result =
+        x11::scorePixelFormat(request, info.descriptor, info.caveat != GLX_NONE, info.samples);
+    if (result == LLONG_MAX) {
+        return result;
     }
-    if ((request.flags & PFD_DOUBLEBUFFER) != (have.flags & PFD_DOUBLEBUFFER)) {
-        result += 1LL << 40;
-    }
-    if ((request.flags & PFD_STEREO) != (have.flags & PFD_STEREO)) {
-        result += 1LL << 39;
-    }
-    auto planes = [&](int asked, int got, long long missing) {
-        if (got < asked) {
-            result += (got == 0 ? missing * 64 : missing) * (asked - got);
-        } else {
-            result += got - asked;
-        }
-    };
-    planes(std::min<int>(request.colorBits, 24), have.colorBits, 1LL << 24);
-    planes(request.alphaBits, have.alphaBits, 1LL << 24);
-    planes(request.depthBits, have.depthBits, 1LL << 24);
-    planes(request.stencilBits, have.stencilBits, 1LL << 24);
-    planes(request.accumBits, have.accumBits, 1LL << 16);
-    planes(request.auxBuffers, have.auxBuffers, 1LL << 16);
-    if (info.caveat != GLX_NONE) {
-        result += 1LL << 20;
-    }
-    result += static_cast<long long>(info.samples) << 12;
-    if (info.visualDepth != defaultDepth) {
-        result += 1LL << 10;
-    }
-    return result;
+    return info.visualDepth != defaultDepth ? result + (1LL << 10) : result;
 }
 
 } // namespace

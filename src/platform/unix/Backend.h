@@ -54,6 +54,14 @@ void noteTaken(const Msg& msg, int sideKey);
 // The next of the windows, round robin from cursor on, that waits for WM_PAINT, as msg; cursor moves past
 // it. False when none does.
 bool nextPaintOf(const std::vector<WindowRecord*>& windows, size_t& cursor, Msg& msg);
+// The WM_KEYDOWN or WM_KEYUP message of a key (scanCode: the hardware code Win32 would report; wasDown:
+// the key was down before a press, which makes it a repeat).
+Msg keyMessage(WindowRecord* window, bool press, bool wasDown, int scanCode, bool extended, int key);
+// Keeps Mesa's DRI driver and `library` (the GL or EGL library that loaded it) loaded for the life of the
+// process: they would otherwise be unloaded with a connection's display and loaded again for the next
+// window, and their own allocations stay reachable for leak checks at exit. A library already kept is only
+// counted once more.
+void keepDriverLoaded(const char* library);
 // How far a pixel format (have; caveat: the driver marks it slow or non-conformant; samples: its
 // multisampling) is from the request, lower is better: LLONG_MAX for another pixel type, then missing
 // planes that were asked for weigh most, then the buffering, the caveat, samples and extra planes.

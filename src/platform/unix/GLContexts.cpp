@@ -2,6 +2,9 @@
 // the checks every Unix backend makes alike; the native contexts (GLX, EGL) are the backend's.
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
 #include <mutex>
 #include <unordered_set>
 
@@ -178,6 +181,17 @@ long long backend::scorePixelFormat(const PixelFormatDescriptor& request, const 
     }
     result += static_cast<long long>(samples) << 12;
     return result;
+}
+
+void backend::keepDriverLoaded(const char* library) {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* name) {
+            if (info->dlpi_name && (std::strstr(info->dlpi_name, "_dri.so") ||
+                                    std::strstr(info->dlpi_name, static_cast<const char*>(name))))
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        const_cast<char*>(library));
 }
 
 } // namespace korvane::platform

@@ -56,4 +56,19 @@ int16_t getKeyState(int virtualKey) {
     return static_cast<int16_t>(((state & 0x80) ? 0x8000 : 0) | (state & 1));
 }
 
+Msg backend::keyMessage(WindowRecord* window, bool press, bool wasDown, int scanCode, bool extended,
+                        int key) {
+    LParam lParam = 1 | (static_cast<LParam>(scanCode & 0xFF) << 16);
+    if (extended) {
+        lParam |= KF_EXTENDED;
+    }
+    if (press && wasDown) {
+        lParam |= KF_REPEAT;
+    }
+    if (!press) {
+        lParam |= KF_REPEAT | KF_UP;
+    }
+    return Msg{window, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(key), lParam};
+}
+
 } // namespace korvane::platform

@@ -594,18 +594,7 @@ void Connection::keyboardKey(uint32_t code, bool press) {
     if (!key && !character) {
         return;
     }
-    LParam lParam = 1 | (static_cast<LParam>(code & 0xFF) << 16);
-    if (extended) {
-        lParam |= KF_EXTENDED;
-    }
-    if (press && wasDown) {
-        lParam |= KF_REPEAT;
-    }
-    if (!press) {
-        lParam |= KF_REPEAT | KF_UP;
-    }
-    input.push_back(
-        {Msg{window, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(key), lParam}, character, side});
+    input.push_back({wayland::keyMessage(window, press, wasDown, code, extended, key), character, side});
 }
 
 void Connection::configure(WindowRecord* window, uint32_t serial) {

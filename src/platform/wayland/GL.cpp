@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <cstring>
-#include <dlfcn.h>
-#include <link.h>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
@@ -20,20 +17,6 @@
 namespace korvane::platform {
 
 namespace {
-
-// Mesa's EGL library and driver would be unloaded with a connection's display and loaded again for the
-// next window. Keeping them for the life of the process spares that, and keeps their own allocations
-// reachable for leak checks at exit.
-void keepDriverLoaded() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name &&
-                (std::strstr(info->dlpi_name, "_dri.so") || std::strstr(info->dlpi_name, "libEGL_mesa")))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 using wayland::onOwner;
 using wayland::windowOf;
@@ -96,7 +79,7 @@ EGLDisplay displayOf(wayland::Connection& connection) {
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, nullptr, nullptr)) {
         return EGL_NO_DISPLAY;
     }
-    keepDriverLoaded();
+    wayland::keepDriverLoaded("libEGL_mesa");
     connection.egl = display;
     return display;
 }
@@ -219,7 +202,7 @@ bool createNativeContext(WindowRecord* window, NativeContext& context) {
         setLastError(eglGetError() == EGL_BAD_ALLOC ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_PIXEL_FORMAT);
         return false;
     }
-    keepDriverLoaded();
+    wayland::keepDriverLoaded("libEGL_mesa");
     context = egl;
     return true;
 }

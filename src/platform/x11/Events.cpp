@@ -2,6 +2,7 @@
 #include <X11/XKBlib.h>
 #include <algorithm>
 
+#include "platform/unix/Backend.h"
 #include "platform/x11/X11Window.h"
 
 namespace korvane::platform::x11 {
@@ -232,18 +233,7 @@ void Connection::translateKeyEvent(WindowRecord* window, XKeyEvent& event, bool 
     if (!key && !character) {
         return;
     }
-    LParam lParam = 1 | (static_cast<LParam>((code - 8) & 0xFF) << 16);
-    if (extended) {
-        lParam |= KF_EXTENDED;
-    }
-    if (press && wasDown) {
-        lParam |= KF_REPEAT;
-    }
-    if (!press) {
-        lParam |= KF_REPEAT | KF_UP;
-    }
-    input.push_back(
-        {Msg{window, press ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(key), lParam}, character, side});
+    input.push_back({x11::keyMessage(window, press, wasDown, code - 8, extended, key), character, side});
 }
 
 void Connection::translateConfigure(WindowRecord* window, const XConfigureEvent& event) {

@@ -2,9 +2,6 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <cstring>
-#include <dlfcn.h>
-#include <link.h>
 #include <memory>
 #include <mutex>
 #include <unordered_set>
@@ -17,21 +14,6 @@
 namespace korvane::platform {
 
 namespace {
-
-// Mesa's GLX library and DRI driver are unloaded with a connection's last context and loaded again for the
-// next window. Keeping them for the life of the process spares that, and keeps their own allocations
-// reachable for leak checks at exit. Called where they have just been loaded; a library already kept is
-// only counted once more.
-void keepDriverLoaded() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name &&
-                (std::strstr(info->dlpi_name, "_dri.so") || std::strstr(info->dlpi_name, "libGLX_mesa")))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
 
 using x11::onOwner;
 using x11::windowOf;
@@ -135,7 +117,7 @@ const std::vector<Format>& formatsOf(x11::Connection& connection) {
     if (visuals) {
         XFree(visuals);
     }
-    keepDriverLoaded();
+    x11::keepDriverLoaded("libGLX_mesa");
     if (formats->empty()) {
         return none;
     }
@@ -195,7 +177,7 @@ bool createNativeContext(WindowRecord* window, NativeContext& context) {
         setLastError(error ? error : ERROR_INVALID_PIXEL_FORMAT);
         return false;
     }
-    keepDriverLoaded();
+    x11::keepDriverLoaded("libGLX_mesa");
     context = glx;
     return true;
 }
